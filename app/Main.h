@@ -1,0 +1,213 @@
+// The main window: the outline tree, the leaf editor, the Groups page and every user command.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QKeyEvent;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTextDocument;
+class QToolBar;
+class QToolButton;
+class QTreeWidgetItem;
+
+class CompletingComboBox;
+class FileAsker;
+class LeafEditor;
+class OutlineTree;
+class SelectionAttributes;
+class SoundPlayer;
+class TForm2;
+class TOptionsForm;
+class UpDown;
+
+// TForm1 builds the window and binds each control to its handler. Handlers stay thin: each runs
+// inside guarded(...) and calls into the core. Sections below are kept per area of the program.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // ---- Program-wide values ------------------------------------------------------------------
+    // The caption of every new leaf: "O", or a document's path while it is being opened.
+    QString NewLeafCaption;
+    // Sounds play only once the window has been created.
+    bool SoundsOn = false;
+
+    // ---- Controls (each also carries its name as objectName) ----------------------------------
+    QMenu *FileMenu = nullptr;
+    QAction *New1 = nullptr;
+    QAction *Open1 = nullptr;
+    QAction *Save1 = nullptr;
+    QAction *SaveAs1 = nullptr;
+    QAction *Options1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QMenu *Node1 = nullptr;
+    QAction *MoveLeft1 = nullptr;
+    QAction *MoveRight1 = nullptr;
+    QAction *Add1 = nullptr;
+    QAction *AddChild1 = nullptr;
+    QAction *AddAbove1 = nullptr;
+    QAction *Remove1 = nullptr;
+    QAction *ImportText1 = nullptr;
+    QAction *ExportText1 = nullptr;
+    QMenu *Help1 = nullptr;
+    QAction *Contents1 = nullptr;
+    QAction *About1 = nullptr;
+
+    QToolBar *StandardToolBar = nullptr;
+    QToolButton *ToolButton1 = nullptr;   // New Tree
+    QToolButton *OpenButton = nullptr;    // Open
+    QToolButton *SaveButton = nullptr;    // Save As
+    QToolButton *ToolButton3 = nullptr;   // Move Left
+    QToolButton *ToolButton4 = nullptr;   // Move Right
+    QToolButton *CutButton = nullptr;     // Add Leaf
+    QToolButton *CopyButton = nullptr;    // Add Leaf Below
+    QToolButton *PasteButton = nullptr;   // Add Leaf Above
+    QToolButton *UndoButton = nullptr;    // Prune
+    QToolButton *ToolButton6 = nullptr;   // Import Text at Current Leaf
+    QToolButton *ToolButton7 = nullptr;   // Export Text at Current Leaf
+    CompletingComboBox *TreeViewComboBox = nullptr;
+    CompletingComboBox *FontName = nullptr;
+    QLineEdit *FontSize = nullptr;
+    UpDown *UpDown1 = nullptr;
+    QToolButton *BoldButton = nullptr;
+    QToolButton *ItalicButton = nullptr;
+    QToolButton *UnderlineButton = nullptr;
+    QToolButton *LeftAlign = nullptr;    // property "Tag" 0
+    QToolButton *CenterAlign = nullptr;  // property "Tag" 2
+    QToolButton *RightAlign = nullptr;   // property "Tag" 1
+    QButtonGroup *AlignGroup = nullptr;
+    QToolButton *BulletsButton = nullptr;
+
+    QTabWidget *PageControl = nullptr;
+    QWidget *TreeViewPage = nullptr;
+    QSplitter *Splitter2 = nullptr;
+    OutlineTree *TreeView1 = nullptr;
+    LeafEditor *RichEdit1 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QWidget *CategoryViewPage = nullptr;
+    QWidget *Panel3 = nullptr;
+    CompletingComboBox *CatViewComboBox = nullptr;
+    QPushButton *ShowAllItemsBtn = nullptr;
+    QPushButton *ShowItemsBtn = nullptr;
+    QPushButton *AssignCatBtn = nullptr;
+    QListWidget *ListBox = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    LeafEditor *RichEdit2 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+
+    // The two secondary windows, created hidden after the main window (createSecondaryForms).
+    TOptionsForm *OptionsForm = nullptr;
+    TForm2 *Form2 = nullptr;
+    void createSecondaryForms();
+
+    // ---- Start-up and shell (Main.cpp) ----------------------------------------------------------
+    // args are the command-line arguments after the program name.
+    void FormCreate(const QStringList &args);
+    void Beeper(unsigned index);
+    void About1Click();
+    void Exit1Click();
+    void Options1Click();
+    void TreeView1Enter();
+    void FormKeyDown();
+    void ClearTree();
+    bool HasSelectedLeaf() const;
+    SoundPlayer *soundPlayer() const { return sounds_.get(); }
+
+    // ---- Outline commands (MainOutline.cpp) -----------------------------------------------------
+    void AddBtnClick();
+    void InsertBtnClick();
+    void AddChildBtnClick();
+    void DelBtnClick();
+    void InBtnClick();
+    void OutBtnClick();
+    bool TreeView1DragOver(const QPoint &pos);
+    void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
+
+    // ---- Leaf editor and formatting (MainEditor.cpp) --------------------------------------------
+    void TreeView1Changing(QTreeWidgetItem *leaving);
+    void TreeView1Change(QTreeWidgetItem *arriving);
+    void RichEdit1Exit();
+    void RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event);
+    void RichEdit1KeyUp(LeafEditor *sender, QKeyEvent *event);
+    void TreeViewComboBoxChange();
+    void GetFontNames();
+    SelectionAttributes CurrText();
+    void FontNameChange();
+    void FontSizeChange();
+    void BoldButtonClick();
+    void ItalicButtonClick();
+    void UnderlineButtonClick();
+    void LeftAlignClick(QObject *sender);
+    void BulletsButtonClick();
+    // While false, the tree's selection changes store and load nothing (moves switch them off).
+    bool selectionHandlersOn() const { return selectionHandlersOn_; }
+    void setSelectionHandlersOn(bool on) { selectionHandlersOn_ = on; }
+    // The control the window counts as focused, apart from the keyboard focus.
+    QWidget *activeControl() const { return activeControl_; }
+    void setActiveControl(QWidget *control) { activeControl_ = control; }
+
+    // ---- Document commands (MainDocuments.cpp) --------------------------------------------------
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void ImportText1Click();
+    void ExportText1Click();
+    void Contents1Click();
+    void OpenDocument(const QString &path);
+    void SaveTree(const QString &path);
+    // File dialogs and questions go through a replaceable asker, so tests never wait on a dialog.
+    FileAsker &asker() const { return *asker_; }
+    void setAsker(std::unique_ptr<FileAsker> asker);
+
+    // ---- Groups page (MainGroups.cpp) -----------------------------------------------------------
+    void ShowAllItemsBtnClick();
+    void ShowItemsBtnClick();
+    void AssignCatBtnClick();
+    void ListBoxClick();
+    void RichEdit2Exit();
+    void ListAllLeaves();
+
+private:
+    // Each area binds its own handlers to the controls built by the constructor.
+    void buildWindow();
+    void bindShellHandlers();
+    void bindOutlineHandlers();
+    void bindEditorHandlers();
+    void bindDocumentHandlers();
+    void bindGroupsHandlers();
+    // Detaches focus-out and selection handlers before the controls go away.
+    void unbindEditorHandlers();
+
+    std::unique_ptr<SoundPlayer> sounds_;
+    std::unique_ptr<FileAsker> asker_;
+    bool selectionHandlersOn_ = true;
+    QPointer<QWidget> activeControl_;
+
+    // ---- Shell state (Main.cpp) ----
+
+    // ---- Outline state (MainOutline.cpp) ----
+
+    // ---- Editor state (MainEditor.cpp) ----
+
+    // ---- Document state (MainDocuments.cpp) ----
+
+    // ---- Groups state (MainGroups.cpp) ----
+};

@@ -1,0 +1,5 @@
+#include "app/Main.h"
+
+void TForm1::bindDocumentHandlers()
+{
+}

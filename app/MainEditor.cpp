@@ -1,0 +1,10 @@
+#include "app/Main.h"
+
+void TForm1::bindEditorHandlers()
+{
+}
+#include "app/Main.h"
+
+void TForm1::unbindEditorHandlers()
+{
+}

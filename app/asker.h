@@ -1,0 +1,38 @@
+// File dialogs, questions and warnings of the document commands, replaceable in tests.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What a file dialog needs: its kind, filter, default extension and the file name it opens with.
+struct FileDialogSpec
+{
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    QString objectName;       // "OpenDialog1" ...
+    QString filter;           // "All Files (*.*)|*.*|..."
+    QString defaultExtension; // "tre", "rtf" or "*"
+    QString fileName;         // the name the dialog opens with; the last confirmed name
+};
+
+class FileAsker
+{
+public:
+    virtual ~FileAsker() = default;
+    // The confirmed file name, or a null string when the user cancels.
+    virtual QString askFileName(QWidget *parent, const FileDialogSpec &spec) = 0;
+    // Asked before an existing file is written over; true lets the command go on.
+    virtual bool confirmOverwrite(QWidget *parent, const QString &name) = 0;
+    // A warning the user reads and dismisses (a damaged tree file, for instance).
+    virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
+};
+
+// The real dialogs.
+class DialogAsker : public FileAsker
+{
+public:
+    QString askFileName(QWidget *parent, const FileDialogSpec &spec) override;
+    bool confirmOverwrite(QWidget *parent, const QString &name) override;
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
+};

@@ -1,0 +1,5 @@
+#include "app/completingcombo.h"
+
+CompletingComboBox::CompletingComboBox(QWidget *parent) : QComboBox(parent)
+{
+}

@@ -1,0 +1,5 @@
+#include "app/leafeditor.h"
+
+LeafEditor::LeafEditor(QWidget *parent) : QTextEdit(parent)
+{
+}

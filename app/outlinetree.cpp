@@ -1,0 +1,5 @@
+#include "app/outlinetree.h"
+
+OutlineTree::OutlineTree(QWidget *parent) : QTreeWidget(parent)
+{
+}

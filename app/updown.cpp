@@ -1,0 +1,5 @@
+#include "app/updown.h"
+
+UpDown::UpDown(QWidget *parent) : QWidget(parent)
+{
+}

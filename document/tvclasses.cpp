@@ -1,0 +1,65 @@
+// The leaf record: a leaf's text and its category.
+#include "document/tvclasses.h"
+
+#include "document/encoding.h"
+
+const std::array<const char *, 4> CategoryNames = {"Default", "Memo", "ToDo", "Unknown"};
+
+noteob::noteob() : category_("Unknown")
+{
+}
+
+void noteob::setCategory(const QByteArray &bytes)
+{
+    category_ = bytes.left(MaxCategoryBytes);
+}
+
+void noteob::setCategory(const QString &text)
+{
+    setCategory(encoding::toCp1252(text));
+}
+
+QString noteob::categoryText() const
+{
+    return encoding::fromCp1252(category_);
+}
+
+QByteArray joinLines(const LineList &lines)
+{
+    qsizetype total = 0;
+    for (const QByteArray &line : lines) {
+        total += line.size() + 2;
+    }
+    QByteArray out;
+    out.reserve(total);
+    for (const QByteArray &line : lines) {
+        out.append(line);
+        out.append("\r\n", 2);
+    }
+    return out;
+}
+
+LineList splitLines(const QByteArray &bytes)
+{
+    LineList lines;
+    const qsizetype zero = bytes.indexOf('\0');
+    const qsizetype end = zero < 0 ? bytes.size() : zero;
+    const char *data = bytes.constData();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < end) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            lines.append(QByteArray(data + start, i - start));
+            if (c == '\r' && i + 1 < end && data[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < end) {
+        lines.append(QByteArray(data + start, end - start));
+    }
+    return lines;
+}

@@ -1,0 +1,43 @@
+// The leaf record: a leaf's text and its category.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+// A leaf's text as a list of lines (normally RTF markup) and its category.
+// Texts are kept as bytes so that tree files round-trip byte for byte.
+using LineList = QList<QByteArray>;
+
+class noteob
+{
+public:
+    noteob();
+
+    LineList Notes;
+
+    // The category, at most 20 bytes of Windows-1252; longer texts are cut.
+    const QByteArray &Category() const { return category_; }
+    void setCategory(const QByteArray &bytes);
+    void setCategory(const QString &text);
+    QString categoryText() const;
+
+private:
+    QByteArray category_;
+};
+
+using NoteRef = std::shared_ptr<noteob>;
+
+constexpr int MaxCategoryBytes = 20;
+constexpr int MaxCaptionBytes = 255;
+
+// The four built-in categories, in the order the boxes list them.
+extern const std::array<const char *, 4> CategoryNames;
+
+// Record end of text transfer: each entry followed by CR LF, the last one included.
+QByteArray joinLines(const LineList &lines);
+// Splits at CR LF, lone CR or lone LF; a final break makes no empty entry; a zero byte ends the text.
+LineList splitLines(const QByteArray &bytes);

@@ -1,0 +1,1 @@
+// Anchors the resource library; the resources themselves are added by CMake.

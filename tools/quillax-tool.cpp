@@ -1,0 +1,150 @@
+// quillax-tool: converts documents and inspects tree files from the command line.
+#include "document/treetool.h"
+#include "text/convert.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const char *const Usage =
+    "Usage: quillax-tool COMMAND FILE [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  convert FILE --to text|html|rtf      Read FILE as the editor does (RTF, or plain text when\n"
+    "                                       it is not RTF) and write it to standard output.\n"
+    "  outline FILE                         Print the outline of a tree file: one line per leaf,\n"
+    "                                       two spaces per level, caption and [category].\n"
+    "  export FILE --to html|markdown|text  Write a whole tree file as one document.\n"
+    "  check FILE                           Report whether a tree file is complete and well formed.\n"
+    "  make-tree SOURCE OUTPUT              Build a tree file from an outline source file.\n"
+    "  --help                               Show this text.\n"
+    "\n"
+    "Exit status: 0 success, 1 a file cannot be opened, 2 bad usage, 3 a short or damaged tree file.\n";
+
+int usageError(QTextStream &err, const QString &message)
+{
+    err << "quillax-tool: " << message << "\n"
+        << "Try 'quillax-tool --help'.\n";
+    return 2;
+}
+
+// Splits "FILE --to FORMAT" in either order; returns false on anything unexpected.
+bool fileAndFormat(const QStringList &args, QString &file, QString &format, QString &problem)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("--to")) {
+            if (i + 1 >= args.size()) {
+                problem = QStringLiteral("option '--to' needs a format");
+                return false;
+            }
+            format = args[++i];
+        } else if (a.startsWith(QLatin1String("--to="))) {
+            format = a.mid(5);
+        } else if (a.startsWith(QLatin1String("--")) && a.size() > 2) {
+            problem = QStringLiteral("unknown option '%1'").arg(a);
+            return false;
+        } else if (file.isNull()) {
+            file = a;
+        } else {
+            problem = QStringLiteral("unexpected argument '%1'").arg(a);
+            return false;
+        }
+    }
+    if (file.isNull()) {
+        problem = QStringLiteral("missing FILE");
+        return false;
+    }
+    if (format.isNull()) {
+        problem = QStringLiteral("missing '--to FORMAT'");
+        return false;
+    }
+    return true;
+}
+
+int runConvert(const QStringList &args, QTextStream &err)
+{
+    QString file;
+    QString formatName;
+    QString problem;
+    if (!fileAndFormat(args, file, formatName, problem)) {
+        return usageError(err, problem);
+    }
+    convert::Format format;
+    if (!convert::parseFormat(formatName, format)) {
+        return usageError(err, QStringLiteral("unknown format '%1' (text, html or rtf)").arg(formatName));
+    }
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        err << "Cannot open file " << file << "\n";
+        return 1;
+    }
+    const QByteArray output = convert::convertBytes(in.readAll(), format);
+    std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
+    std::fflush(stdout);
+    return 0;
+}
+
+int runTreeCommand(const QString &command, const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (command == QLatin1String("export")) {
+        QString file;
+        QString format;
+        QString problem;
+        if (!fileAndFormat(args, file, format, problem)) {
+            return usageError(err, problem);
+        }
+        return treetool::exportTree(file, format, out, err);
+    }
+    if (command == QLatin1String("make-tree")) {
+        if (args.size() != 2) {
+            return usageError(err, QStringLiteral("make-tree needs SOURCE and OUTPUT"));
+        }
+        return treetool::makeTree(args[0], args[1], err);
+    }
+    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
+        return usageError(err, QStringLiteral("%1 needs exactly one FILE").arg(command));
+    }
+    return command == QLatin1String("outline") ? treetool::outline(args[0], out, err)
+                                               : treetool::check(args[0], out, err);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Documents need fonts and images but no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        return usageError(err, QStringLiteral("missing COMMAND"));
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        out << Usage;
+        return 0;
+    }
+    if (args.contains(QStringLiteral("--help"))) {
+        out << Usage;
+        return 0;
+    }
+    if (command == QLatin1String("convert")) {
+        return runConvert(args, err);
+    }
+    if (command == QLatin1String("outline") || command == QLatin1String("export") || command == QLatin1String("check") ||
+        command == QLatin1String("make-tree")) {
+        return runTreeCommand(command, args, out, err);
+    }
+    return usageError(err, QStringLiteral("unknown command '%1'").arg(command));
+}
