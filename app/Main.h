@@ -31,7 +31,9 @@ class SelectionAttributes;
 class SoundPlayer;
 class TForm2;
 class TOptionsForm;
+class BranchStyle;
 class UpDown;
+class noteob;
 
 // TForm1 builds the window and binds each control to its handler. Handlers stay thin: each runs
 // inside guarded(...) and calls into the core. Sections below are kept per area of the program.
@@ -129,6 +131,13 @@ public:
     void ClearTree();
     bool HasSelectedLeaf() const;
     SoundPlayer *soundPlayer() const { return sounds_.get(); }
+    // The tree's three display settings, switched in place by the display options dialog.
+    bool treeShowsLines() const;
+    void setTreeShowsLines(bool on);
+    bool treeShowsButtons() const;
+    void setTreeShowsButtons(bool on);
+    bool treeShowsRoot() const;
+    void setTreeShowsRoot(bool on);
 
     // ---- Outline commands (MainOutline.cpp) -----------------------------------------------------
     void AddBtnClick();
@@ -176,6 +185,11 @@ public:
     // File dialogs and questions go through a replaceable asker, so tests never wait on a dialog.
     FileAsker &asker() const { return *asker_; }
     void setAsker(std::unique_ptr<FileAsker> asker);
+    // The remembered document name that Save writes to: OpenDialog1's file name, "*.*" at start.
+    const QString &rememberedName() const { return openDialog1Name_; }
+    // Where Help > Contents looks for "Quillax.tre", in order: the current directory, beside the
+    // program, the installed data folder.
+    static QStringList helpDocumentCandidates();
 
     // ---- Groups page (MainGroups.cpp) -----------------------------------------------------------
     void ShowAllItemsBtnClick();
@@ -184,6 +198,9 @@ public:
     void ListBoxClick();
     void RichEdit2Exit();
     void ListAllLeaves();
+    // The record of the Groups list's picked entry, or null when none is picked. The leaf editor's
+    // exit handler reloads the viewer from it.
+    std::shared_ptr<noteob> pickedRecord() const;
 
 private:
     // Each area binds its own handlers to the controls built by the constructor.
@@ -202,12 +219,30 @@ private:
     QPointer<QWidget> activeControl_;
 
     // ---- Shell state (Main.cpp) ----
+    BranchStyle *branchStyle_ = nullptr;  // draws the tree's lines and expand buttons; owned by TreeView1
 
     // ---- Outline state (MainOutline.cpp) ----
 
     // ---- Editor state (MainEditor.cpp) ----
+    // The record whose text the leaf editor shows. Stores go here rather than through the tree
+    // item being left, which may already be half destroyed when the selection changes.
+    std::shared_ptr<noteob> shownRecord_;
+    QList<QMetaObject::Connection> editorConnections_;
+    void storeLeafEditor();
+    void editorFocusChanged(QWidget *old, QWidget *now);
+    void toggleStyle(LeafEditor *editor, int flag);
+    void setCurrTextStyle(int flag, bool on);
 
     // ---- Document state (MainDocuments.cpp) ----
+    // The names the four file dialogs open with; each keeps its last confirmed name.
+    QString openDialog1Name_ = QStringLiteral("*.*");
+    QString saveDialog1Name_;
+    QString openDialog2Name_ = QStringLiteral("*.*");
+    QString saveDialog2Name_;
+    void openTreeFile(const QString &path);
+    void openTextDocument(const QString &path);
+    // Takes the keyboard focus away from the window's controls so their exit handlers store pending edits.
+    void storePendingEdits();
 
     // ---- Groups state (MainGroups.cpp) ----
 };

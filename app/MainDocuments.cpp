@@ -1,5 +1,335 @@
+// The document commands: New, Open, Save, Save As, Import Doc, Export Doc and Help > Contents, with
+// OpenDocument and SaveTree, the four file dialogs and the window caption rules.
 #include "app/Main.h"
+
+#include "app/asker.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/copylines.h"
+#include "document/errors.h"
+#include "document/leafitem.h"
+#include "document/treefile.h"
+#include "text/richtext.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <QTextDocument>
+#include <QToolButton>
+
+#include <algorithm>
+
+#ifndef QUILLAX_DATADIR
+#define QUILLAX_DATADIR ""
+#endif
+
+namespace {
+
+const QString TreeFilter = QStringLiteral(
+    "All Files (*.*)|*.*|Quillax (*.TRE)|*.TRE|Text Files (*.TXT)|*.TXT|Rich Text Files (*.RTF)|*.RTF");
+const QString SaveTreeFilter = QStringLiteral("Quillax (*.TRE)|*.TRE");
+const QString DocumentFilter =
+    QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Rich Text Files (*.RTF)|*.RTF");
+const QString HelpDocumentName = QStringLiteral("Quillax.tre");
+const QString InitialDialogName = QStringLiteral("*.*");
+
+// Whether the last three characters of the name are these, in any case. A name of fewer than three
+// characters has no such ending, so it never counts as a tree file or an RTF document.
+bool endsWithThree(const QString &path, QLatin1String ending)
+{
+    return path.size() >= 3 && path.right(3).compare(ending, Qt::CaseInsensitive) == 0;
+}
+
+// What follows the last backslash, colon or slash: the name the window caption shows.
+QString fileNamePart(const QString &path)
+{
+    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
+                                    path.lastIndexOf(QLatin1Char('/'))});
+    return path.mid(cut + 1);
+}
+
+// A file counts as existing only when it is a file, not a folder.
+bool fileExists(const QString &path)
+{
+    return QFileInfo(path).isFile();
+}
+
+QByteArray readDocumentBytes(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+    }
+    return bytes;
+}
+
+// Written to a temporary file beside the target and put in its place only when complete. Unbuffered,
+// so that a full disk shows at write() and not as an empty file after a successful commit().
+void writeFileSafely(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        throw FileError(QStringLiteral("Cannot create file %1").arg(path));
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw FileError(QStringLiteral("Cannot write file %1: %2").arg(path, reason));
+    }
+    const QString reasonBeforeCommit = file.errorString();
+    if (!file.commit()) {
+        throw FileError(QStringLiteral("Cannot write file %1: %2").arg(path, reasonBeforeCommit));
+    }
+}
+
+} // namespace
+
+// The name stays relative for the current directory, so the caption and the remembered name show it so.
+QStringList TForm1::helpDocumentCandidates()
+{
+    QStringList candidates{HelpDocumentName};
+    candidates.append(QDir(QCoreApplication::applicationDirPath()).filePath(HelpDocumentName));
+    const QString dataDir = QStringLiteral(QUILLAX_DATADIR);
+    if (!dataDir.isEmpty()) {
+        candidates.append(QDir(dataDir).filePath(HelpDocumentName));
+    }
+    return candidates;
+}
 
 void TForm1::bindDocumentHandlers()
 {
+    // Menu items and toolbar buttons share one action; a button without its action gets the handler too.
+    const auto bind = [this](QAction *action, QToolButton *button, void (TForm1::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+        if (button != nullptr && button->defaultAction() != action) {
+            connect(button, &QToolButton::clicked, this, handler);
+        }
+    };
+    bind(New1, ToolButton1, &TForm1::New1Click);
+    bind(Open1, OpenButton, &TForm1::Open1Click);
+    bind(Save1, nullptr, &TForm1::Save1Click);
+    bind(SaveAs1, SaveButton, &TForm1::SaveAs1Click);
+    bind(ImportText1, ToolButton6, &TForm1::ImportText1Click);
+    bind(ExportText1, ToolButton7, &TForm1::ExportText1Click);
+    bind(Contents1, nullptr, &TForm1::Contents1Click);
+}
+
+void TForm1::New1Click()
+{
+    guarded([&] {
+        TreeView1->setEnabled(false);
+        ClearTree();
+        TreeView1->setEnabled(true);
+        AddBtnClick();
+    });
+}
+
+void TForm1::Open1Click()
+{
+    guarded([&] {
+        const QString name =
+            asker().askFileName(this, {FileDialogSpec::Kind::Open, QStringLiteral("OpenDialog1"), TreeFilter,
+                                       QStringLiteral("*"), openDialog1Name_});
+        if (name.isNull()) {
+            return;
+        }
+        // Remembered whatever the file turns out to be, even when it does not exist.
+        openDialog1Name_ = name;
+        if (fileExists(name)) {
+            OpenDocument(name);
+        }
+    });
+}
+
+void TForm1::Save1Click()
+{
+    guarded([&] {
+        if (openDialog1Name_.isEmpty() || openDialog1Name_ == InitialDialogName) {
+            SaveAs1Click();
+            return;
+        }
+        SaveTree(openDialog1Name_);
+    });
+}
+
+void TForm1::SaveAs1Click()
+{
+    guarded([&] {
+        const QString name = asker().askFileName(this, {FileDialogSpec::Kind::Save, QStringLiteral("SaveDialog1"),
+                                                        SaveTreeFilter, QStringLiteral("tre"), saveDialog1Name_});
+        if (name.isNull()) {
+            return;
+        }
+        saveDialog1Name_ = name;
+        if (fileExists(name) && !asker().confirmOverwrite(this, name)) {
+            return;
+        }
+        // A failed write throws here, so the caption and the remembered name keep the old document.
+        SaveTree(name);
+        openDialog1Name_ = name;
+        setWindowTitle(fileNamePart(name));
+    });
+}
+
+void TForm1::ImportText1Click()
+{
+    guarded([&] {
+        const QString name =
+            asker().askFileName(this, {FileDialogSpec::Kind::Open, QStringLiteral("OpenDialog2"), DocumentFilter,
+                                       QStringLiteral("*"), openDialog2Name_});
+        if (name.isNull()) {
+            return;
+        }
+        openDialog2Name_ = name;
+        if (!fileExists(name)) {
+            return;
+        }
+        // Read first: a file that cannot be read leaves the editor and the leaf as they were.
+        const QByteArray bytes = readDocumentBytes(name);
+        if (!recordOf(TreeView1->currentItem())) {
+            // No leaf to take the text: the document gets a top-level leaf of its own, captioned with its path.
+            NewLeafCaption = name;
+            const auto restoreCaption = qScopeGuard([this] { NewLeafCaption = QStringLiteral("O"); });
+            AddBtnClick();
+        }
+        const NoteRef target = recordOf(TreeView1->currentItem());
+        if (!target) {
+            return;
+        }
+        richtext::loadBytes(*RichEdit1->document(), bytes);
+        CopyLines(*RichEdit1->document(), target->Notes);
+    });
+}
+
+void TForm1::ExportText1Click()
+{
+    guarded([&] {
+        const QString name = asker().askFileName(this, {FileDialogSpec::Kind::Save, QStringLiteral("SaveDialog2"),
+                                                        DocumentFilter, QStringLiteral("rtf"), saveDialog2Name_});
+        if (name.isNull()) {
+            return;
+        }
+        saveDialog2Name_ = name;
+        if (fileExists(name) && !asker().confirmOverwrite(this, name)) {
+            return;
+        }
+        // RTF markup whatever the extension, a text-file one included.
+        writeFileSafely(name, richtext::saveBytes(*RichEdit1->document()));
+    });
+}
+
+void TForm1::Contents1Click()
+{
+    guarded([&] {
+        QString found;
+        for (const QString &candidate : helpDocumentCandidates()) {
+            QFile probe(candidate);
+            if (fileExists(candidate) && probe.open(QIODevice::ReadOnly)) {
+                found = candidate;
+                break;
+            }
+        }
+        if (found.isEmpty()) {
+            // The outline stays as it was.
+            throw FileError(QStringLiteral("Cannot open file %1").arg(HelpDocumentName));
+        }
+        // OpenDocument clears the outline itself, and only once the help document has been read.
+        OpenDocument(found);
+    });
+}
+
+void TForm1::OpenDocument(const QString &path)
+{
+    if (endsWithThree(path, QLatin1String("tre"))) {
+        openTreeFile(path);
+    } else {
+        openTextDocument(path);
+    }
+}
+
+void TForm1::openTreeFile(const QString &path)
+{
+    // Read whole before anything changes: a file that cannot be opened leaves the outline as it was.
+    const TreeFileContents contents = readTreeFile(path);
+    ClearTree();
+    {
+        // Building the tree selects nothing, and no text may move while it is built.
+        const bool handlersWereOn = selectionHandlersOn();
+        setSelectionHandlersOn(false);
+        const auto restore = qScopeGuard([&] { setSelectionHandlersOn(handlersWereOn); });
+        populateTree(*TreeView1, contents);
+    }
+    ListAllLeaves();
+    setWindowTitle(fileNamePart(path));
+    openDialog1Name_ = path;
+    // The first leaf is selected, so the editor shows a leaf's text and what the user types there is
+    // kept. After ClearTree nothing was selected, so nothing is stored by the selection handlers.
+    if (QTreeWidgetItem *first = TreeView1->topLevelItem(0)) {
+        TreeView1->setCurrentItem(first);
+    }
+    if (!contents.complete) {
+        asker().warn(this, applicationTitle(), treeFileWarning(path, contents));
+    }
+}
+
+void TForm1::openTextDocument(const QString &path)
+{
+    // Read first: a document that cannot be read leaves the current outline as it was.
+    const QByteArray bytes = readDocumentBytes(path);
+    NewLeafCaption = path;
+    const auto restoreCaption = qScopeGuard([this] { NewLeafCaption = QStringLiteral("O"); });
+    TreeView1->setEnabled(false);
+    ClearTree();
+    TreeView1->setEnabled(true);
+    AddBtnClick();
+    if (!endsWithThree(path, QLatin1String("rtf"))) {
+        // Stays for the rest of the run.
+        RichEdit1->document()->setDefaultFont(QFont(QStringLiteral("Courier New"), 9));
+    }
+    // RTF or plain text by the content alone.
+    richtext::loadBytes(*RichEdit1->document(), bytes);
+    if (const NoteRef record = recordOf(TreeView1->currentItem())) {
+        CopyLines(*RichEdit1->document(), record->Notes);
+    }
+}
+
+void TForm1::SaveTree(const QString &path)
+{
+    storePendingEdits();
+    saveTreeFile(path, *TreeView1);
+}
+
+void TForm1::storePendingEdits()
+{
+    QWidget *keyboard = QApplication::focusWidget();
+    const bool keyboardInWindow = keyboard != nullptr && (keyboard == this || isAncestorOf(keyboard));
+    QWidget *active = activeControl();
+    if (active == nullptr) {
+        active = keyboardInWindow ? keyboard : focusWidget();
+    }
+    // The focus-out runs the exit handler of the control that has the keyboard (a caption being
+    // edited is committed the same way).
+    if (keyboardInWindow) {
+        keyboard->clearFocus();
+    }
+    // The window counts an editor as focused while the keyboard is elsewhere (in the caption edit box
+    // after an add, or in a dialog): its exit handling runs now.
+    if (active != keyboard || !keyboardInWindow) {
+        if (active == RichEdit1) {
+            RichEdit1Exit();
+        } else if (active == RichEdit2) {
+            RichEdit2Exit();
+        }
+    }
+    setActiveControl(nullptr);
 }

@@ -1,10 +1,264 @@
+// The leaf editor: text and category following the tree's selection, the exit handling, the
+// formatting toolbar, the keyboard shortcuts and the font list.
 #include "app/Main.h"
+
+#include "app/completingcombo.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "app/updown.h"
+#include "document/copylines.h"
+#include "document/leafitem.h"
+#include "document/tvclasses.h"
+#include "text/formatting.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextDocument>
+#include <QToolButton>
 
 void TForm1::bindEditorHandlers()
 {
+    QList<QMetaObject::Connection> &c = editorConnections_;
+
+    // The tree reports the move after it happened: the leaf being left is stored, then the new one loaded.
+    c << connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+                 [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
+                     if (!selectionHandlersOn()) {
+                         return;
+                     }
+                     guarded([&] { TreeView1Changing(previous); });
+                     guarded([&] { TreeView1Change(current); });
+                 });
+    RichEdit1->onExit = [this] { guarded([this] { RichEdit1Exit(); }); };
+    for (LeafEditor *editor : {RichEdit1, RichEdit2}) {
+        editor->onKeyPress = [this, editor](QKeyEvent *event) {
+            guarded([&] { RichEdit1KeyPress(editor, event); });
+        };
+        editor->onKeyUp = [this, editor](QKeyEvent *event) { guarded([&] { RichEdit1KeyUp(editor, event); }); };
+    }
+    // The Groups viewer does not take Tab as input: there the key moves the focus.
+    RichEdit2->setTabChangesFocus(true);
+    c << connect(qApp, &QApplication::focusChanged, this,
+                 [this](QWidget *old, QWidget *now) { editorFocusChanged(old, now); });
+
+    c << connect(TreeViewComboBox, &CompletingComboBox::userChanged, this,
+                 [this] { guarded([this] { TreeViewComboBoxChange(); }); });
+    c << connect(FontName, &CompletingComboBox::userChanged, this, [this] { guarded([this] { FontNameChange(); }); });
+
+    UpDown1->setRange(0, 100);
+    UpDown1->setPosition(12);
+    UpDown1->setBuddy(FontSize);
+    // Every change of the size box's text applies, whether typed or written by the arrows.
+    c << connect(FontSize, &QLineEdit::textChanged, this, [this] { guarded([this] { FontSizeChange(); }); });
+
+    c << connect(BoldButton, &QToolButton::clicked, this, [this] { guarded([this] { BoldButtonClick(); }); });
+    c << connect(ItalicButton, &QToolButton::clicked, this, [this] { guarded([this] { ItalicButtonClick(); }); });
+    c << connect(UnderlineButton, &QToolButton::clicked, this,
+                 [this] { guarded([this] { UnderlineButtonClick(); }); });
+    for (QToolButton *button : {LeftAlign, CenterAlign, RightAlign}) {
+        c << connect(button, &QToolButton::clicked, this, [this, button] { guarded([&] { LeftAlignClick(button); }); });
+    }
+    c << connect(BulletsButton, &QToolButton::clicked, this, [this] { guarded([this] { BulletsButtonClick(); }); });
 }
-#include "app/Main.h"
 
 void TForm1::unbindEditorHandlers()
 {
+    for (const QMetaObject::Connection &connection : std::as_const(editorConnections_)) {
+        disconnect(connection);
+    }
+    editorConnections_.clear();
+    // Both editors' hooks go: the focus-out sent while the window is destroyed must reach nothing.
+    for (LeafEditor *editor : {RichEdit1, RichEdit2}) {
+        if (editor != nullptr) {
+            editor->onExit = nullptr;
+            editor->onKeyPress = nullptr;
+            editor->onKeyUp = nullptr;
+        }
+    }
+}
+
+void TForm1::editorFocusChanged(QWidget *old, QWidget *now)
+{
+    // Focus going to another window (a dialog, a drop-down list) leaves the recorded control as it is.
+    if (now == nullptr || (now != this && !isAncestorOf(now))) {
+        return;
+    }
+    // The add commands record the editor as focused while the keyboard stays in the caption edit
+    // box; the editor's exit handling is then due as soon as the keyboard reaches another control.
+    // When the editor itself had the keyboard, its own focus-out has already run it.
+    if (now != RichEdit1 && activeControl() == RichEdit1 && old != RichEdit1) {
+        guarded([this] { RichEdit1Exit(); });
+    }
+    setActiveControl(now);
+}
+
+void TForm1::storeLeafEditor()
+{
+    if (shownRecord_ != nullptr) {
+        CopyLines(*RichEdit1->document(), shownRecord_->Notes);
+    }
+}
+
+void TForm1::TreeView1Changing(QTreeWidgetItem *leaving)
+{
+    if (leaving == nullptr) {
+        return;
+    }
+    // The editor and the box hold the working copies of the record loaded last; the item being
+    // left is not read, since it may be in the middle of its destruction.
+    if (shownRecord_ == nullptr) {
+        return;
+    }
+    storeLeafEditor();
+    shownRecord_->setCategory(TreeViewComboBox->currentText());
+}
+
+void TForm1::TreeView1Change(QTreeWidgetItem *arriving)
+{
+    const auto *leaf = dynamic_cast<const LeafItem *>(arriving);
+    if (leaf == nullptr) {
+        return;
+    }
+    // Until the text is in, the editor holds no leaf's copy: a failed load stores nothing anywhere.
+    shownRecord_.reset();
+    const NoteRef record = leaf->record();
+    CopyLines(record->Notes, *RichEdit1->document());
+    shownRecord_ = record;
+    TreeViewComboBox->setEditText(record->categoryText());
+}
+
+void TForm1::RichEdit1Exit()
+{
+    if (TreeView1->currentItem() == nullptr) {
+        return;
+    }
+    storeLeafEditor();
+    if (const std::shared_ptr<noteob> picked = pickedRecord()) {
+        CopyLines(picked->Notes, *RichEdit2->document());
+    }
+}
+
+void TForm1::TreeViewComboBoxChange()
+{
+    if (TreeView1->currentItem() == nullptr || shownRecord_ == nullptr) {
+        return;
+    }
+    shownRecord_->setCategory(TreeViewComboBox->currentText());
+}
+
+void TForm1::RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event)
+{
+    const bool command = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
+    if (command || (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)) {
+        return;
+    }
+    // A typed Tab becomes a space before the editor sees it.
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    sender->typeKey(&space);
+    event->accept();
+}
+
+void TForm1::RichEdit1KeyUp(LeafEditor *sender, QKeyEvent *event)
+{
+    // The release of the letter decides, with Ctrl held; a key held down repeats no toggling.
+    if ((event->modifiers() & Qt::ControlModifier) == 0 || event->isAutoRepeat()) {
+        return;
+    }
+    const int flag = formatting::shortcutStyle(event->key());
+    if (flag != 0) {
+        toggleStyle(sender, flag);
+    }
+}
+
+void TForm1::toggleStyle(LeafEditor *editor, int flag)
+{
+    SelectionAttributes attributes(editor);
+    attributes.setStyle(attributes.style() ^ flag);
+}
+
+SelectionAttributes TForm1::CurrText()
+{
+    return SelectionAttributes(RichEdit1);
+}
+
+void TForm1::setCurrTextStyle(int flag, bool on)
+{
+    SelectionAttributes attributes = CurrText();
+    const int styles = attributes.style();
+    attributes.setStyle(on ? (styles | flag) : (styles & ~flag));
+}
+
+void TForm1::BoldButtonClick()
+{
+    setCurrTextStyle(formatting::Bold, BoldButton->isChecked());
+}
+
+void TForm1::ItalicButtonClick()
+{
+    setCurrTextStyle(formatting::Italic, ItalicButton->isChecked());
+}
+
+void TForm1::UnderlineButtonClick()
+{
+    setCurrTextStyle(formatting::Underline, UnderlineButton->isChecked());
+}
+
+void TForm1::FontNameChange()
+{
+    const int picked = FontName->currentIndex();
+    CurrText().setName(picked >= 0 ? FontName->itemText(picked) : QString());
+    RichEdit1->setFocus();
+}
+
+void TForm1::FontSizeChange()
+{
+    CurrText().setSize(formatting::StrToInt(FontSize->text()));
+}
+
+void TForm1::LeftAlignClick(QObject *sender)
+{
+    // The tag's low byte: 0 left, 1 right, 2 centre.
+    switch (sender->property("Tag").toInt() & 0xFF) {
+    case 0:
+        RichEdit1->setAlignment(Qt::AlignLeft);
+        break;
+    case 1:
+        RichEdit1->setAlignment(Qt::AlignRight);
+        break;
+    case 2:
+        RichEdit1->setAlignment(Qt::AlignHCenter);
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::BulletsButtonClick()
+{
+    formatting::setBullets(RichEdit1->textCursor(), BulletsButton->isChecked());
+}
+
+void TForm1::GetFontNames()
+{
+    // Face names are at most 31 characters, as the font enumeration reports them.
+    QStringList names;
+    for (const QString &family : QFontDatabase::families()) {
+        names << family.left(formatting::MaxFaceNameChars);
+    }
+    names.removeDuplicates();
+    names.sort(Qt::CaseInsensitive);
+    FontName->clear();
+    FontName->addItems(names);
+    FontName->setCurrentIndex(-1);
+    FontName->setEditText(QString());
+
+    // The base font: what new and plain text in the leaf editor takes.
+    QFont base = RichEdit1->document()->defaultFont();
+    base.setPointSize(12);
+    base.setFamilies(QStringList{QStringLiteral("Arial")});
+    RichEdit1->setFont(base);
+    RichEdit1->document()->setDefaultFont(base);
 }

@@ -1,5 +1,88 @@
+// The Groups page: listing every leaf or one category's leaves, reading and editing the picked leaf
+// in the viewer, and assigning categories.
 #include "app/Main.h"
+
+#include "app/completingcombo.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/copylines.h"
+#include "document/leafitem.h"
+#include "text/groups.h"
+
+#include <QListWidget>
+#include <QPushButton>
 
 void TForm1::bindGroupsHandlers()
 {
+    // A list of a whole outline can hold 100,000 entries: every row has the same height.
+    ListBox->setUniformItemSizes(true);
+    ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(ShowAllItemsBtn, &QPushButton::clicked, this, &TForm1::ShowAllItemsBtnClick);
+    connect(ShowItemsBtn, &QPushButton::clicked, this, &TForm1::ShowItemsBtnClick);
+    connect(AssignCatBtn, &QPushButton::clicked, this, &TForm1::AssignCatBtnClick);
+    // The picked entry changes by mouse or keyboard; fillings block the list's signals.
+    connect(ListBox, &QListWidget::itemSelectionChanged, this, &TForm1::ListBoxClick);
+    RichEdit2->onExit = [this] { RichEdit2Exit(); };
+}
+
+std::shared_ptr<noteob> TForm1::pickedRecord() const
+{
+    return groups::recordOf(groups::pickedItem(*ListBox));
+}
+
+void TForm1::ListAllLeaves()
+{
+    guarded([&] { groups::fillList(*ListBox, groups::allLeaves(*TreeView1)); });
+}
+
+void TForm1::ShowAllItemsBtnClick()
+{
+    ListAllLeaves();
+}
+
+void TForm1::ShowItemsBtnClick()
+{
+    guarded([&] {
+        groups::fillList(*ListBox, groups::leavesOfCategory(*TreeView1, CatViewComboBox->currentText()));
+    });
+}
+
+void TForm1::AssignCatBtnClick()
+{
+    guarded([&] {
+        // The list and the toolbar's category box are left as they are.
+        if (const NoteRef record = pickedRecord()) {
+            record->setCategory(CatViewComboBox->currentText());
+        }
+    });
+}
+
+void TForm1::ListBoxClick()
+{
+    guarded([&] {
+        const NoteRef record = pickedRecord();
+        if (!record) {
+            return;
+        }
+        CopyLines(record->Notes, *RichEdit2->document());
+        // Set from code: not a change by the user.
+        CatViewComboBox->setEditText(record->categoryText());
+    });
+}
+
+void TForm1::RichEdit2Exit()
+{
+    guarded([&] {
+        // With nothing picked the viewer's text is stored nowhere.
+        const NoteRef record = pickedRecord();
+        if (!record) {
+            return;
+        }
+        CopyLines(*RichEdit2->document(), record->Notes);
+        // The leaf editor shows the viewer's edits when both show the same leaf, else its own last text.
+        if (const NoteRef selected = recordOf(TreeView1->currentItem())) {
+            CopyLines(selected->Notes, *RichEdit1->document());
+        }
+    });
 }

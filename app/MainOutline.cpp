@@ -1,5 +1,231 @@
+// The outline commands of the main window: add, prune, move right and left, drag and drop.
 #include "app/Main.h"
+
+#include "app/completingcombo.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/copylines.h"
+#include "document/leafitem.h"
+#include "document/outline.h"
+
+#include <QAction>
+#include <QSet>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// Keeps the tree's selection handlers off for the lifetime of the guard, also when a move throws:
+// a move stores nothing into and loads nothing from any leaf.
+class SelectionHandlersOff
+{
+public:
+    explicit SelectionHandlersOff(TForm1 &form) : form_(form), wasOn_(form.selectionHandlersOn())
+    {
+        form_.setSelectionHandlersOn(false);
+    }
+    ~SelectionHandlersOff() { form_.setSelectionHandlersOn(wasOn_); }
+    SelectionHandlersOff(const SelectionHandlersOff &) = delete;
+    SelectionHandlersOff &operator=(const SelectionHandlersOff &) = delete;
+
+private:
+    TForm1 &form_;
+    bool wasOn_;
+};
+
+}  // namespace
 
 void TForm1::bindOutlineHandlers()
 {
+    // Toolbar buttons and menu entries share one action per command; each action is bound once.
+    QSet<QAction *> bound;
+    auto bind = [&](QToolButton *button, QAction *menuAction, void (TForm1::*handler)()) {
+        for (QAction *action : {button != nullptr ? button->defaultAction() : nullptr, menuAction}) {
+            if (action != nullptr && !bound.contains(action)) {
+                bound.insert(action);
+                connect(action, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+            }
+        }
+    };
+    bind(ToolButton3, MoveLeft1, &TForm1::OutBtnClick);
+    bind(ToolButton4, MoveRight1, &TForm1::InBtnClick);
+    bind(CutButton, Add1, &TForm1::AddBtnClick);
+    bind(CopyButton, AddChild1, &TForm1::AddChildBtnClick);
+    bind(PasteButton, AddAbove1, &TForm1::InsertBtnClick);
+    bind(UndoButton, Remove1, &TForm1::DelBtnClick);
+
+    TreeView1->onDragOver = [this](const QPoint &pos) {
+        bool accept = true;
+        guarded([&] { accept = TreeView1DragOver(pos); });
+        return accept;
+    };
+    TreeView1->onDrop = [this](const QPoint &pos) { guarded([&] { TreeView1DragDrop(pos); }); };
 }
+
+namespace {
+
+// Everything the three add commands do after the node is in the tree, up to the editor's recording.
+void selectAndEditNewLeaf(TForm1 &form, QTreeWidgetItem *item)
+{
+    // The selection handlers store the leaf that was selected and load the new record.
+    form.TreeView1->setCurrentItem(item);
+    form.TreeView1->editItem(item);
+    // The keyboard stays in the caption edit box; the editor's exit handling runs once the keyboard
+    // reaches any other control of the window.
+    form.setActiveControl(form.RichEdit1);
+}
+
+// Empties the editor and shows the first category, from code: neither counts as a change by the user,
+// so nothing is stored into any leaf.
+void resetEditorAndBox(TForm1 &form)
+{
+    form.RichEdit1->clear();
+    CompletingComboBox *box = form.TreeViewComboBox;
+    const QString first = box->count() > 0 ? box->itemText(0) : QString();
+    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+    box->setEditText(first);
+}
+
+NoteRef recordOfEditorText(const TForm1 &form)
+{
+    auto record = std::make_shared<noteob>();
+    CopyLines(*form.RichEdit1->document(), record->Notes);
+    return record;
+}
+
+// Moves the selected leaf by the move rules, with the selection handlers off throughout.
+outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, QTreeWidgetItem *target)
+{
+    const SelectionHandlersOff handlersOff(form);
+    return outline::moveItem(*form.TreeView1, form.TreeView1->currentItem(), placement, target);
+}
+
+// Prune and the moves end with the keyboard in the tree. While the Groups page is in front the tree is
+// hidden: focusing it would only pull the keyboard there later, so the focus is left alone.
+void focusTree(TForm1 &form)
+{
+    if (form.PageControl != nullptr && form.PageControl->currentWidget() != form.TreeViewPage) {
+        return;
+    }
+    form.TreeView1->setFocus();
+}
+
+}  // namespace
+
+void TForm1::AddBtnClick()
+{
+    NoteRef record = recordOfEditorText(*this);
+    record->setCategory(TreeViewComboBox->currentText());
+    auto *item = new LeafItem(std::move(record), NewLeafCaption);
+    outline::insertItem(*TreeView1, item, outline::Placement::LastSibling, TreeView1->currentItem());
+    selectAndEditNewLeaf(*this, item);
+    resetEditorAndBox(*this);
+}
+
+void TForm1::InsertBtnClick()
+{
+    if (TreeView1->topLevelItemCount() == 0) {
+        AddBtnClick();
+        return;
+    }
+    if (!HasSelectedLeaf()) {
+        return;
+    }
+    // The new leaf starts as a copy of the selected leaf's text, with category "Unknown".
+    auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
+    outline::insertItem(*TreeView1, item, outline::Placement::Before, TreeView1->currentItem());
+    selectAndEditNewLeaf(*this, item);
+}
+
+void TForm1::AddChildBtnClick()
+{
+    if (TreeView1->topLevelItemCount() == 0) {
+        AddBtnClick();
+        return;
+    }
+    if (!HasSelectedLeaf()) {
+        return;
+    }
+    QTreeWidgetItem *parent = TreeView1->currentItem();
+    auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
+    outline::insertItem(*TreeView1, item, outline::Placement::LastChild, parent);
+    parent->setExpanded(true);
+    selectAndEditNewLeaf(*this, item);
+    resetEditorAndBox(*this);
+}
+
+void TForm1::DelBtnClick()
+{
+    if (!HasSelectedLeaf()) {
+        return;
+    }
+    QTreeWidgetItem *pruned = TreeView1->currentItem();
+    // The remove routine first moves the selection where the tree would put it, with the handlers
+    // running while the pruned leaf is whole: its texts are stored before the next leaf is loaded.
+    if (pruned->childCount() > 0) {
+        const int index = outline::absoluteIndexOf(pruned);
+        outline::removeItem(*TreeView1, pruned);
+        if (index - 1 >= 0) {
+            // The node just before the pruned one in display order, even inside a collapsed subtree.
+            TreeView1->setCurrentItem(outline::itemAtAbsoluteIndex(*TreeView1, index - 1));
+        }
+    } else {
+        outline::removeItem(*TreeView1, pruned);
+    }
+    focusTree(*this);
+}
+
+void TForm1::InBtnClick()
+{
+    if (HasSelectedLeaf()) {
+        QTreeWidgetItem *leaf = TreeView1->currentItem();
+        QTreeWidgetItem *container = leaf->parent() != nullptr ? leaf->parent() : TreeView1->invisibleRootItem();
+        const int position = container->indexOfChild(leaf);
+        if (position > 0) {
+            moveSelectedLeaf(*this, outline::Placement::LastChild, container->child(position - 1));
+        }
+    }
+    focusTree(*this);
+}
+
+void TForm1::OutBtnClick()
+{
+    if (HasSelectedLeaf()) {
+        QTreeWidgetItem *leaf = TreeView1->currentItem();
+        if (leaf->parent() != nullptr) {
+            // To the end of the parent's list, after all later siblings of the parent.
+            moveSelectedLeaf(*this, outline::Placement::LastSibling, leaf->parent());
+        }
+    }
+    focusTree(*this);
+}
+
+bool TForm1::TreeView1DragOver(const QPoint &)
+{
+    return true;
+}
+
+void TForm1::TreeView1DragDrop(const QPoint &pos)
+{
+    if (!HasSelectedLeaf()) {
+        return;
+    }
+    const outline::DropPlan plan = outline::classifyDropPoint(*TreeView1, pos, treeShowsButtons());
+    switch (plan.action) {
+    case outline::DropPlan::Nothing:
+        return;
+    case outline::DropPlan::LastChild:
+        moveSelectedLeaf(*this, outline::Placement::LastChild, plan.target);
+        return;
+    case outline::DropPlan::LastTopLevel:
+        moveSelectedLeaf(*this, outline::Placement::LastSibling, nullptr);
+        return;
+    case outline::DropPlan::Before:
+        moveSelectedLeaf(*this, outline::Placement::Before, plan.target);
+        return;
+    }
+}
+

@@ -1,2 +1,81 @@
 // File dialogs, questions and warnings of the document commands.
 #include "app/asker.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+QStringList qtNameFilters(const QString &barFilter)
+{
+    const QStringList parts = barFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &pattern : patterns) {
+            pattern = pattern.trimmed();
+        }
+        const QString joined = patterns.join(QLatin1Char(' '));
+        if (joined.isEmpty()) {
+            continue;
+        }
+        // Qt reads the patterns from the last parentheses of a filter, so a description that already
+        // shows its patterns can stand as it is; any other gets them appended.
+        const QString shown = QStringLiteral("(%1)").arg(joined);
+        if (description.endsWith(shown, Qt::CaseInsensitive)) {
+            filters.append(description.left(description.size() - shown.size()) + shown);
+        } else if (description.isEmpty()) {
+            filters.append(shown);
+        } else {
+            filters.append(QStringLiteral("%1 %2").arg(description, shown));
+        }
+    }
+    return filters;
+}
+
+QString DialogAsker::askFileName(QWidget *parent, const FileDialogSpec &spec)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(spec.objectName);
+    // Qt's own dialog: it behaves alike on every desktop and has no read-only check box to hide.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setSizeGripEnabled(true);
+    // No dialog requires the named file to exist: a name that does not exist can be confirmed.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (spec.kind == FileDialogSpec::Kind::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    }
+    const QStringList filters = qtNameFilters(spec.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.first());
+    }
+    // "*" means no default extension.
+    if (!spec.defaultExtension.isEmpty() && spec.defaultExtension != QLatin1String("*")) {
+        dialog.setDefaultSuffix(spec.defaultExtension);
+    }
+    if (!spec.fileName.isEmpty()) {
+        dialog.selectFile(spec.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return QString();
+    }
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty()) {
+        return QString();
+    }
+    return chosen.first();
+}
+
+bool DialogAsker::confirmOverwrite(QWidget *, const QString &)
+{
+    // The save dialog itself has already asked before replacing the file.
+    return true;
+}
+
+void DialogAsker::warn(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text);
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -36,3 +37,8 @@ public:
     bool confirmOverwrite(QWidget *parent, const QString &name) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };
+
+// Turns a filter of bar-separated description and pattern pairs ("All Files (*.*)|*.*|Quillax (*.TRE)|*.TRE")
+// into the name filters of a Qt file dialog ("All Files (*.*)", "Quillax (*.TRE)"). Patterns separated by
+// ';' become one filter with several patterns; an unpaired last description is dropped.
+QStringList qtNameFilters(const QString &barFilter);

@@ -3,6 +3,12 @@
 
 #include <QComboBox>
 
+class QKeyEvent;
+
+// Typing completes from the list: the text before the selected part plus the typed character is
+// looked up (letter case ignored, first item in list order); on a match the box shows it followed
+// by the rest of the item, that rest selected, and the item becomes the picked one. Any other
+// edit drops the pick. The box never adds typed texts to its list.
 class CompletingComboBox : public QComboBox
 {
     Q_OBJECT
@@ -10,7 +16,24 @@ class CompletingComboBox : public QComboBox
 public:
     explicit CompletingComboBox(QWidget *parent = nullptr);
 
+    // The box's list items, in order.
+    QStringList items() const;
+
 signals:
     // Reported only for changes the user makes (typing, picking); never when code sets the text.
     void userChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Watches the line edit the box uses for its text (made when the box becomes editable).
+    void attachLineEdit();
+    bool typeKey(QKeyEvent *event);
+    // Sets currentIndex without touching the text, caret or selection.
+    void setPick(int index);
+    void editedByUser();
+    void textChangedAnyhow(const QString &text);
+
+    bool busy_ = false;
 };

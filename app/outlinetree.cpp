@@ -1,5 +1,206 @@
+// The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
 #include "app/outlinetree.h"
+
+#include "document/outline.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace {
+
+bool carriesLeaf(const QMimeData *mime)
+{
+    return mime != nullptr && mime->hasFormat(QLatin1String(OutlineTree::LeafMimeType));
+}
+
+}  // namespace
 
 OutlineTree::OutlineTree(QWidget *parent) : QTreeWidget(parent)
 {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
+}
+
+QTreeWidgetItem *OutlineTree::dropTarget() const
+{
+    return dropTarget_.isValid() ? itemFromIndex(dropTarget_) : nullptr;
+}
+
+void OutlineTree::setDropTarget(QTreeWidgetItem *item)
+{
+    const QPersistentModelIndex index = item != nullptr ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
+    if (index == dropTarget_) {
+        return;
+    }
+    dropTarget_ = index;
+    viewport()->update();
+}
+
+void OutlineTree::mousePressEvent(QMouseEvent *event)
+{
+    // The press selects the row (the selection handlers run) and gives the tree the focus.
+    QTreeWidget::mousePressEvent(event);
+    pressed_ = QPersistentModelIndex();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    QTreeWidgetItem *item = itemAt(pos);
+    if (item == nullptr) {
+        return;
+    }
+    // A press on an expand button only toggles; every other part of the row can start a drag.
+    const bool onButton = pos.x() < visualItemRect(item).left() &&
+                          outline::classifyDropPoint(*this, pos).action == outline::DropPlan::Nothing;
+    if (!onButton) {
+        pressed_ = QPersistentModelIndex(indexFromItem(item));
+        pressPos_ = pos;
+    }
+}
+
+void OutlineTree::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!pressed_.isValid() || !(event->buttons() & Qt::LeftButton)) {
+        QTreeWidget::mouseMoveEvent(event);
+        return;
+    }
+    // While a leaf is held the pointer does not sweep the selection over other rows.
+    if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) {
+        return;
+    }
+    QTreeWidgetItem *item = itemFromIndex(pressed_);
+    pressed_ = QPersistentModelIndex();
+    startLeafDrag(item);
+}
+
+void OutlineTree::mouseReleaseEvent(QMouseEvent *event)
+{
+    pressed_ = QPersistentModelIndex();
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void OutlineTree::startDrag(Qt::DropActions)
+{
+    // Qt's own drag would move or copy the items by itself: drag the current leaf our way instead.
+    startLeafDrag(currentItem());
+}
+
+void OutlineTree::startLeafDrag(QTreeWidgetItem *item)
+{
+    if (item == nullptr || draggingLeaf_) {
+        return;
+    }
+    if (currentItem() != item) {
+        setCurrentItem(item);
+    }
+    // The selection handlers may have changed the tree; drag only a leaf that is still here and current.
+    if (currentItem() != item) {
+        return;
+    }
+    const QRect row = visualItemRect(item);
+    auto *mime = new QMimeData;
+    mime->setData(QLatin1String(LeafMimeType), item->text(0).toUtf8());
+    QDrag drag(this);
+    drag.setMimeData(mime);
+    if (row.isValid()) {
+        drag.setPixmap(viewport()->grab(row));
+        drag.setHotSpot(pressPos_ - row.topLeft());
+    }
+    draggingLeaf_ = true;
+    struct Reset {
+        OutlineTree *tree;
+        ~Reset()
+        {
+            tree->draggingLeaf_ = false;
+            tree->setDropTarget(nullptr);
+            tree->setState(NoState);
+        }
+    } reset{this};
+    if (dragRunner) {
+        dragRunner(drag);
+    } else {
+        drag.exec(Qt::MoveAction, Qt::MoveAction);
+    }
+}
+
+void OutlineTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!carriesLeaf(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+}
+
+void OutlineTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (!carriesLeaf(event->mimeData()) || (onDragOver && !onDragOver(pos))) {
+        setDropTarget(nullptr);
+        event->ignore();
+        return;
+    }
+    setDropTarget(itemAt(pos));
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+}
+
+void OutlineTree::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDropTarget(nullptr);
+    event->accept();
+}
+
+void OutlineTree::dropEvent(QDropEvent *event)
+{
+    setDropTarget(nullptr);
+    if (!carriesLeaf(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // The window moves the leaf; the drag source ignores the outcome and removes nothing itself.
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    if (onDrop) {
+        onDrop(event->position().toPoint());
+    }
+}
+
+void OutlineTree::focusInEvent(QFocusEvent *event)
+{
+    QTreeWidget::focusInEvent(event);
+    if (onEnter) {
+        onEnter();
+    }
+}
+
+bool OutlineTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // No caption edit starts while a leaf is being dragged.
+    if (draggingLeaf_) {
+        return false;
+    }
+    return QTreeWidget::edit(index, trigger, event);
+}
+
+void OutlineTree::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (dropTarget_.isValid() && index == dropTarget_) {
+        QStyleOptionViewItem highlighted(option);
+        highlighted.state |= QStyle::State_Selected;
+        QTreeWidget::drawRow(painter, highlighted, index);
+        return;
+    }
+    QTreeWidget::drawRow(painter, option, index);
 }

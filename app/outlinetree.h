@@ -1,10 +1,16 @@
 // The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
 #pragma once
 
+#include <QPersistentModelIndex>
+#include <QPoint>
 #include <QTreeWidget>
 
 #include <functional>
 
+class QDrag;
+
+// A tree of leaves that drags a leaf itself and hands the drop point to the window, which decides what
+// the drop means. Qt's own item moving is never used: the window's move rules keep records and selection.
 class OutlineTree : public QTreeWidget
 {
     Q_OBJECT
@@ -12,8 +18,43 @@ class OutlineTree : public QTreeWidget
 public:
     explicit OutlineTree(QWidget *parent = nullptr);
 
+    // What a drag carries; only drags with it are accepted.
+    static constexpr const char *LeafMimeType = "application/x-quillax-leaf";
+
     // Called with the drop point in viewport coordinates when a dragged leaf is released over the tree.
     std::function<void(const QPoint &)> onDrop;
     // Called each time the tree receives the input focus.
     std::function<void()> onEnter;
+    // Asked at every point a dragged leaf passes over (viewport coordinates); unset accepts.
+    std::function<bool(const QPoint &)> onDragOver;
+    // Runs a prepared drag to its end. Unset runs QDrag::exec; tests put in their own.
+    std::function<Qt::DropAction(QDrag &)> dragRunner;
+
+    // The leaf highlighted as the drop target while a drag passes over it, or null.
+    QTreeWidgetItem *dropTarget() const;
+    // True while a leaf dragged from this tree is on its way.
+    bool isDraggingLeaf() const { return draggingLeaf_; }
+    // Makes item current and drags it, its row's image following the pointer.
+    void startLeafDrag(QTreeWidgetItem *item);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    void setDropTarget(QTreeWidgetItem *item);
+
+    QPersistentModelIndex dropTarget_;
+    QPersistentModelIndex pressed_;
+    QPoint pressPos_;
+    bool draggingLeaf_ = false;
 };

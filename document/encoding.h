@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace encoding {
@@ -17,5 +18,9 @@ QString decodePlainText(const QByteArray &bytes);
 // Decodes bytes in a Windows code page (1250-1258, 874, 932, 936, 949, 950, 437, 850, 10000 ...).
 // Unknown code pages decode as Windows-1252.
 QString decodeCodePage(const QByteArray &bytes, int codePage);
+QString decodeCodePage(QByteArrayView bytes, int codePage);
+
+// True when decodeCodePage has a decoder of its own for the code page.
+bool isKnownCodePage(int codePage);
 
 } // namespace encoding

@@ -1,1 +1,351 @@
+// The rules of the outline: display order, levels, absolute indices, placements, removing and moving leaves.
 #include "document/outline.h"
+
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include <algorithm>
+#include <vector>
+
+namespace outline {
+
+namespace {
+
+// The list an item belongs to: its parent's children, or the tree's top-level list.
+QTreeWidgetItem *containerOf(const QTreeWidgetItem *item)
+{
+    if (item->parent() != nullptr) {
+        return item->parent();
+    }
+    QTreeWidget *tree = item->treeWidget();
+    return tree != nullptr ? tree->invisibleRootItem() : nullptr;
+}
+
+QTreeWidgetItem *previousSibling(const QTreeWidgetItem *item)
+{
+    QTreeWidgetItem *container = containerOf(item);
+    if (container == nullptr) {
+        return nullptr;
+    }
+    const int i = container->indexOfChild(const_cast<QTreeWidgetItem *>(item));
+    return i > 0 ? container->child(i - 1) : nullptr;
+}
+
+// Where the tree control moves its current item when that item goes away: the row below, else the
+// row above, else the parent, else nothing.
+QTreeWidgetItem *successorOnRemoval(const QTreeWidgetItem *item)
+{
+    QTreeWidgetItem *container = containerOf(item);
+    if (container == nullptr) {
+        return nullptr;
+    }
+    const int i = container->indexOfChild(const_cast<QTreeWidgetItem *>(item));
+    if (i + 1 < container->childCount()) {
+        return container->child(i + 1);
+    }
+    if (i > 0) {
+        return container->child(i - 1);
+    }
+    return item->parent();
+}
+
+// Takes an item out of its list without deleting it. Returns false when it is in no list.
+bool takeOut(QTreeWidget &tree, QTreeWidgetItem *item)
+{
+    if (QTreeWidgetItem *parent = item->parent()) {
+        parent->takeChild(parent->indexOfChild(item));
+        return true;
+    }
+    const int i = tree.indexOfTopLevelItem(item);
+    if (i < 0) {
+        return false;
+    }
+    tree.takeTopLevelItem(i);
+    return true;
+}
+
+// Only nodes that are expanded need a call: collapsing a hidden node costs a search in the view.
+void collapseSubtree(QTreeWidgetItem *root)
+{
+    std::vector<QTreeWidgetItem *> stack{root};
+    while (!stack.empty()) {
+        QTreeWidgetItem *node = stack.back();
+        stack.pop_back();
+        if (node->isExpanded()) {
+            node->setExpanded(false);
+        }
+        for (int i = 0; i < node->childCount(); ++i) {
+            stack.push_back(node->child(i));
+        }
+    }
+}
+
+// The right edge of what counts as a row's caption: the text's start plus its advance width and a margin
+// on each side, as the item delegate draws it. The text rectangle itself runs to the row's end.
+int captionRight(const QTreeWidget &tree, const QTreeWidgetItem *item, const QRect &rowRect)
+{
+    QStyle *style = tree.style();
+    QStyleOptionViewItem opt;
+    opt.initFrom(&tree);
+    opt.widget = &tree;
+    opt.rect = rowRect;
+    const QVariant fontData = item->data(0, Qt::FontRole);
+    opt.font = fontData.isValid() ? fontData.value<QFont>().resolve(tree.font()) : tree.font();
+    opt.fontMetrics = QFontMetrics(opt.font);
+    opt.text = item->text(0);
+    opt.features = QStyleOptionViewItem::HasDisplay;
+    opt.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    opt.decorationPosition = QStyleOptionViewItem::Left;
+    const QIcon icon = item->icon(0);
+    if (!icon.isNull()) {
+        opt.features |= QStyleOptionViewItem::HasDecoration;
+        opt.icon = icon;
+        const int small = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &tree);
+        opt.decorationSize = tree.iconSize().isValid() ? tree.iconSize() : QSize(small, small);
+    }
+    if (item->data(0, Qt::CheckStateRole).isValid()) {
+        opt.features |= QStyleOptionViewItem::HasCheckIndicator;
+    }
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, &tree);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &tree) + 1;
+    const int right = textRect.left() + margin + opt.fontMetrics.horizontalAdvance(opt.text) + margin;
+    return std::min(right, rowRect.right() + 1);
+}
+
+}  // namespace
+
+int levelOf(const QTreeWidgetItem *item)
+{
+    int level = 0;
+    for (const QTreeWidgetItem *p = item != nullptr ? item->parent() : nullptr; p != nullptr; p = p->parent()) {
+        ++level;
+    }
+    return level;
+}
+
+int subtreeSize(const QTreeWidgetItem *item)
+{
+    if (item == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    std::vector<const QTreeWidgetItem *> stack{item};
+    while (!stack.empty()) {
+        const QTreeWidgetItem *node = stack.back();
+        stack.pop_back();
+        ++count;
+        for (int i = 0; i < node->childCount(); ++i) {
+            stack.push_back(node->child(i));
+        }
+    }
+    return count;
+}
+
+int absoluteIndexOf(const QTreeWidgetItem *item)
+{
+    if (item == nullptr) {
+        return -1;
+    }
+    // Every node before item in display order is an ancestor or lies in the subtree of an earlier
+    // sibling of item or of one of its ancestors.
+    int index = 0;
+    for (const QTreeWidgetItem *node = item; node != nullptr; node = node->parent()) {
+        const QTreeWidgetItem *container = containerOf(node);
+        if (container == nullptr) {
+            break;
+        }
+        const int position = container->indexOfChild(const_cast<QTreeWidgetItem *>(node));
+        for (int i = 0; i < position; ++i) {
+            index += subtreeSize(container->child(i));
+        }
+        if (node->parent() != nullptr) {
+            index += 1;  // the parent itself
+        }
+    }
+    return index;
+}
+
+QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index)
+{
+    if (index < 0) {
+        return nullptr;
+    }
+    const QTreeWidgetItem *container = tree.invisibleRootItem();
+    int remaining = index;
+    for (;;) {
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < container->childCount(); ++i) {
+            QTreeWidgetItem *child = container->child(i);
+            if (remaining == 0) {
+                return child;
+            }
+            const int size = subtreeSize(child);
+            if (remaining < size) {
+                next = child;
+                remaining -= 1;  // step over child itself into its children
+                break;
+            }
+            remaining -= size;
+        }
+        if (next == nullptr) {
+            return nullptr;
+        }
+        container = next;
+    }
+}
+
+QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree)
+{
+    QList<QTreeWidgetItem *> order;
+    std::vector<QTreeWidgetItem *> stack;
+    const QTreeWidgetItem *root = tree.invisibleRootItem();
+    for (int i = root->childCount() - 1; i >= 0; --i) {
+        stack.push_back(root->child(i));
+    }
+    while (!stack.empty()) {
+        QTreeWidgetItem *node = stack.back();
+        stack.pop_back();
+        order.append(node);
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            stack.push_back(node->child(i));
+        }
+    }
+    return order;
+}
+
+bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor)
+{
+    if (item == nullptr || ancestor == nullptr) {
+        return false;
+    }
+    for (const QTreeWidgetItem *p = item->parent(); p != nullptr; p = p->parent()) {
+        if (p == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target)
+{
+    switch (placement) {
+    case Placement::LastChild:
+        if (target != nullptr) {
+            target->addChild(item);
+            return;
+        }
+        break;
+    case Placement::LastSibling:
+        if (target != nullptr && target->parent() != nullptr) {
+            target->parent()->addChild(item);
+            return;
+        }
+        break;
+    case Placement::Before:
+        if (target != nullptr) {
+            if (QTreeWidgetItem *parent = target->parent()) {
+                parent->insertChild(parent->indexOfChild(target), item);
+            } else {
+                tree.insertTopLevelItem(tree.indexOfTopLevelItem(target), item);
+            }
+            return;
+        }
+        break;
+    }
+    // No target: the last top-level leaf.
+    tree.addTopLevelItem(item);
+}
+
+void removeItem(QTreeWidget &tree, QTreeWidgetItem *item)
+{
+    if (item == nullptr) {
+        return;
+    }
+    QTreeWidgetItem *current = tree.currentItem();
+    if (current != nullptr && (current == item || isDescendantOf(current, item))) {
+        // Reported as an ordinary selection change while the leaving node is whole.
+        tree.setCurrentItem(successorOnRemoval(item));
+    }
+    if (takeOut(tree, item)) {
+        delete item;
+    }
+}
+
+MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placement, QTreeWidgetItem *target)
+{
+    if (leaf == nullptr || (target == nullptr && placement != Placement::LastSibling)) {
+        return MoveResult::Refused;
+    }
+    if (isDescendantOf(target, leaf)) {
+        return MoveResult::Refused;
+    }
+    const bool stays = placement == Placement::Before ? previousSibling(target) == leaf : target == leaf;
+    if (stays) {
+        if (QTreeWidgetItem *parent = leaf->parent()) {
+            parent->setExpanded(true);
+        }
+        tree.setCurrentItem(leaf);
+        return MoveResult::Stayed;
+    }
+
+    QTreeWidgetItem *formerParent = leaf->parent();
+    // "Before T" means directly after T's previous sibling, or first in T's list; T may be the leaf itself,
+    // so the place is fixed before the leaf leaves the tree.
+    QTreeWidgetItem *beforeList = placement == Placement::Before ? containerOf(target) : nullptr;
+    QTreeWidgetItem *beforeAnchor = placement == Placement::Before ? previousSibling(target) : nullptr;
+    if (placement == Placement::Before && beforeList == nullptr) {
+        return MoveResult::Refused;
+    }
+    if (!takeOut(tree, leaf)) {
+        return MoveResult::Refused;
+    }
+    if (placement == Placement::Before) {
+        const int at = beforeAnchor != nullptr ? beforeList->indexOfChild(beforeAnchor) + 1 : 0;
+        beforeList->insertChild(at, leaf);
+    } else {
+        insertItem(tree, leaf, placement, target);
+    }
+    if (formerParent != nullptr && formerParent->childCount() == 0) {
+        formerParent->setExpanded(false);
+        formerParent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    }
+    collapseSubtree(leaf);
+    if (QTreeWidgetItem *parent = leaf->parent()) {
+        parent->setExpanded(true);
+    }
+    tree.setCurrentItem(leaf);
+    return MoveResult::Moved;
+}
+
+DropPlan classifyDropPoint(const QTreeWidget &tree, const QPoint &pos, bool buttonsShown)
+{
+    DropPlan plan;
+    if (!tree.viewport()->rect().contains(pos)) {
+        return plan;
+    }
+    QTreeWidgetItem *item = tree.itemAt(pos);
+    if (item == nullptr) {
+        // Inside the viewport but under no row: below the last one.
+        plan.action = DropPlan::LastTopLevel;
+        return plan;
+    }
+    plan.target = item;
+    const QRect row = tree.visualItemRect(item);
+    if (pos.x() < row.left()) {
+        // Left of the icon and caption: the branch cell holds the expand button when the node has
+        // children; without children it shows only tree lines and counts as indentation.
+        const bool hasBranchCell = tree.rootIsDecorated() || item->parent() != nullptr;
+        const bool inBranchCell = hasBranchCell && pos.x() >= row.left() - tree.indentation();
+        const bool hasButton = buttonsShown && (item->childCount() > 0 ||
+                                                item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator);
+        plan.action = inBranchCell && hasButton ? DropPlan::Nothing : DropPlan::Before;
+        return plan;
+    }
+    plan.action = pos.x() < captionRight(tree, item, row) ? DropPlan::LastChild : DropPlan::Nothing;
+    return plan;
+}
+
+}  // namespace outline

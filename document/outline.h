@@ -1,2 +1,70 @@
+// The rules of the outline: display order, levels, absolute indices, placements, removing and moving leaves.
 #pragma once
 
+#include <QList>
+#include <QPoint>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace outline {
+
+// Where a leaf lands relative to a target leaf T.
+enum class Placement {
+    LastChild,    // after all existing children of T
+    LastSibling,  // at the end of T's sibling list; with no T, the last top-level leaf
+    Before,       // immediately before T, under T's parent
+};
+
+// 0 for a top-level leaf, one more than its parent's otherwise.
+int levelOf(const QTreeWidgetItem *item);
+// The number of nodes in the subtree of item, item included.
+int subtreeSize(const QTreeWidgetItem *item);
+// Position in display order (a node, then the subtrees of its children in order), counting every node
+// whether its parent is expanded or not. One walk over the nodes before it; -1 for null.
+int absoluteIndexOf(const QTreeWidgetItem *item);
+// The node at an absolute index, or null when there is none. Skips whole subtrees on the way down.
+QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index);
+// Every node in display order.
+QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree);
+// True when item lies strictly below ancestor.
+bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor);
+
+// Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target.
+void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target);
+
+// The one way nodes leave the tree. When the current item lies in the doomed subtree, the current first
+// moves where the tree itself would put it (the next sibling, else the previous one, else the parent, else
+// none), so the selection change is reported while every node is still whole; then the subtree is taken
+// out and deleted. Records stay alive as long as anything else refers to them.
+void removeItem(QTreeWidget &tree, QTreeWidgetItem *item);
+
+// What a move did.
+enum class MoveResult {
+    Refused,   // the target lies inside the moved subtree: nothing changed
+    Stayed,    // the leaf stays where it is; only its parent was expanded
+    Moved,     // the subtree was taken out and put in at its new place, collapsed
+};
+
+// Moves leaf with its subtree to a placement relative to target (null target only with LastSibling).
+// The tree's selection signals fire while the leaf is out of the tree: callers that react to them must
+// be switched off for the duration. The moved leaf is current afterwards.
+MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placement, QTreeWidgetItem *target);
+
+// Where a dragged leaf would go when released at a point of the tree's viewport.
+struct DropPlan {
+    enum Action {
+        Nothing,       // an expand button, right of a caption, outside the viewport
+        LastChild,     // on a caption or icon: becomes the last child of target
+        LastTopLevel,  // below the last row: becomes the last top-level leaf
+        Before,        // on the indentation left of the button and caption: placed before target
+    };
+    Action action = Nothing;
+    QTreeWidgetItem *target = nullptr;
+};
+
+// Hit-tests a point in viewport coordinates of a laid-out tree. Without buttons drawn (a display option),
+// the branch cell of a node with children is indentation like any other.
+DropPlan classifyDropPoint(const QTreeWidget &tree, const QPoint &pos, bool buttonsShown = true);
+
+}  // namespace outline

@@ -1,2 +1,83 @@
+// The tree file: reading it into records and an outline tree, and writing an outline back, byte for byte.
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+class QIODevice;
+class QTreeWidget;
+
+// File layout (all integers 32-bit little-endian):
+//   Count, then Count records of 285 bytes plus the text:
+//   caption length byte + 255 bytes, level, category length byte + 20 bytes, text length N, N text bytes.
+constexpr int TreeFileCaptionField = 256;
+constexpr int TreeFileCategoryField = 21;
+constexpr int TreeFileRecordHeader = 285;
+
+// One leaf as the file stores it; texts stay the file's bytes (captions and categories are Windows-1252).
+struct TreeFileRecord
+{
+    QByteArray caption;   // at most 255 bytes
+    qint32 level = 0;     // the stored level; placement decides the real one
+    QByteArray category;  // at most 20 bytes
+    QByteArray text;      // the whole text, line breaks included (one Notes entry)
+};
+
+// What a reading found: the complete records, and where and why it stopped early.
+struct TreeFileContents
+{
+    std::vector<TreeFileRecord> records;  // every record read whole, in file order
+    qint64 announcedCount = 0;            // the Count field (0 when the file is too short to hold it)
+    bool complete = true;                 // Count read and every announced record read whole
+    qint64 damageOffset = -1;             // offset of the first record that could not be read whole, or -1
+    QString damageReason;                 // why reading stopped there, empty when complete
+    qint64 fileSize = 0;                  // bytes the file holds
+    qint64 endOffset = 0;                 // offset just after the last complete record
+
+    qint64 recordsRead() const { return qint64(records.size()); }
+};
+
+// Reads a whole tree file from its bytes. Never throws for bad input: reading stops at the first record
+// that cannot be read whole, which is dropped, and the stop is described in the result.
+TreeFileContents readTreeFile(const QByteArray &bytes);
+TreeFileContents readTreeFile(const char *data, qint64 size);
+// Reads the file at path in bulk. Throws FileError("Cannot open file %1") when it cannot be opened.
+TreeFileContents readTreeFile(const QString &path);
+inline TreeFileContents readTreeFileAt(const QString &path)
+{
+    return readTreeFile(path);
+}
+
+// The warning shown after a short or damaged file was loaded: names the file, how many leaves were read of
+// how many it announced, and where and why reading stopped. Empty when the file was read whole.
+QString treeFileWarning(const QString &fileName, const TreeFileContents &contents);
+
+// The placement rule of a loaded leaf: the level the new node gets, given the level of the node placed
+// before it (-1 for the first record) and the stored level. The first record goes to the top level;
+// a deeper record becomes the last child of the previous node (exactly one level deeper); otherwise the
+// node climbs while its stored level is smaller, then becomes the last sibling; a negative level that
+// climbs past the top is placed at the top level.
+int AttachLoadedLeaf(int previousLevel, qint32 storedLevel);
+
+// The levels that placement gives the records, in file (= display) order.
+std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
+
+// Builds the outline from the records: one LeafItem per record, appended after the tree's existing
+// top-level items (the window clears the tree first), every node expanded. Record Notes hold one entry
+// with the whole text; captions are decoded from Windows-1252. Selects nothing, fills no other view.
+void populateTree(QTreeWidget &tree, const TreeFileContents &contents);
+
+// Writes the outline in display order (every node, expanded or not). name is used in error messages;
+// when empty the device's file name is used. Throws FileError("Cannot write file %1: %2") when the
+// device refuses a write.
+void writeTreeFile(QIODevice &out, const QTreeWidget &tree, const QString &name = QString());
+// Writes records as they stand (levels as stored); used where no widget tree exists.
+void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records, const QString &name = QString());
+
+// Saves the outline at path through a temporary file beside it, put in place only when complete, so a
+// failed save leaves the old file intact. Throws FileError("Cannot create file %1") when the file cannot
+// be created and FileError("Cannot write file %1: %2") when writing or putting it in place fails.
+void saveTreeFile(const QString &path, const QTreeWidget &tree);
+void saveTreeRecords(const QString &path, const std::vector<TreeFileRecord> &records);

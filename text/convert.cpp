@@ -1,1 +1,144 @@
+// Converts a document (RTF or plain text) to plain text, HTML or RTF, as the command-line tool does.
 #include "text/convert.h"
+
+#include "document/encoding.h"
+#include "text/rtf/rtfreader.h"
+#include "text/rtf/rtfwriter.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+
+namespace convert {
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+// RTF is recognised by its content alone: "{\rtf" after optional white space.
+bool looksLikeRtf(const QByteArray &bytes)
+{
+    qsizetype i = 0;
+    while (i < bytes.size() && isSpace(bytes.at(i))) {
+        ++i;
+    }
+    return QByteArrayView(bytes).sliced(i).startsWith("{\\rtf");
+}
+
+// A block's text as it reads: line breaks inside the paragraph become new lines, embedded
+// objects (pictures) leave nothing.
+QString blockText(const QTextBlock &block)
+{
+    QString s = block.text();
+    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    s.remove(QChar::ObjectReplacementCharacter);
+    return s;
+}
+
+void appendFrame(const QTextFrame *frame, QStringList &lines);
+
+// Everything in a table cell on one line: its paragraphs and any nested table joined by spaces.
+QString cellText(const QTextTableCell &cell)
+{
+    QStringList parts;
+    for (auto it = cell.begin(); !it.atEnd(); ++it) {
+        if (const QTextFrame *child = it.currentFrame()) {
+            QStringList nested;
+            appendFrame(child, nested);
+            parts += nested;
+        } else {
+            parts << blockText(it.currentBlock());
+        }
+    }
+    QString s = parts.join(QLatin1Char(' ')).trimmed();
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return s;
+}
+
+void appendTable(const QTextTable *table, QStringList &lines)
+{
+    for (int r = 0; r < table->rows(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < table->columns(); ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            // A merged cell is reported at every position it covers; write it once.
+            if (cell.row() != r || cell.column() != c) {
+                continue;
+            }
+            cells << cellText(cell);
+        }
+        lines << cells.join(QLatin1Char('\t'));
+    }
+}
+
+void appendFrame(const QTextFrame *frame, QStringList &lines)
+{
+    for (auto it = frame->begin(); !it.atEnd(); ++it) {
+        if (const QTextFrame *child = it.currentFrame()) {
+            if (const auto *table = qobject_cast<const QTextTable *>(child)) {
+                appendTable(table, lines);
+            } else {
+                appendFrame(child, lines);
+            }
+        } else {
+            lines << blockText(it.currentBlock());
+        }
+    }
+}
+
+} // namespace
+
+bool parseFormat(const QString &name, Format &format)
+{
+    if (name == QLatin1String("text")) {
+        format = Format::Text;
+    } else if (name == QLatin1String("html")) {
+        format = Format::Html;
+    } else if (name == QLatin1String("rtf")) {
+        format = Format::Rtf;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+QString plainText(const QTextDocument &document)
+{
+    QStringList lines;
+    appendFrame(document.rootFrame(), lines);
+    if (lines.isEmpty()) {
+        return QString();
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void readDocument(const QByteArray &input, QTextDocument &document)
+{
+    if (looksLikeRtf(input)) {
+        rtf::read(input, document);
+    } else {
+        document.clear();
+        document.setPlainText(encoding::decodePlainText(input));
+    }
+}
+
+QByteArray convertBytes(const QByteArray &input, Format format)
+{
+    QTextDocument document;
+    readDocument(input, document);
+    switch (format) {
+    case Format::Text:
+        return plainText(document).toUtf8();
+    case Format::Html:
+        return document.toHtml().toUtf8();
+    case Format::Rtf:
+        return rtf::write(document);
+    }
+    return QByteArray();
+}
+
+} // namespace convert

@@ -1,1 +1,74 @@
+// The editor end of text transfer: RTF when the bytes are RTF, plain text otherwise.
 #include "text/richtext.h"
+
+#include "document/encoding.h"
+#include "document/errors.h"
+#include "text/rtf/rtfreader.h"
+#include "text/rtf/rtfwriter.h"
+
+#include <QTextDocument>
+
+#include <new>
+
+namespace richtext {
+
+namespace {
+
+bool isRtfSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+} // namespace
+
+bool isRtf(const QByteArray &bytes)
+{
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n && isRtfSpace(bytes.at(i))) {
+        ++i;
+    }
+    return bytes.mid(i, 5) == "{\\rtf";
+}
+
+void loadPlainText(QTextDocument &document, const QString &text)
+{
+    // clear() drops every format of the previous content, so the text shows in the default font.
+    document.clear();
+    document.setPlainText(text);
+}
+
+void loadBytes(QTextDocument &document, const QByteArray &bytes)
+{
+    if (isRtf(bytes)) {
+        try {
+            rtf::read(bytes, document);
+            return;
+        } catch (const std::exception &) {
+            // Not readable as RTF: the same bytes are read again as plain text below.
+        }
+    }
+    try {
+        QString text = encoding::decodePlainText(bytes);
+        // A final line break ends the last line; it does not start an empty one.
+        if (text.endsWith(QLatin1String("\r\n"))) {
+            text.chop(2);
+        } else if (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) {
+            text.chop(1);
+        }
+        loadPlainText(document, text);
+    } catch (const std::exception &) {
+        throw AppError(QStringLiteral("Failed to Load Stream"));
+    }
+}
+
+QByteArray saveBytes(const QTextDocument &document)
+{
+    try {
+        return rtf::write(document);
+    } catch (const std::exception &) {
+        throw AppError(QStringLiteral("Failed to Save Stream"));
+    }
+}
+
+} // namespace richtext

@@ -2,19 +2,28 @@
 #pragma once
 
 #include <QByteArray>
+#include <QTextFormat>
 
 class QTextDocument;
 
 namespace richtext {
+
+// Block property of a list paragraph: the hanging indent of its first line, in points (double).
+constexpr int HangingIndentProperty = QTextFormat::UserProperty + 1;
 
 // True when the bytes, after optional white space, begin with "{\rtf".
 bool isRtf(const QByteArray &bytes);
 
 // Replaces the document's content by the bytes: RTF when isRtf(), otherwise plain text
 // (decoded by encoding::decodePlainText) in the document's default font.
+// Throws AppError("Failed to Load Stream") when the bytes can be read neither way.
 void loadBytes(QTextDocument &document, const QByteArray &bytes);
 
+// Replaces the document's content by plain text, unformatted, in the document's default font.
+void loadPlainText(QTextDocument &document, const QString &text);
+
 // The whole document as RTF, ending in "}" CR LF.
+// Throws AppError("Failed to Save Stream") when it cannot be written.
 QByteArray saveBytes(const QTextDocument &document);
 
 } // namespace richtext

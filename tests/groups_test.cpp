@@ -1,0 +1,190 @@
+// Tests of the Groups list logic on a bare tree and list: order, exact category match, filling, picking.
+#include "document/leafitem.h"
+#include "text/groups.h"
+
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+LeafItem *leaf(const QString &caption, const QByteArray &category)
+{
+    auto record = std::make_shared<noteob>();
+    record->setCategory(category);
+    return new LeafItem(record, caption);
+}
+
+QStringList captionsOf(const groups::Entries &entries)
+{
+    QStringList captions;
+    for (const groups::Entry &entry : entries) {
+        captions.append(entry.caption);
+    }
+    return captions;
+}
+
+QStringList listTexts(const QListWidget &list)
+{
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row) {
+        texts.append(list.item(row)->text());
+    }
+    return texts;
+}
+
+// A  (Memo)
+//   B  (memo)        collapsed parent of C
+//     C  (Memo )
+//   D  ("")
+// E  (Memo)
+// F  (Café)
+void buildSample(QTreeWidget &tree)
+{
+    QTreeWidgetItem *a = leaf("A", "Memo");
+    QTreeWidgetItem *b = leaf("B", "memo");
+    QTreeWidgetItem *c = leaf("C", "Memo ");
+    QTreeWidgetItem *d = leaf("D", "");
+    tree.addTopLevelItem(a);
+    a->addChild(b);
+    b->addChild(c);
+    a->addChild(d);
+    tree.addTopLevelItem(leaf("E", "Memo"));
+    tree.addTopLevelItem(leaf("F", QByteArray("Caf\xe9")));
+    a->setExpanded(true);
+    b->setExpanded(false);
+}
+
+} // namespace
+
+class GroupsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void allLeavesFollowsDisplayOrderIncludingCollapsed()
+    {
+        QTreeWidget tree;
+        buildSample(tree);
+        const groups::Entries entries = groups::allLeaves(tree);
+        QCOMPARE(captionsOf(entries), (QStringList{"A", "B", "C", "D", "E", "F"}));
+        // Each entry refers to the node's own record, not to a copy.
+        QCOMPARE(entries[2].record.get(), recordOf(tree.topLevelItem(0)->child(0)->child(0)).get());
+
+        QTreeWidget empty;
+        QVERIFY(groups::allLeaves(empty).empty());
+    }
+
+    void allLeavesWalksAVeryDeepOutline()
+    {
+        // A chain as deep as it is long must not exhaust the stack.
+        QTreeWidget tree;
+        QTreeWidgetItem *parent = leaf("0", "Memo");
+        tree.addTopLevelItem(parent);
+        const int depth = 20000;
+        for (int i = 1; i < depth; ++i) {
+            QTreeWidgetItem *child = leaf(QString::number(i), "Memo");
+            parent->addChild(child);
+            parent = child;
+        }
+        const groups::Entries entries = groups::allLeaves(tree);
+        QCOMPARE(int(entries.size()), depth);
+        QCOMPARE(entries.back().caption, QString::number(depth - 1));
+    }
+
+    void categoryMatchIsExact_data()
+    {
+        QTest::addColumn<QString>("chooser");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("Memo") << "Memo" << QStringList{"A", "E"};
+        QTest::newRow("lower case") << "memo" << QStringList{"B"};
+        QTest::newRow("trailing blank") << "Memo " << QStringList{"C"};
+        QTest::newRow("empty text") << "" << QStringList{"D"};
+        QTest::newRow("Windows-1252 letter") << QString::fromUtf8("Caf\u00e9") << QStringList{"F"};
+        QTest::newRow("no such category") << "ToDo" << QStringList{};
+        QTest::newRow("longer than any category") << "Memo and more than twenty" << QStringList{};
+    }
+
+    void categoryMatchIsExact()
+    {
+        QFETCH(QString, chooser);
+        QFETCH(QStringList, expected);
+        QTreeWidget tree;
+        buildSample(tree);
+        QCOMPARE(captionsOf(groups::leavesOfCategory(tree, chooser)), expected);
+    }
+
+    void fillListReplacesEntriesAndPicksNothing()
+    {
+        QTreeWidget tree;
+        buildSample(tree);
+        QListWidget list;
+        list.addItems({"old 1", "old 2"});
+        list.setCurrentRow(1);
+        QSignalSpy picked(&list, &QListWidget::itemSelectionChanged);
+        QSignalSpy rowChanged(&list, &QListWidget::currentRowChanged);
+
+        const groups::Entries entries = groups::allLeaves(tree);
+        groups::fillList(list, entries);
+
+        QCOMPARE(listTexts(list), (QStringList{"A", "B", "C", "D", "E", "F"}));
+        for (int row = 0; row < list.count(); ++row) {
+            QCOMPARE(groups::recordOf(list.item(row)).get(), entries[size_t(row)].record.get());
+        }
+        QCOMPARE(list.currentRow(), -1);
+        QVERIFY(list.selectedItems().isEmpty());
+        QCOMPARE(groups::pickedItem(list), nullptr);
+        // Filling is not a pick by the user: the list's own signals stay quiet.
+        QCOMPARE(picked.count(), 0);
+        QCOMPARE(rowChanged.count(), 0);
+
+        groups::fillList(list, {});
+        QCOMPARE(list.count(), 0);
+    }
+
+    void pickedEntryIsTheSelectedOne()
+    {
+        QTreeWidget tree;
+        buildSample(tree);
+        QListWidget list;
+        list.setSelectionMode(QAbstractItemView::SingleSelection);
+        groups::fillList(list, groups::allLeaves(tree));
+
+        list.setCurrentRow(3);
+        QCOMPARE(groups::pickedItem(list), list.item(3));
+        QCOMPARE(groups::recordOf(groups::pickedItem(list))->Category(), QByteArray());
+
+        // A current row without selection (as a list gets on focus) is no pick.
+        list.clearSelection();
+        list.setCurrentItem(list.item(1), QItemSelectionModel::NoUpdate);
+        QCOMPARE(list.currentRow(), 1);
+        QCOMPARE(groups::pickedItem(list), nullptr);
+
+        QCOMPARE(groups::recordOf(nullptr), nullptr);
+        QListWidgetItem plain("no record");
+        QCOMPARE(groups::recordOf(&plain), nullptr);
+    }
+
+    void entriesKeepRecordsOfRemovedLeavesAlive()
+    {
+        QTreeWidget tree;
+        buildSample(tree);
+        QListWidget list;
+        groups::fillList(list, groups::allLeaves(tree));
+        std::weak_ptr<noteob> watched = recordOf(tree.topLevelItem(1));
+        watched.lock()->Notes = {"kept"};
+
+        delete tree.takeTopLevelItem(1);
+        QVERIFY(!watched.expired());
+        QCOMPARE(groups::recordOf(list.item(4))->Notes, LineList{"kept"});
+
+        list.clear();
+        QVERIFY(watched.expired());
+    }
+};
+
+QTEST_MAIN(GroupsTest)
+#include "groups_test.moc"

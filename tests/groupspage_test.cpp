@@ -1,0 +1,306 @@
+// Tests of the Groups page on the main window: listing, exact category filter, picking, assigning,
+// pruned leaves and the two editors' exit handlers.
+#include "app/Main.h"
+#include "app/asker.h"
+#include "app/completingcombo.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/leafitem.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class SilentAsker : public FileAsker
+{
+public:
+    QStringList warnings;
+    QString askFileName(QWidget *, const FileDialogSpec &) override { return QString(); }
+    bool confirmOverwrite(QWidget *, const QString &) override { return false; }
+    void warn(QWidget *, const QString &, const QString &text) override { warnings.append(text); }
+};
+
+void appendInt(QByteArray &out, qint32 value)
+{
+    for (int i = 0; i < 4; ++i) {
+        out.append(char((quint32(value) >> (8 * i)) & 0xff));
+    }
+}
+
+// caption, level, category and text of each record, written as a tree file stores them.
+QByteArray treeBytes(const QList<std::tuple<QByteArray, int, QByteArray, QByteArray>> &records)
+{
+    QByteArray out;
+    appendInt(out, qint32(records.size()));
+    for (const auto &[caption, level, category, text] : records) {
+        out.append(char(caption.size()));
+        out.append(caption.leftJustified(255, '\0', true));
+        appendInt(out, level);
+        out.append(char(category.size()));
+        out.append(category.leftJustified(20, '\0', true));
+        appendInt(out, qint32(text.size()));
+        out.append(text);
+    }
+    return out;
+}
+
+QStringList listTexts(const QListWidget &list)
+{
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row) {
+        texts.append(list.item(row)->text());
+    }
+    return texts;
+}
+
+} // namespace
+
+class GroupsPageTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> form;
+    QStringList errors;
+    QTemporaryDir dir;
+
+    QListWidget *list() const { return form->findChild<QListWidget *>("ListBox"); }
+    CompletingComboBox *chooser() const { return form->findChild<CompletingComboBox *>("CatViewComboBox"); }
+    void press(const char *button) const
+    {
+        auto *b = form->findChild<QPushButton *>(button);
+        QVERIFY(b != nullptr);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void pick(int row) const
+    {
+        const QRect rect = list()->visualItemRect(list()->item(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void showGroupsPage() const { form->PageControl->setCurrentWidget(form->CategoryViewPage); }
+    void showTreePage() const { form->PageControl->setCurrentWidget(form->TreeViewPage); }
+
+    // Alpha (Memo)
+    //   Beta (memo)        collapsed, with child Gamma
+    //     Gamma (Memo )
+    //   Delta ("")
+    // Epsilon (Memo)
+    void loadSample()
+    {
+        const QString file = dir.filePath("groups.tre");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(treeBytes({{"Alpha", 0, "Memo", "alpha text\r\n"},
+                             {"Beta", 1, "memo", "beta text\r\n"},
+                             {"Gamma", 2, "Memo ", "gamma text\r\n"},
+                             {"Delta", 1, "", "delta text\r\n"},
+                             {"Epsilon", 0, "Memo", "epsilon text\r\n"}}));
+        out.close();
+        form->OpenDocument(file);
+        QVERIFY(errors.isEmpty());
+        QCOMPARE(form->TreeView1->topLevelItemCount(), 2);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        setErrorReporter([this](const QString &, const QString &text) { errors.append(text); });
+    }
+    void init()
+    {
+        errors.clear();
+        form = std::make_unique<TForm1>();
+        form->setAsker(std::make_unique<SilentAsker>());
+        form->FormCreate({});
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        loadSample();
+        showGroupsPage();
+    }
+    void cleanup() { form.reset(); }
+    void cleanupTestCase() { setErrorReporter({}); }
+
+    void loadingListsEveryLeafWithNonePicked()
+    {
+        QCOMPARE(listTexts(*list()), (QStringList{"Alpha", "Beta", "Gamma", "Delta", "Epsilon"}));
+        QCOMPARE(form->pickedRecord(), nullptr);
+        form->New1Click();
+        QCOMPARE(list()->count(), 0);
+    }
+
+    void allListsEveryLeafInDisplayOrder()
+    {
+        QTreeWidgetItem *alpha = form->TreeView1->topLevelItem(0);
+        alpha->child(0)->setExpanded(false);
+        alpha->setExpanded(false);
+        list()->clear();
+        press("ShowAllItemsBtn");
+        QCOMPARE(listTexts(*list()), (QStringList{"Alpha", "Beta", "Gamma", "Delta", "Epsilon"}));
+        QCOMPARE(form->pickedRecord(), nullptr);
+        // Entries refer to the leaves' own records.
+        QCOMPARE(list()->count(), 5);
+        pick(2);
+        QCOMPARE(form->pickedRecord().get(), recordOf(alpha->child(0)->child(0)).get());
+    }
+
+    void categoriesComparesExactly_data()
+    {
+        QTest::addColumn<QString>("chooserText");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("Memo") << "Memo" << QStringList{"Alpha", "Epsilon"};
+        QTest::newRow("letter case") << "memo" << QStringList{"Beta"};
+        QTest::newRow("trailing blank") << "Memo " << QStringList{"Gamma"};
+        QTest::newRow("empty chooser text") << "" << QStringList{"Delta"};
+        QTest::newRow("no such category") << "ToDo" << QStringList{};
+    }
+
+    void categoriesComparesExactly()
+    {
+        QFETCH(QString, chooserText);
+        QFETCH(QStringList, listed);
+        chooser()->setEditText(chooserText);
+        press("ShowItemsBtn");
+        QCOMPARE(listTexts(*list()), listed);
+        QCOMPARE(form->pickedRecord(), nullptr);
+    }
+
+    void pickingShowsTextAndCategory()
+    {
+        pick(1);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
+        QCOMPARE(chooser()->currentText(), QStringLiteral("memo"));
+        press("ShowItemsBtn");
+        QCOMPARE(listTexts(*list()), QStringList{"Beta"});
+        // The filling picks nothing; the viewer keeps what it showed.
+        QCOMPARE(form->pickedRecord(), nullptr);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
+
+        // The keyboard picks as well.
+        press("ShowAllItemsBtn");
+        list()->setFocus();
+        list()->setCurrentRow(3);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("delta text"));
+        QCOMPARE(chooser()->currentText(), QString());
+    }
+
+    void assignThenFilterListsTheLeaf()
+    {
+        const QString toolbarBox = form->TreeViewComboBox->currentText();
+        pick(3);
+        chooser()->setEditText("ToDo");
+        press("AssignCatBtn");
+        QCOMPARE(recordOf(form->TreeView1->topLevelItem(0)->child(1))->Category(), QByteArray("ToDo"));
+        // Nothing is refreshed by assigning.
+        QCOMPARE(list()->count(), 5);
+        QCOMPARE(form->TreeViewComboBox->currentText(), toolbarBox);
+        press("ShowItemsBtn");
+        QCOMPARE(listTexts(*list()), QStringList{"Delta"});
+
+        // Cut to 20 characters.
+        pick(0);
+        chooser()->setEditText("A category of 25 letters");
+        press("AssignCatBtn");
+        QCOMPARE(form->pickedRecord()->Category(), QByteArray("A category of 25 let"));
+
+        // With nothing picked, Assign does nothing.
+        press("ShowAllItemsBtn");
+        chooser()->setEditText("Unknown");
+        press("AssignCatBtn");
+        QCOMPARE(recordOf(form->TreeView1->topLevelItem(1))->Category(), QByteArray("Memo"));
+    }
+
+    void prunedLeafStillWorks()
+    {
+        showTreePage();
+        QTreeWidgetItem *epsilon = form->TreeView1->topLevelItem(1);
+        form->TreeView1->setCurrentItem(epsilon);
+        form->DelBtnClick();
+        QCOMPARE(form->TreeView1->topLevelItemCount(), 1);
+        showGroupsPage();
+        QCOMPARE(list()->count(), 5);
+        pick(4);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("epsilon text"));
+        form->RichEdit2->setFocus();
+        form->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->RichEdit2, " edited");
+        chooser()->setEditText("ToDo");
+        press("AssignCatBtn");
+        QCOMPARE(form->pickedRecord()->Category(), QByteArray("ToDo"));
+        pick(0);
+        pick(4);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("epsilon text edited"));
+        QVERIFY(errors.isEmpty());
+    }
+
+    void viewerEditsReachTheLeafEditor()
+    {
+        // Alpha is selected in the tree after loading; pick it in the list too.
+        QCOMPARE(form->TreeView1->currentItem(), form->TreeView1->topLevelItem(0));
+        pick(0);
+        form->RichEdit2->setFocus();
+        form->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->RichEdit2, " from viewer");
+        showTreePage();
+        form->RichEdit1->setFocus();
+        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("alpha text from viewer"));
+        QVERIFY(recordOf(form->TreeView1->topLevelItem(0))->Notes.join().contains("from viewer"));
+
+        // And the other way: the leaf editor's exit reloads the viewer from the picked entry.
+        form->RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->RichEdit1, " and editor");
+        showGroupsPage();
+        form->RichEdit2->setFocus();
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("alpha text from viewer and editor"));
+    }
+
+    void viewerOfAnotherLeafReloadsEditorWithItsOwnText()
+    {
+        pick(4);
+        form->RichEdit2->setFocus();
+        form->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->RichEdit2, " changed");
+        showTreePage();
+        form->RichEdit1->setFocus();
+        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("alpha text"));
+        QVERIFY(recordOf(form->TreeView1->topLevelItem(1))->Notes.join().contains("changed"));
+    }
+
+    void viewerWithNothingPickedStoresNothing()
+    {
+        pick(1);
+        press("ShowAllItemsBtn");
+        QCOMPARE(form->pickedRecord(), nullptr);
+        form->RichEdit2->setFocus();
+        form->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->RichEdit2, " lost");
+        form->ListBox->setFocus();
+        const NoteRef beta = recordOf(form->TreeView1->topLevelItem(0)->child(0));
+        QVERIFY(!beta->Notes.join().contains("lost"));
+        pick(1);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
+    }
+
+    void clickOnListStoresViewerIntoPreviousEntry()
+    {
+        pick(1);
+        form->RichEdit2->setFocus();
+        form->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(form->RichEdit2, " kept");
+        pick(3);
+        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("delta text"));
+        QVERIFY(recordOf(form->TreeView1->topLevelItem(0)->child(0))->Notes.join().contains("beta text kept"));
+    }
+};
+
+QTEST_MAIN(GroupsPageTest)
+#include "groupspage_test.moc"

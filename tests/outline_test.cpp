@@ -1,0 +1,470 @@
+// Tests of the outline rules on a bare tree widget: indices, placements, removing and moving leaves, drop points.
+#include "document/leafitem.h"
+#include "document/outline.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace outline;
+
+namespace {
+
+// Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
+void buildOutline(QTreeWidget &tree, const QString &text)
+{
+    QTreeWidgetItem *container = tree.invisibleRootItem();
+    QTreeWidgetItem *last = nullptr;
+    QString name;
+    auto flush = [&] {
+        if (!name.isEmpty()) {
+            last = new LeafItem(std::make_shared<noteob>(), name);
+            container->addChild(last);
+            name.clear();
+        }
+    };
+    for (const QChar c : text) {
+        if (c == QLatin1Char('[')) {
+            flush();
+            container = last;
+        } else if (c == QLatin1Char(']')) {
+            flush();
+            last = container;
+            container = container->parent() != nullptr ? container->parent() : tree.invisibleRootItem();
+        } else if (c == QLatin1Char(' ')) {
+            flush();
+        } else {
+            name += c;
+        }
+    }
+    flush();
+}
+
+QString describe(const QTreeWidgetItem *container)
+{
+    QStringList parts;
+    for (int i = 0; i < container->childCount(); ++i) {
+        const QTreeWidgetItem *child = container->child(i);
+        QString part = child->text(0);
+        if (child->childCount() > 0) {
+            part += QLatin1Char('[') + describe(child) + QLatin1Char(']');
+        }
+        parts << part;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString describe(const QTreeWidget &tree)
+{
+    return describe(tree.invisibleRootItem());
+}
+
+QTreeWidgetItem *find(const QTreeWidget &tree, const QString &caption)
+{
+    if (caption.isEmpty()) {
+        return nullptr;
+    }
+    const QList<QTreeWidgetItem *> found = tree.findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void expandAll(QTreeWidget &tree)
+{
+    for (QTreeWidgetItem *item : displayOrder(tree)) {
+        if (item->childCount() > 0) {
+            item->setExpanded(true);
+        }
+    }
+}
+
+}  // namespace
+
+class OutlineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot();
+    void placementsPutTheNewLeafWhereTheTableSays_data();
+    void placementsPutTheNewLeafWhereTheTableSays();
+    void removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive_data();
+    void removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive();
+    void removedRecordsLiveExactlyAsLongAsSomethingRefersToThem();
+    void movesFollowTheFiveRules_data();
+    void movesFollowTheFiveRules();
+    void movedSubtreeComesOutCollapsedSelectedAndWithItsRecords();
+    void formerParentWithoutChildrenCollapsesAndLosesItsButton();
+    void leafDroppedWhereItWasStillComesOutCollapsed();
+    void dropPointsFallIntoTheRegionsOfTheRow();
+};
+
+void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
+{
+    QTreeWidget tree;
+    buildOutline(tree, QStringLiteral("A[B[C D[E]] F] G H[I[J[K]]]"));
+    QCOMPARE(describe(tree), QStringLiteral("A[B[C D[E]] F] G H[I[J[K]]]"));
+    const QStringList expected = QStringLiteral("A B C D E F G H I J K").split(QLatin1Char(' '));
+    const QList<int> levels = {0, 1, 2, 2, 3, 1, 0, 0, 1, 2, 3};
+
+    for (int pass = 0; pass < 2; ++pass) {
+        const QList<QTreeWidgetItem *> order = displayOrder(tree);
+        QCOMPARE(order.size(), expected.size());
+        for (int i = 0; i < order.size(); ++i) {
+            QCOMPARE(order[i]->text(0), expected[i]);
+            QCOMPARE(absoluteIndexOf(order[i]), i);
+            QCOMPARE(itemAtAbsoluteIndex(tree, i), order[i]);
+            QCOMPARE(levelOf(order[i]), levels[i]);
+        }
+        // The second pass sees the same indices with every subtree expanded.
+        expandAll(tree);
+    }
+    QCOMPARE(itemAtAbsoluteIndex(tree, -1), nullptr);
+    QCOMPARE(itemAtAbsoluteIndex(tree, expected.size()), nullptr);
+    QCOMPARE(absoluteIndexOf(nullptr), -1);
+    QCOMPARE(subtreeSize(find(tree, QStringLiteral("B"))), 4);
+    QCOMPARE(subtreeSize(find(tree, QStringLiteral("G"))), 1);
+    QVERIFY(isDescendantOf(find(tree, QStringLiteral("E")), find(tree, QStringLiteral("A"))));
+    QVERIFY(!isDescendantOf(find(tree, QStringLiteral("A")), find(tree, QStringLiteral("A"))));
+    QVERIFY(!isDescendantOf(find(tree, QStringLiteral("G")), find(tree, QStringLiteral("A"))));
+
+    QTreeWidget empty;
+    QVERIFY(displayOrder(empty).isEmpty());
+    QCOMPARE(itemAtAbsoluteIndex(empty, 0), nullptr);
+}
+
+void OutlineTest::placementsPutTheNewLeafWhereTheTableSays_data()
+{
+    QTest::addColumn<QString>("outline");
+    QTest::addColumn<int>("placement");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("expected");
+
+    const int lastChild = int(Placement::LastChild);
+    const int lastSibling = int(Placement::LastSibling);
+    const int before = int(Placement::Before);
+    QTest::newRow("last sibling on an empty tree") << "" << lastSibling << "" << "N";
+    QTest::newRow("last sibling without target") << "A[B] C" << lastSibling << "" << "A[B] C N";
+    QTest::newRow("last sibling goes to the end of the list") << "A B C" << lastSibling << "A" << "A B C N";
+    QTest::newRow("last sibling of a child") << "A[B C] D" << lastSibling << "B" << "A[B C N] D";
+    QTest::newRow("last child after existing children") << "A[B C] D" << lastChild << "A" << "A[B C N] D";
+    QTest::newRow("last child of a childless leaf") << "A B" << lastChild << "B" << "A B[N]";
+    QTest::newRow("before a top-level leaf") << "A B C" << before << "B" << "A N B C";
+    QTest::newRow("before the first child") << "A[B C]" << before << "B" << "A[N B C]";
+    QTest::newRow("before the first top-level leaf") << "A B" << before << "A" << "N A B";
+    QTest::newRow("before a deep leaf") << "A[B[C D]]" << before << "D" << "A[B[C N D]]";
+}
+
+void OutlineTest::placementsPutTheNewLeafWhereTheTableSays()
+{
+    QFETCH(QString, outline);
+    QFETCH(int, placement);
+    QFETCH(QString, target);
+    QFETCH(QString, expected);
+
+    QTreeWidget tree;
+    buildOutline(tree, outline);
+    auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
+    insertItem(tree, item, Placement(placement), find(tree, target));
+    QCOMPARE(describe(tree), expected);
+    QCOMPARE(item->treeWidget(), &tree);
+}
+
+void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive_data()
+{
+    QTest::addColumn<QString>("outline");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("newCurrent");  // "-" when no change may be reported
+
+    QTest::newRow("next sibling takes over") << "A B C" << "B" << "B" << "A C" << "C";
+    QTest::newRow("previous sibling when last") << "A B C" << "C" << "C" << "A B" << "B";
+    QTest::newRow("parent when only child") << "A[B] C" << "B" << "B" << "A C" << "A";
+    QTest::newRow("none when the tree empties") << "A" << "A" << "A" << "" << "";
+    QTest::newRow("subtree with its children") << "A[B[C]] D" << "A" << "A" << "D" << "D";
+    QTest::newRow("current deep inside the removed subtree") << "A[B[C]] D" << "C" << "A" << "D" << "D";
+    QTest::newRow("current elsewhere stays") << "A[B] C" << "C" << "A" << "C" << "-";
+}
+
+void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive()
+{
+    QFETCH(QString, outline);
+    QFETCH(QString, current);
+    QFETCH(QString, removed);
+    QFETCH(QString, expected);
+    QFETCH(QString, newCurrent);
+
+    QTreeWidget tree;
+    buildOutline(tree, outline);
+    expandAll(tree);
+    QTreeWidgetItem *currentItem = find(tree, current);
+    tree.setCurrentItem(currentItem);
+    const NoteRef leavingRecord = recordOf(currentItem);
+
+    // What a selection handler can see at the moment of the change.
+    QStringList seen;
+    connect(&tree, &QTreeWidget::currentItemChanged, this,
+            [&](QTreeWidgetItem *now, QTreeWidgetItem *previous) {
+                QVERIFY(previous != nullptr);
+                // The leaving node is still whole: a leaf in this tree that hands out its record.
+                QCOMPARE(previous->treeWidget(), &tree);
+                QCOMPARE(recordOf(previous), leavingRecord);
+                seen << previous->text(0) + QLatin1String("->") + (now != nullptr ? now->text(0) : QString());
+            });
+
+    removeItem(tree, find(tree, removed));
+    QCOMPARE(describe(tree), expected);
+    if (newCurrent == QLatin1String("-")) {
+        QVERIFY(seen.isEmpty());
+        QCOMPARE(tree.currentItem(), currentItem);
+    } else {
+        QCOMPARE(seen, QStringList{current + QLatin1String("->") + newCurrent});
+        QCOMPARE(tree.currentItem(), find(tree, newCurrent));
+    }
+}
+
+void OutlineTest::removedRecordsLiveExactlyAsLongAsSomethingRefersToThem()
+{
+    QTreeWidget tree;
+    buildOutline(tree, QStringLiteral("A[B[C]] D"));
+    NoteRef kept = recordOf(find(tree, QStringLiteral("C")));
+    kept->Notes = {QByteArray("kept text")};
+    kept->setCategory(QStringLiteral("Memo"));
+    const std::weak_ptr<noteob> released = recordOf(find(tree, QStringLiteral("B")));
+    QVERIFY(!released.expired());
+
+    removeItem(tree, find(tree, QStringLiteral("A")));
+    QCOMPARE(describe(tree), QStringLiteral("D"));
+    // Nothing else referred to B's record: it went with its node. C's record is still held here.
+    QVERIFY(released.expired());
+    QCOMPARE(kept.use_count(), 1L);
+    QCOMPARE(kept->Notes, LineList{QByteArray("kept text")});
+    QCOMPARE(kept->categoryText(), QStringLiteral("Memo"));
+
+    const std::weak_ptr<noteob> last = kept;
+    kept.reset();
+    QVERIFY(last.expired());
+}
+
+void OutlineTest::movesFollowTheFiveRules_data()
+{
+    QTest::addColumn<QString>("outline");
+    QTest::addColumn<QString>("moved");
+    QTest::addColumn<int>("placement");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("result");
+
+    const int lastChild = int(Placement::LastChild);
+    const int lastSibling = int(Placement::LastSibling);
+    const int before = int(Placement::Before);
+    const int refused = int(MoveResult::Refused);
+    const int stayed = int(MoveResult::Stayed);
+    const int moved = int(MoveResult::Moved);
+    const QString tree = QStringLiteral("A[B[C D] E] F G");
+
+    // Rule 1: a target inside the moved subtree.
+    QTest::newRow("into own child") << tree << "A" << lastChild << "B" << tree << refused;
+    QTest::newRow("into own grandchild") << tree << "A" << lastChild << "D" << tree << refused;
+    QTest::newRow("before own child") << tree << "B" << before << "D" << tree << refused;
+    QTest::newRow("after own child") << tree << "A" << lastSibling << "C" << tree << refused;
+    // Rule 2: the leaf stays.
+    QTest::newRow("last child of itself") << tree << "B" << lastChild << "B" << tree << stayed;
+    QTest::newRow("last sibling of itself") << tree << "F" << lastSibling << "F" << tree << stayed;
+    QTest::newRow("before its next sibling") << tree << "B" << before << "E" << tree << stayed;
+    QTest::newRow("before the next top-level leaf") << tree << "F" << before << "G" << tree << stayed;
+    // Rule 3: moved, in order, with its subtree.
+    QTest::newRow("move right under previous sibling") << tree << "F" << lastChild << "A" << "A[B[C D] E F] G"
+                                                       << moved;
+    QTest::newRow("move left after all of the parent's siblings")
+        << tree << "C" << lastSibling << "B" << "A[B[D] E C] F G" << moved;
+    QTest::newRow("move left of a top-level child") << tree << "B" << lastSibling << "A" << "A[E] F G B[C D]" << moved;
+    QTest::newRow("drop on own parent goes to the end") << tree << "C" << lastChild << "B" << "A[B[D C] E] F G"
+                                                        << moved;
+    QTest::newRow("before a leaf elsewhere") << tree << "G" << before << "D" << "A[B[C G D] E] F" << moved;
+    QTest::newRow("before the first top-level leaf") << tree << "G" << before << "A" << "G A[B[C D] E] F" << moved;
+    QTest::newRow("before itself stays in place") << tree << "E" << before << "E" << tree << moved;
+    QTest::newRow("before itself as first child") << tree << "B" << before << "B" << tree << moved;
+    QTest::newRow("last top-level leaf") << tree << "D" << lastSibling << "" << "A[B[C] E] F G D" << moved;
+    QTest::newRow("whole subtree to the end") << tree << "A" << lastSibling << "" << "F G A[B[C D] E]" << moved;
+    QTest::newRow("last sibling already last") << tree << "G" << lastSibling << "F" << tree << moved;
+    QTest::newRow("deep subtree under a later leaf") << tree << "B" << lastChild << "G" << "A[E] F G[B[C D]]"
+                                                     << moved;
+}
+
+void OutlineTest::movesFollowTheFiveRules()
+{
+    QFETCH(QString, outline);
+    QFETCH(QString, moved);
+    QFETCH(int, placement);
+    QFETCH(QString, target);
+    QFETCH(QString, expected);
+    QFETCH(int, result);
+
+    QTreeWidget tree;
+    buildOutline(tree, outline);
+    QTreeWidgetItem *leaf = find(tree, moved);
+    tree.setCurrentItem(leaf);
+    const QList<QTreeWidgetItem *> itemsBefore = displayOrder(tree);
+
+    QCOMPARE(int(moveItem(tree, leaf, Placement(placement), find(tree, target))), result);
+    QCOMPARE(describe(tree), expected);
+    // Rule 5 holds in every case: the leaf stays selected.
+    QCOMPARE(tree.currentItem(), leaf);
+    // No node was lost or added, and every node still carries a record.
+    const QList<QTreeWidgetItem *> itemsAfter = displayOrder(tree);
+    QCOMPARE(itemsAfter.size(), itemsBefore.size());
+    for (QTreeWidgetItem *item : itemsAfter) {
+        QVERIFY(itemsBefore.contains(item));
+        QVERIFY(recordOf(item) != nullptr);
+    }
+    // Rule 4: a new parent is expanded; a refused move leaves everything as it was.
+    if (result != int(MoveResult::Refused) && leaf->parent() != nullptr) {
+        QVERIFY(leaf->parent()->isExpanded());
+    }
+}
+
+void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
+{
+    QTreeWidget tree;
+    buildOutline(tree, QStringLiteral("A[B[C[D]] E] F"));
+    tree.show();
+    expandAll(tree);
+    QTreeWidgetItem *b = find(tree, QStringLiteral("B"));
+    QTreeWidgetItem *c = find(tree, QStringLiteral("C"));
+    QTreeWidgetItem *f = find(tree, QStringLiteral("F"));
+    const NoteRef recordB = recordOf(b);
+    const NoteRef recordC = recordOf(c);
+    const NoteRef recordD = recordOf(find(tree, QStringLiteral("D")));
+    tree.setCurrentItem(b);
+    QVERIFY(!f->isExpanded());
+
+    QCOMPARE(moveItem(tree, b, Placement::LastChild, f), MoveResult::Moved);
+    QCOMPARE(describe(tree), QStringLiteral("A[E] F[B[C[D]]]"));
+    QVERIFY(!b->isExpanded());
+    QVERIFY(!c->isExpanded());
+    QVERIFY(f->isExpanded());
+    QVERIFY(find(tree, QStringLiteral("A"))->isExpanded());  // still has E
+    QCOMPARE(tree.currentItem(), b);
+    QVERIFY(b->isSelected());
+    QCOMPARE(recordOf(b), recordB);
+    QCOMPARE(recordOf(c), recordC);
+    QCOMPARE(recordOf(find(tree, QStringLiteral("D"))), recordD);
+    QCOMPARE(b->text(0), QStringLiteral("B"));
+}
+
+void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
+{
+    QTreeWidget tree;
+    buildOutline(tree, QStringLiteral("A[B] C"));
+    tree.show();
+    QTreeWidgetItem *a = find(tree, QStringLiteral("A"));
+    QTreeWidgetItem *b = find(tree, QStringLiteral("B"));
+    a->setExpanded(true);
+    tree.setCurrentItem(b);
+
+    QCOMPARE(moveItem(tree, b, Placement::LastSibling, a), MoveResult::Moved);
+    QCOMPARE(describe(tree), QStringLiteral("A C B"));
+    QCOMPARE(a->childCount(), 0);
+    QVERIFY(!a->isExpanded());
+    QVERIFY(a->childIndicatorPolicy() != QTreeWidgetItem::ShowIndicator);
+    // The drop classifier finds no button there any more: its branch cell is indentation now.
+    tree.resize(300, 200);
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    const QRect row = tree.visualItemRect(a);
+    const QPoint inBranchCell(row.left() - tree.indentation() / 2, row.center().y());
+    QCOMPARE(classifyDropPoint(tree, inBranchCell).action, DropPlan::Before);
+
+    // Adding a child back later does not bring the former expansion back.
+    a->addChild(new LeafItem(std::make_shared<noteob>(), QStringLiteral("X")));
+    QVERIFY(!a->isExpanded());
+}
+
+void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
+{
+    QTreeWidget tree;
+    buildOutline(tree, QStringLiteral("A[B[C]] D[E]"));
+    tree.show();
+    expandAll(tree);
+    QTreeWidgetItem *a = find(tree, QStringLiteral("A"));
+    QTreeWidgetItem *d = find(tree, QStringLiteral("D"));
+    tree.setCurrentItem(d);
+
+    // Before itself: directly after its previous sibling A, which is where it is.
+    QCOMPARE(moveItem(tree, d, Placement::Before, d), MoveResult::Moved);
+    QCOMPARE(describe(tree), QStringLiteral("A[B[C]] D[E]"));
+    QVERIFY(!d->isExpanded());
+    QVERIFY(a->isExpanded());  // untouched
+
+    // Staying (rule 2) does not collapse anything.
+    tree.setCurrentItem(a);
+    QCOMPARE(moveItem(tree, a, Placement::LastChild, a), MoveResult::Stayed);
+    QVERIFY(a->isExpanded());
+    QVERIFY(find(tree, QStringLiteral("B"))->isExpanded());
+}
+
+void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
+{
+    QTreeWidget tree;
+    tree.setHeaderHidden(true);
+    tree.resize(400, 300);
+    buildOutline(tree, QStringLiteral("Alpha[Beta[Gamma] Delta] Epsilon"));
+    find(tree, QStringLiteral("Epsilon"))->setIcon(0, tree.style()->standardIcon(QStyle::SP_FileIcon));
+    expandAll(tree);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+
+    QTreeWidgetItem *beta = find(tree, QStringLiteral("Beta"));
+    QTreeWidgetItem *gamma = find(tree, QStringLiteral("Gamma"));
+    QTreeWidgetItem *delta = find(tree, QStringLiteral("Delta"));
+    QTreeWidgetItem *epsilon = find(tree, QStringLiteral("Epsilon"));
+    const int indent = tree.indentation();
+    const QFontMetrics fm(tree.font());
+
+    struct Case {
+        const char *name;
+        QPoint point;
+        DropPlan::Action action;
+        QTreeWidgetItem *target;
+    };
+    const QRect betaRow = tree.visualItemRect(beta);
+    const QRect gammaRow = tree.visualItemRect(gamma);
+    const QRect deltaRow = tree.visualItemRect(delta);
+    const QRect epsilonRow = tree.visualItemRect(epsilon);
+    const int y = betaRow.center().y();
+    const Case cases[] = {
+        {"caption start", QPoint(betaRow.left() + 2, y), DropPlan::LastChild, beta},
+        {"caption middle", QPoint(betaRow.left() + fm.horizontalAdvance(QStringLiteral("Be")), y),
+         DropPlan::LastChild, beta},
+        {"right of the caption", QPoint(betaRow.left() + fm.horizontalAdvance(QStringLiteral("Beta")) + 40, y),
+         DropPlan::Nothing, beta},
+        {"far right of the row", QPoint(betaRow.right() - 2, y), DropPlan::Nothing, beta},
+        {"expand button", QPoint(betaRow.left() - indent / 2, y), DropPlan::Nothing, beta},
+        {"indentation left of the button", QPoint(betaRow.left() - indent - indent / 2, y), DropPlan::Before, beta},
+        {"indentation at the left edge", QPoint(1, gammaRow.center().y()), DropPlan::Before, gamma},
+        {"branch cell of a leaf without children", QPoint(deltaRow.left() - indent / 2, deltaRow.center().y()),
+         DropPlan::Before, delta},
+        {"icon", QPoint(epsilonRow.left() + 3, epsilonRow.center().y()), DropPlan::LastChild, epsilon},
+        {"caption behind the icon",
+         QPoint(epsilonRow.left() + tree.style()->pixelMetric(QStyle::PM_SmallIconSize) + 12, epsilonRow.center().y()),
+         DropPlan::LastChild, epsilon},
+        {"below the last row", QPoint(50, epsilonRow.bottom() + 30), DropPlan::LastTopLevel, nullptr},
+        {"outside the viewport", QPoint(50, tree.viewport()->height() + 5), DropPlan::Nothing, nullptr},
+        {"left of the viewport", QPoint(-3, y), DropPlan::Nothing, nullptr},
+    };
+    for (const Case &c : cases) {
+        const DropPlan plan = classifyDropPoint(tree, c.point);
+        QVERIFY2(plan.action == c.action, c.name);
+        QVERIFY2(plan.target == c.target, c.name);
+    }
+    // The caption's end depends on its own text: a longer caption reaches further.
+    const int xAfterBeta = betaRow.left() + fm.horizontalAdvance(QStringLiteral("Beta")) + 12;
+    QCOMPARE(classifyDropPoint(tree, QPoint(xAfterBeta, y)).action, DropPlan::Nothing);
+    beta->setText(0, QStringLiteral("Beta with a much longer caption"));
+    QCOMPARE(classifyDropPoint(tree, QPoint(xAfterBeta, y)).action, DropPlan::LastChild);
+}
+
+QTEST_MAIN(OutlineTest)
+#include "outline_test.moc"

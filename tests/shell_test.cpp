@@ -1,0 +1,976 @@
+// Tests of the main window's shell: layout, menu, toolbar, start-up, sounds, error box and the two dialogs.
+#include "app/Main.h"
+#include "app/Options.h"
+#include "app/Unit2.h"
+#include "app/asker.h"
+#include "app/beeper.h"
+#include "app/completingcombo.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "app/updown.h"
+#include "document/leafitem.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+struct ReportedError
+{
+    QString title;
+    QString text;
+};
+
+QList<ReportedError> reported;
+
+std::unique_ptr<TForm1> makeWindow()
+{
+    auto w = std::make_unique<TForm1>();
+    w->createSecondaryForms();
+    return w;
+}
+
+// Answers every file dialog with Cancel, so no command waits on a dialog.
+class CancellingAsker : public FileAsker
+{
+public:
+    QString askFileName(QWidget *, const FileDialogSpec &) override { return {}; }
+    bool confirmOverwrite(QWidget *, const QString &) override { return false; }
+    void warn(QWidget *, const QString &, const QString &) override {}
+};
+
+QImage toolbarImage(int index)
+{
+    return QIcon(QStringLiteral(":/toolbar/%1.png").arg(index, 2, 10, QLatin1Char('0'))).pixmap(16, 16).toImage();
+}
+
+// The widgets of `wanted` in the order the focus chain reaches them, starting at `start`.
+QStringList tabOrder(QWidget *start, const QList<QWidget *> &wanted)
+{
+    QStringList order;
+    QWidget *w = start;
+    for (int steps = 0; steps < 500 && order.size() < wanted.size(); ++steps) {
+        if (wanted.contains(w) && !order.contains(w->objectName())) {
+            order << w->objectName();
+        }
+        w = w->nextInFocusChain();
+    }
+    return order;
+}
+
+LeafItem *addLeaf(QTreeWidgetItem *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
+{
+    auto *item = new LeafItem(record ? record : std::make_shared<noteob>(), caption);
+    if (parent) {
+        parent->addChild(item);
+    } else {
+        tree->addTopLevelItem(item);
+    }
+    return item;
+}
+
+} // namespace
+
+class ShellTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void errorBoxAddsFullStopOnlyAfterCharactersAboveIt_data();
+    void errorBoxAddsFullStopOnlyAfterCharactersAboveIt();
+    void errorBoxTitleIsProgramNameCutAtFirstFullStop();
+    void guardShowsEveryExceptionAndLetsNothingEscape();
+
+    void beeperPlaysOnlyWhenSoundsOnAndIndexInTable();
+    void soundResourcesExistUnderTheirTableNames();
+
+    void everyControlCarriesItsName();
+    void menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data();
+    void menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts();
+    void menuItemsShowTheirTableImages_data();
+    void menuItemsShowTheirTableImages();
+    void toolbarHoldsItsControlsInOrder();
+    void toolbarButtonsShowHintsAndImages_data();
+    void toolbarButtonsShowHintsAndImages();
+    void leafMenuSharesTheToolbarCommands();
+    void alignmentButtonsFormOneGroupWithTags();
+    void windowStartsWithTheDesignedLayout();
+    void groupsPageTabOrderRunsComboCatagoriesAllAssign();
+
+    void formCreateFillsBoxesStartsNewTreeThenPlaysStartSound();
+    void formCreateTreatsEmptyFirstArgumentAsNone();
+    void formCreateOpensOnlyTheFirstArgument();
+    void formCreateFailureIsShownAndSkipsTheRest();
+
+    void aboutTwiceGivesOneDialogAndTwoClicks();
+    void aboutDialogHidesOnOkAndCloseButNotOnEscape();
+
+    void optionsDialogFirstShowTicksAllThreeBoxes();
+    void optionsApplyChangesTreeLookOnlyAndStaysOpen();
+    void optionsCancelDropsChangesAndReshowCopiesTreeAgain();
+    void optionsOkWithoutChangesChangesNothingAndHides();
+    void optionsDialogLayoutAndTabOrder();
+
+    void clearTreeEmptiesEverythingAndStoresOnlySelectedLeaf();
+    void hasSelectedLeafNeedsNodesAndCurrentItem();
+    void exitClosesTheWindow();
+};
+
+void ShellTest::init()
+{
+    reported.clear();
+    setErrorReporter([](const QString &title, const QString &text) { reported.append({title, text}); });
+}
+
+void ShellTest::cleanup()
+{
+    setErrorReporter({});
+}
+
+void ShellTest::errorBoxAddsFullStopOnlyAfterCharactersAboveIt_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "abc" << "abc.";
+    QTest::newRow("full stop") << "abc." << "abc.";
+    QTest::newRow("exclamation, below the full stop") << "abc!" << "abc!";
+    QTest::newRow("closing parenthesis, below the full stop") << "abc)" << "abc)";
+    QTest::newRow("space") << "abc " << "abc ";
+    QTest::newRow("slash, just above the full stop") << "abc/" << "abc/.";
+    QTest::newRow("digit") << "Line 12" << "Line 12.";
+    QTest::newRow("quote") << "Cannot open file 'x'" << "Cannot open file 'x'";
+    QTest::newRow("accented letter") << QString::fromUtf8("caf\u00e9") << QString::fromUtf8("caf\u00e9.");
+    QTest::newRow("empty") << "" << "";
+}
+
+void ShellTest::errorBoxAddsFullStopOnlyAfterCharactersAboveIt()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(errorBoxText(message), shown);
+}
+
+void ShellTest::errorBoxTitleIsProgramNameCutAtFirstFullStop()
+{
+    // The test program's file is "shell_test": no folder, no full stop.
+    QCOMPARE(applicationTitle(), QStringLiteral("shell_test"));
+    guarded([] { throw AppError(QStringLiteral("Invalid index")); });
+    QCOMPARE(reported.size(), 1);
+    QCOMPARE(reported[0].title, QStringLiteral("shell_test"));
+}
+
+void ShellTest::guardShowsEveryExceptionAndLetsNothingEscape()
+{
+    bool ran = false;
+    guarded([&] { ran = true; });
+    QVERIFY(ran);
+    QVERIFY(reported.isEmpty());
+
+    guarded([] { throw FileError(QStringLiteral("Cannot open file C:\\x.tre")); });
+    guarded([] { throw FormatError(QStringLiteral("Invalid index"), 4); });
+    guarded([] { throw std::runtime_error("Failed to Load Stream"); });
+    guarded([] { throw 42; });
+    QCOMPARE(reported.size(), 4);
+    QCOMPARE(reported[0].text, QStringLiteral("Cannot open file C:\\x.tre."));
+    QCOMPARE(reported[1].text, QStringLiteral("Invalid index."));
+    QCOMPARE(reported[2].text, QStringLiteral("Failed to Load Stream."));
+    QVERIFY(!reported[3].text.isEmpty());
+
+    // A failing reporter must not let anything out either.
+    setErrorReporter([](const QString &, const QString &) { throw std::runtime_error("no display"); });
+    guarded([] { throw AppError(QStringLiteral("x")); });
+}
+
+void ShellTest::beeperPlaysOnlyWhenSoundsOnAndIndexInTable()
+{
+    auto w = makeWindow();
+    SoundPlayer *player = w->soundPlayer();
+    QVERIFY(player);
+    QCOMPARE(player->playCount(), 0);
+
+    w->SoundsOn = false;
+    w->Beeper(0);
+    w->Beeper(1);
+    QCOMPARE(player->playCount(), 0);
+
+    w->SoundsOn = true;
+    w->Beeper(7);
+    w->Beeper(1000);
+    QCOMPARE(player->playCount(), 0);
+    QCOMPARE(player->lastIndex(), -1);
+
+    // Each call returns at once, and a new sound replaces the one still playing.
+    for (unsigned i = 0; i < SoundPlayer::SoundCount; ++i) {
+        w->Beeper(i);
+        QCOMPARE(player->lastIndex(), int(i));
+    }
+    QCOMPARE(player->playCount(), 7);
+    w->Beeper(0);
+    w->Beeper(0);
+    QCOMPARE(player->playCount(), 9);
+    QCOMPARE(player->lastIndex(), 0);
+}
+
+void ShellTest::soundResourcesExistUnderTheirTableNames()
+{
+    const QStringList names = {"RSTART", "RCLICK", "RTICK", "RPOP", "RSTRUM", "REXIT", "RAIR"};
+    for (unsigned i = 0; i < SoundPlayer::SoundCount; ++i) {
+        const QString path = SoundPlayer::resourcePath(i);
+        QCOMPARE(path, QStringLiteral(":/sounds/%1.wav").arg(names[int(i)]));
+        QVERIFY2(QFile::exists(path), qPrintable(path));
+    }
+    QVERIFY(SoundPlayer::resourcePath(7).isEmpty());
+}
+
+void ShellTest::everyControlCarriesItsName()
+{
+    auto w = makeWindow();
+    const std::vector<std::pair<QObject *, const char *>> controls = {
+        {w->FileMenu, "FileMenu"},     {w->New1, "New1"},
+        {w->Open1, "Open1"},           {w->Save1, "Save1"},
+        {w->SaveAs1, "SaveAs1"},       {w->Options1, "Options1"},
+        {w->Exit1, "Exit1"},           {w->Node1, "Node1"},
+        {w->MoveLeft1, "MoveLeft1"},   {w->MoveRight1, "MoveRight1"},
+        {w->Add1, "Add1"},             {w->AddChild1, "AddChild1"},
+        {w->AddAbove1, "AddAbove1"},   {w->Remove1, "Remove1"},
+        {w->ImportText1, "ImportText1"}, {w->ExportText1, "ExportText1"},
+        {w->Help1, "Help1"},           {w->Contents1, "Contents1"},
+        {w->About1, "About1"},         {w->StandardToolBar, "StandardToolBar"},
+        {w->ToolButton1, "ToolButton1"}, {w->OpenButton, "OpenButton"},
+        {w->SaveButton, "SaveButton"}, {w->ToolButton3, "ToolButton3"},
+        {w->ToolButton4, "ToolButton4"}, {w->CutButton, "CutButton"},
+        {w->CopyButton, "CopyButton"}, {w->PasteButton, "PasteButton"},
+        {w->UndoButton, "UndoButton"}, {w->ToolButton6, "ToolButton6"},
+        {w->ToolButton7, "ToolButton7"}, {w->TreeViewComboBox, "TreeViewComboBox"},
+        {w->FontName, "FontName"},     {w->FontSize, "FontSize"},
+        {w->UpDown1, "UpDown1"},       {w->BoldButton, "BoldButton"},
+        {w->ItalicButton, "ItalicButton"}, {w->UnderlineButton, "UnderlineButton"},
+        {w->LeftAlign, "LeftAlign"},   {w->CenterAlign, "CenterAlign"},
+        {w->RightAlign, "RightAlign"}, {w->AlignGroup, "AlignGroup"},
+        {w->BulletsButton, "BulletsButton"}, {w->PageControl, "PageControl"},
+        {w->TreeViewPage, "TreeViewPage"}, {w->Splitter2, "Splitter2"},
+        {w->TreeView1, "TreeView1"},   {w->RichEdit1, "RichEdit1"},
+        {w->Panel1, "Panel1"},         {w->CategoryViewPage, "CategoryViewPage"},
+        {w->Panel3, "Panel3"},         {w->CatViewComboBox, "CatViewComboBox"},
+        {w->ShowAllItemsBtn, "ShowAllItemsBtn"}, {w->ShowItemsBtn, "ShowItemsBtn"},
+        {w->AssignCatBtn, "AssignCatBtn"}, {w->ListBox, "ListBox"},
+        {w->Splitter1, "Splitter1"},   {w->RichEdit2, "RichEdit2"},
+        {w->StatusBar1, "StatusBar1"}, {w->OptionsForm, "OptionsForm"},
+        {w->Form2, "Form2"},
+    };
+    for (const auto &[object, name] : controls) {
+        QVERIFY2(object, name);
+        QCOMPARE(object->objectName(), QLatin1String(name));
+        // Tests of other areas find them by name from the window.
+        if (object != w.get()) {
+            QCOMPARE(w->findChild<QObject *>(QLatin1String(name)), object);
+        }
+    }
+    QCOMPARE(w->objectName(), QStringLiteral("Form1"));
+    // Both dialogs start hidden.
+    QVERIFY(!w->OptionsForm->isVisible());
+    QVERIFY(!w->Form2->isVisible());
+}
+
+void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("Tree") << "FileMenu" << "&Tree"
+                          << QStringList{"New1", "Open1", "N2", "Save1", "SaveAs1", "Options1", "N1", "Exit1"}
+                          << QStringList{"&New", "&Open", "", "&Save", "Save &As", "&Display Options...", "", "E&xit"};
+    QTest::newRow("Leaf") << "Node1" << "&Leaf"
+                          << QStringList{"MoveLeft1", "MoveRight1", "N4", "Add1", "AddChild1", "AddAbove1", "Remove1",
+                                         "N5", "ImportText1", "ExportText1"}
+                          << QStringList{"Move &Left", "Move &Right", "", "&Add", "Add &Child", "Add A&bove",
+                                         "&Remove", "", "&Import Doc", "&Export Doc"};
+    QTest::newRow("Help") << "Help1" << "&Help" << QStringList{"Contents1", "N3", "About1"}
+                          << QStringList{"&Contents", "", "&About"};
+}
+
+void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, captions);
+    auto w = makeWindow();
+    auto *m = w->findChild<QMenu *>(menu);
+    QVERIFY(m);
+    QCOMPARE(m->title(), caption);
+    QVERIFY(w->menuBar()->actions().contains(m->menuAction()));
+    const QList<QAction *> actions = m->actions();
+    QCOMPARE(actions.size(), items.size());
+    for (int i = 0; i < actions.size(); ++i) {
+        QCOMPARE(actions[i]->objectName(), items[i]);
+        QCOMPARE(actions[i]->isSeparator(), captions[i].isEmpty());
+        if (!actions[i]->isSeparator()) {
+            QCOMPARE(actions[i]->text(), captions[i]);
+        }
+        QVERIFY2(actions[i]->shortcut().isEmpty(), qPrintable(items[i]));
+    }
+}
+
+void ShellTest::menuItemsShowTheirTableImages_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("image");
+    QTest::newRow("New") << "New1" << 0;
+    QTest::newRow("Open") << "Open1" << 1;
+    QTest::newRow("Save") << "Save1" << 2;
+    QTest::newRow("Save As") << "SaveAs1" << -1;
+    QTest::newRow("Exit") << "Exit1" << -1;
+    QTest::newRow("Move Left") << "MoveLeft1" << 20;
+    QTest::newRow("Move Right") << "MoveRight1" << 19;
+    QTest::newRow("Add") << "Add1" << 15;
+    QTest::newRow("Add Child") << "AddChild1" << 16;
+    QTest::newRow("Add Above") << "AddAbove1" << 17;
+    QTest::newRow("Remove") << "Remove1" << 18;
+    QTest::newRow("Import") << "ImportText1" << 21;
+    QTest::newRow("Export") << "ExportText1" << 22;
+    QTest::newRow("Contents") << "Contents1" << -1;
+    QTest::newRow("About") << "About1" << -1;
+}
+
+void ShellTest::menuItemsShowTheirTableImages()
+{
+    QFETCH(QString, item);
+    QFETCH(int, image);
+    auto w = makeWindow();
+    auto *action = w->findChild<QAction *>(item);
+    QVERIFY(action);
+    const bool shown = !action->icon().isNull() && action->isIconVisibleInMenu();
+    QCOMPARE(shown, image >= 0);
+    if (image >= 0) {
+        const QImage expected = toolbarImage(image);
+        QVERIFY2(!expected.isNull(), "toolbar image missing from the resources");
+        QCOMPARE(action->icon().pixmap(16, 16).toImage(), expected);
+    }
+}
+
+void ShellTest::toolbarHoldsItsControlsInOrder()
+{
+    auto w = makeWindow();
+    const QStringList expected = {
+        "ToolButton1", "OpenButton", "SaveButton", "ToolButton2", "ToolButton3", "ToolButton4",
+        "CutButton", "CopyButton", "PasteButton", "UndoButton", "ToolButton6", "ToolButton7",
+        "TreeViewComboBox", "FontName", "FontSize", "UpDown1", "BoldButton", "ItalicButton",
+        "UnderlineButton", "LeftAlign", "CenterAlign", "RightAlign", "BulletsButton",
+    };
+    QStringList found;
+    for (QAction *action : w->StandardToolBar->actions()) {
+        if (action->isSeparator()) {
+            found << action->objectName();
+        } else {
+            QWidget *widget = w->StandardToolBar->widgetForAction(action);
+            QVERIFY(widget);
+            found << widget->objectName();
+        }
+    }
+    QCOMPARE(found, expected);
+    QCOMPARE(w->FontSize->text(), QStringLiteral("12"));
+}
+
+void ShellTest::toolbarButtonsShowHintsAndImages_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<int>("image");
+    QTest::newRow("New Tree") << "ToolButton1" << "New Tree" << 0;
+    QTest::newRow("Open") << "OpenButton" << "Open" << 1;
+    QTest::newRow("Save As") << "SaveButton" << "Save As" << 2;
+    QTest::newRow("Move Left") << "ToolButton3" << "Move Left" << 20;
+    QTest::newRow("Move Right") << "ToolButton4" << "Move Right" << 19;
+    QTest::newRow("Add Leaf") << "CutButton" << "Add Leaf" << 15;
+    QTest::newRow("Add Leaf Below") << "CopyButton" << "Add Leaf Below" << 16;
+    QTest::newRow("Add Leaf Above") << "PasteButton" << "Add Leaf Above" << 17;
+    QTest::newRow("Prune") << "UndoButton" << "Prune" << 18;
+    QTest::newRow("Import") << "ToolButton6" << "Import Text at Current Leaf" << 21;
+    QTest::newRow("Export") << "ToolButton7" << "Export Text at Current Leaf" << 22;
+    QTest::newRow("Catagory") << "TreeViewComboBox" << "Catagory" << -1;
+    QTest::newRow("Font Style") << "FontName" << "Font Style" << -1;
+    QTest::newRow("Font Size") << "FontSize" << "Font Size" << -1;
+    QTest::newRow("Bold") << "BoldButton" << "Bold" << 8;
+    QTest::newRow("Italic") << "ItalicButton" << "Italic" << 9;
+    QTest::newRow("Underline") << "UnderlineButton" << "Underline" << 10;
+    QTest::newRow("Align Left") << "LeftAlign" << "Align Left" << 11;
+    QTest::newRow("Center") << "CenterAlign" << "Center" << 12;
+    QTest::newRow("Align Right") << "RightAlign" << "Align Right" << 13;
+    QTest::newRow("Bullets") << "BulletsButton" << "Bullets" << 14;
+}
+
+void ShellTest::toolbarButtonsShowHintsAndImages()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, hint);
+    QFETCH(int, image);
+    auto w = makeWindow();
+    auto *widget = w->StandardToolBar->findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->toolTip(), hint);
+    QCOMPARE(widget->accessibleName(), hint);
+    if (image >= 0) {
+        auto *button = qobject_cast<QToolButton *>(widget);
+        QVERIFY(button);
+        // Toolbar buttons never take the focus from the editor.
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        const QImage expected = toolbarImage(image);
+        QVERIFY2(!expected.isNull(), "toolbar image missing from the resources");
+        QCOMPARE(button->icon().pixmap(16, 16).toImage(), expected);
+    }
+}
+
+void ShellTest::leafMenuSharesTheToolbarCommands()
+{
+    auto w = makeWindow();
+    w->setAsker(std::make_unique<CancellingAsker>());
+    const QList<QPair<QToolButton *, QAction *>> shared = {
+        {w->ToolButton1, w->New1},       {w->OpenButton, w->Open1},       {w->SaveButton, w->SaveAs1},
+        {w->ToolButton3, w->MoveLeft1},  {w->ToolButton4, w->MoveRight1}, {w->CutButton, w->Add1},
+        {w->CopyButton, w->AddChild1},   {w->PasteButton, w->AddAbove1},  {w->UndoButton, w->Remove1},
+        {w->ToolButton6, w->ImportText1}, {w->ToolButton7, w->ExportText1},
+    };
+    for (const auto &[button, action] : shared) {
+        QCOMPARE(button->defaultAction(), action);
+        // Pressing the button runs the menu item's command.
+        QSignalSpy spy(action, &QAction::triggered);
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        button->click();
+        QCOMPARE(spy.count(), 1);
+    }
+    // Save As shows its disk on the toolbar only.
+    QVERIFY(!w->SaveAs1->isIconVisibleInMenu());
+    QVERIFY(!w->SaveButton->icon().isNull());
+}
+
+void ShellTest::alignmentButtonsFormOneGroupWithTags()
+{
+    auto w = makeWindow();
+    QVERIFY(w->AlignGroup->exclusive());
+    QCOMPARE(w->AlignGroup->buttons().size(), 3);
+    QCOMPARE(w->LeftAlign->property("Tag").toInt(), 0);
+    QCOMPARE(w->CenterAlign->property("Tag").toInt(), 2);
+    QCOMPARE(w->RightAlign->property("Tag").toInt(), 1);
+    QVERIFY(w->LeftAlign->isChecked());
+    QVERIFY(!w->CenterAlign->isChecked());
+    QVERIFY(!w->RightAlign->isChecked());
+    for (QToolButton *b : {w->BoldButton, w->ItalicButton, w->UnderlineButton, w->BulletsButton, w->LeftAlign,
+                           w->CenterAlign, w->RightAlign}) {
+        QVERIFY2(b->isCheckable(), qPrintable(b->objectName()));
+    }
+    QVERIFY(!w->BoldButton->isChecked());
+
+    w->show();
+    QTest::mouseClick(w->CenterAlign, Qt::LeftButton);
+    QVERIFY(w->CenterAlign->isChecked());
+    QVERIFY(!w->LeftAlign->isChecked());
+    QTest::mouseClick(w->RightAlign, Qt::LeftButton);
+    QVERIFY(w->RightAlign->isChecked());
+    QVERIFY(!w->CenterAlign->isChecked());
+    // Bold is not part of the group.
+    QTest::mouseClick(w->BoldButton, Qt::LeftButton);
+    QVERIFY(w->BoldButton->isChecked());
+    QVERIFY(w->RightAlign->isChecked());
+}
+
+void ShellTest::windowStartsWithTheDesignedLayout()
+{
+    auto w = makeWindow();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
+    QCOMPARE(w->width(), 834);
+    QCOMPARE(w->height() - w->menuBar()->height(), 546);
+    QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
+
+    QCOMPARE(w->PageControl->count(), 2);
+    QCOMPARE(w->PageControl->tabText(0), QStringLiteral("Tree"));
+    QCOMPARE(w->PageControl->tabText(1), QStringLiteral("Groups"));
+    QCOMPARE(w->PageControl->currentWidget(), w->TreeViewPage);
+
+    QCOMPARE(w->TreeView1->width(), 365);
+    QCOMPARE(w->TreeView1->indentation(), 19);
+    QCOMPARE(w->TreeView1->font().family(), QStringLiteral("Verdana"));
+    QCOMPARE(w->TreeView1->font().pointSize(), 9);
+    QVERIFY(w->TreeView1->dragEnabled());
+    QCOMPARE(w->TreeView1->editTriggers(),
+             QAbstractItemView::EditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked));
+    QVERIFY(w->treeShowsLines());
+    QVERIFY(w->treeShowsButtons());
+    QVERIFY(w->treeShowsRoot());
+    QVERIFY(w->TreeView1->toolTip().isEmpty());
+
+    QCOMPARE(w->Splitter2->handleWidth(), 12);
+    QVERIFY(w->Splitter2->childrenCollapsible());
+    QCOMPARE(w->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(w->RichEdit1->lineWrapMode(), QTextEdit::WidgetWidth);
+    QVERIFY(!w->RichEdit1->tabChangesFocus());
+    QVERIFY(w->RichEdit1->toolTip().isEmpty());
+    QCOMPARE(w->Panel1->height(), 13);
+    // The blank strip runs under both the tree and the editor.
+    QCOMPARE(w->Panel1->width(), w->TreeViewPage->width());
+
+    QCOMPARE(w->TreeViewComboBox->width(), 145);
+    QCOMPARE(w->FontName->width(), 159);
+    QCOMPARE(w->FontName->maxVisibleItems(), 10);
+    QCOMPARE(w->FontSize->width(), 26);
+
+    QCOMPARE(w->StatusBar1->height(), 26);
+    QCOMPARE(w->StatusBar1->font().family(), QStringLiteral("Tahoma"));
+    QVERIFY(w->StatusBar1->currentMessage().isEmpty());
+
+    w->PageControl->setCurrentWidget(w->CategoryViewPage);
+    QCOMPARE(w->Panel3->height(), 41);
+    QCOMPARE(w->CatViewComboBox->geometry(), QRect(12, 8, 145, 21));
+    QCOMPARE(w->ShowAllItemsBtn->geometry(), QRect(160, 8, 69, 20));
+    QCOMPARE(w->ShowItemsBtn->geometry(), QRect(232, 8, 69, 20));
+    QCOMPARE(w->AssignCatBtn->geometry(), QRect(304, 8, 69, 20));
+    QCOMPARE(w->ShowAllItemsBtn->text(), QStringLiteral("All"));
+    QCOMPARE(w->ShowItemsBtn->text(), QStringLiteral("Catagories"));
+    QCOMPARE(w->AssignCatBtn->text(), QStringLiteral("Assign"));
+    QCOMPARE(w->ListBox->height(), 116);
+    QCOMPARE(w->Splitter1->orientation(), Qt::Vertical);
+    QCOMPARE(w->Splitter1->handleWidth(), 3);
+    QCOMPARE(w->RichEdit2->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+void ShellTest::groupsPageTabOrderRunsComboCatagoriesAllAssign()
+{
+    auto w = makeWindow();
+    const QStringList order =
+        tabOrder(w->CatViewComboBox, {w->ShowItemsBtn, w->ShowAllItemsBtn, w->AssignCatBtn});
+    QCOMPARE(order, (QStringList{"ShowItemsBtn", "ShowAllItemsBtn", "AssignCatBtn"}));
+}
+
+void ShellTest::formCreateFillsBoxesStartsNewTreeThenPlaysStartSound()
+{
+    auto w = std::make_unique<TForm1>();
+    QVERIFY(w->NewLeafCaption.isEmpty());
+    QVERIFY(!w->SoundsOn);
+    w->FormCreate({});
+    QVERIFY(reported.isEmpty());
+    QCOMPARE(w->NewLeafCaption, QStringLiteral("O"));
+    QVERIFY(w->SoundsOn);
+    QVERIFY(w->FontName->count() > 0);
+
+    const QStringList names = {"Default", "Memo", "ToDo", "Unknown"};
+    QCOMPARE(w->CatViewComboBox->count(), 4);
+    QCOMPARE(w->TreeViewComboBox->count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(w->CatViewComboBox->itemText(i), names[i]);
+        QCOMPARE(w->TreeViewComboBox->itemText(i), names[i]);
+    }
+    QCOMPARE(w->CatViewComboBox->currentText(), QStringLiteral("Default"));
+    QCOMPARE(w->TreeViewComboBox->currentText(), QStringLiteral("Default"));
+
+    // The first leaf takes its category from the box, so the boxes were filled before it was made.
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+    QTreeWidgetItem *leaf = w->TreeView1->topLevelItem(0);
+    QCOMPARE(leaf->text(0), QStringLiteral("O"));
+    QCOMPARE(leaf->childCount(), 0);
+    const NoteRef record = recordOf(leaf);
+    QVERIFY(record);
+    QCOMPARE(record->categoryText(), QStringLiteral("Default"));
+
+    QCOMPARE(w->soundPlayer()->playCount(), 1);
+    QCOMPARE(w->soundPlayer()->lastIndex(), 0);
+}
+
+void ShellTest::formCreateTreatsEmptyFirstArgumentAsNone()
+{
+    auto w = std::make_unique<TForm1>();
+    w->FormCreate({QString(), QStringLiteral("/no/such/folder/missing.tre")});
+    QVERIFY2(reported.isEmpty(), reported.isEmpty() ? "" : qPrintable(reported[0].text));
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+    QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), QStringLiteral("O"));
+    QCOMPARE(w->soundPlayer()->playCount(), 1);
+}
+
+void ShellTest::formCreateOpensOnlyTheFirstArgument()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("first.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("first line\r\nsecond line\r\n");
+    file.close();
+
+    auto w = std::make_unique<TForm1>();
+    // Were the second argument opened, its open error would be reported.
+    w->FormCreate({path, dir.filePath(QStringLiteral("missing.tre"))});
+    QVERIFY2(reported.isEmpty(), reported.isEmpty() ? "" : qPrintable(reported[0].text));
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+    QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), path);
+    QVERIFY(w->RichEdit1->toPlainText().contains(QStringLiteral("second line")));
+    QCOMPARE(w->NewLeafCaption, QStringLiteral("O"));
+    QCOMPARE(w->soundPlayer()->playCount(), 1);
+}
+
+void ShellTest::formCreateFailureIsShownAndSkipsTheRest()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing.tre"));
+    auto w = std::make_unique<TForm1>();
+    w->FormCreate({missing});
+    QCOMPARE(reported.size(), 1);
+    QCOMPARE(reported[0].title, applicationTitle());
+    QVERIFY2(reported[0].text.contains(missing), qPrintable(reported[0].text));
+    // The start-up sound comes after the open, so it is skipped; the steps before it ran.
+    QCOMPARE(w->soundPlayer()->playCount(), 0);
+    QCOMPARE(w->CatViewComboBox->currentText(), QStringLiteral("Default"));
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 0);
+    QVERIFY(w->RichEdit1->toPlainText().isEmpty());
+
+    // The program runs on: the dialogs are made and the window works.
+    w->createSecondaryForms();
+    w->show();
+    w->About1->trigger();
+    QVERIFY(w->Form2->isVisible());
+    QCOMPARE(w->soundPlayer()->playCount(), 1);
+}
+
+void ShellTest::aboutTwiceGivesOneDialogAndTwoClicks()
+{
+    auto w = makeWindow();
+    w->SoundsOn = true;
+    w->show();
+    QVERIFY(!w->Form2->isVisible());
+    TForm2 *first = w->Form2;
+    w->About1->trigger();
+    QVERIFY(w->Form2->isVisible());
+    QCOMPARE(w->soundPlayer()->playCount(), 1);
+    QCOMPARE(w->soundPlayer()->lastIndex(), 1);
+    w->About1->trigger();
+    QCOMPARE(w->Form2, first);
+    QCOMPARE(w->findChildren<TForm2 *>().size(), 1);
+    QVERIFY(w->Form2->isVisible());
+    QCOMPARE(w->soundPlayer()->playCount(), 2);
+    // Modeless: the main window stays usable.
+    QVERIFY(!w->Form2->isModal());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    QCOMPARE(w->Form2->windowTitle(), QStringLiteral("About Quillax"));
+    QCOMPARE(w->Form2->StaticText1->text(), QStringLiteral("Quillax"));
+    QVERIFY(w->Form2->StaticText2->text().contains(QStringLiteral("1.2")));
+    QVERIFY(w->Form2->StaticText2->text().contains(QStringLiteral("2643")));
+    QCOMPARE(w->Form2->OKButton1->geometry(), QRect(164, 412, 301, 29));
+    QCOMPARE(w->Form2->Image1->geometry(), QRect(-4, 0, 481, 133));
+    QCOMPARE(w->Form2->Image2->geometry(), QRect(40, 152, 64, 64));
+    QVERIFY(w->Form2->OKButton1->isDefault());
+    QVERIFY(w->Form2->OKButton1->font().bold());
+    QVERIFY2(!w->Form2->Image1->pixmap().isNull(), "banner missing from the resources");
+    QVERIFY2(!w->Form2->Image2->pixmap().isNull(), "icon missing from the resources");
+    QCOMPARE(w->Form2->size(), QSize(474, 446));
+}
+
+void ShellTest::aboutDialogHidesOnOkAndCloseButNotOnEscape()
+{
+    auto w = makeWindow();
+    w->show();
+    w->About1->trigger();
+    QPointer<TForm2> dialog = w->Form2;
+    QVERIFY(dialog->isVisible());
+
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(dialog->isVisible());
+
+    QTest::mouseClick(dialog->OKButton1, Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(dialog);
+
+    w->About1->trigger();
+    QVERIFY(dialog->isVisible());
+    // Enter presses the default button.
+    QTest::keyClick(dialog, Qt::Key_Return);
+    QVERIFY(!dialog->isVisible());
+
+    w->About1->trigger();
+    QVERIFY(dialog->close());
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(dialog);
+    w->About1->trigger();
+    QCOMPARE(w->Form2, dialog.data());
+    QVERIFY(dialog->isVisible());
+}
+
+namespace {
+
+// A tree of a parent with two children, the second one selected, and a collapsed second parent.
+struct SampleOutline
+{
+    LeafItem *parent;
+    LeafItem *child;
+    LeafItem *other;
+};
+
+SampleOutline sampleOutline(TForm1 &w)
+{
+    SampleOutline s;
+    s.parent = addLeaf(nullptr, w.TreeView1, QStringLiteral("Parent"));
+    addLeaf(s.parent, w.TreeView1, QStringLiteral("First"));
+    s.child = addLeaf(s.parent, w.TreeView1, QStringLiteral("Second"));
+    s.other = addLeaf(nullptr, w.TreeView1, QStringLiteral("Other"));
+    addLeaf(s.other, w.TreeView1, QStringLiteral("Hidden"));
+    s.parent->setExpanded(true);
+    w.TreeView1->setCurrentItem(s.child);
+    return s;
+}
+
+QImage treePicture(TForm1 &w)
+{
+    QApplication::processEvents();
+    return w.TreeView1->viewport()->grab().toImage();
+}
+
+} // namespace
+
+void ShellTest::optionsDialogFirstShowTicksAllThreeBoxes()
+{
+    auto w = makeWindow();
+    TOptionsForm *options = w->OptionsForm;
+    // Cleared before showing: the show itself must copy the tree's settings.
+    options->ShowLinesChk->setChecked(false);
+    options->ShowButtonsChk->setChecked(false);
+    options->ShowRootChk->setChecked(false);
+    w->show();
+    w->Options1->trigger();
+    QVERIFY(options->isVisible());
+    QVERIFY(options->ShowLinesChk->isChecked());
+    QVERIFY(options->ShowButtonsChk->isChecked());
+    QVERIFY(options->ShowRootChk->isChecked());
+    QCOMPARE(w->findChildren<TOptionsForm *>().size(), 1);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    // Showing it again while shown copies nothing.
+    options->ShowRootChk->setChecked(false);
+    w->Options1->trigger();
+    QVERIFY(!options->ShowRootChk->isChecked());
+    QVERIFY(w->treeShowsRoot());
+}
+
+void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
+{
+    auto w = makeWindow();
+    const SampleOutline s = sampleOutline(*w);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QImage withLines = treePicture(*w);
+
+    w->Options1->trigger();
+    TOptionsForm *options = w->OptionsForm;
+    options->ShowLinesChk->setChecked(false);
+    QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
+    QVERIFY(options->isVisible());
+    QVERIFY(!w->treeShowsLines());
+    QVERIFY(w->treeShowsButtons());
+    QVERIFY(w->treeShowsRoot());
+    const QImage withoutLines = treePicture(*w);
+    QVERIFY(withoutLines != withLines);
+
+    // The tree was not rebuilt: the same items, selection and expansion.
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 2);
+    QCOMPARE(w->TreeView1->topLevelItem(0), s.parent);
+    QCOMPARE(w->TreeView1->currentItem(), s.child);
+    QVERIFY(s.parent->isExpanded());
+    QVERIFY(!s.other->isExpanded());
+
+    options->ShowButtonsChk->setChecked(false);
+    QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
+    QVERIFY(!w->treeShowsButtons());
+    const QImage withoutButtons = treePicture(*w);
+    QVERIFY(withoutButtons != withoutLines);
+
+    options->ShowRootChk->setChecked(false);
+    QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
+    QVERIFY(!w->treeShowsRoot());
+    QVERIFY(!w->TreeView1->rootIsDecorated());
+    QCOMPARE(w->TreeView1->currentItem(), s.child);
+    QVERIFY(s.parent->isExpanded());
+
+    // Switching everything back on restores the first look.
+    options->ShowLinesChk->setChecked(true);
+    options->ShowButtonsChk->setChecked(true);
+    options->ShowRootChk->setChecked(true);
+    QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
+    QCOMPARE(treePicture(*w), withLines);
+}
+
+void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
+{
+    auto w = makeWindow();
+    w->show();
+    TOptionsForm *options = w->OptionsForm;
+    w->Options1->trigger();
+    options->ShowButtonsChk->setChecked(false);
+    options->ShowRootChk->setChecked(false);
+    QTest::mouseClick(options->CancelBtn, Qt::LeftButton);
+    QVERIFY(!options->isVisible());
+    QVERIFY(w->treeShowsButtons());
+    QVERIFY(w->treeShowsRoot());
+
+    w->Options1->trigger();
+    QVERIFY(options->ShowButtonsChk->isChecked());
+    QVERIFY(options->ShowRootChk->isChecked());
+
+    // A setting changed elsewhere shows on the next showing; the close box only hides.
+    QVERIFY(options->close());
+    QVERIFY(!options->isVisible());
+    w->setTreeShowsLines(false);
+    w->Options1->trigger();
+    QCOMPARE(w->OptionsForm, options);
+    QVERIFY(!options->ShowLinesChk->isChecked());
+    QVERIFY(options->ShowButtonsChk->isChecked());
+}
+
+void ShellTest::optionsOkWithoutChangesChangesNothingAndHides()
+{
+    auto w = makeWindow();
+    const SampleOutline s = sampleOutline(*w);
+    w->setTreeShowsButtons(false);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QImage before = treePicture(*w);
+
+    TOptionsForm *options = w->OptionsForm;
+    w->Options1->trigger();
+    QVERIFY(!options->ShowButtonsChk->isChecked());
+    QTest::mouseClick(options->OKBtn, Qt::LeftButton);
+    QVERIFY(!options->isVisible());
+    QVERIFY(w->treeShowsLines());
+    QVERIFY(!w->treeShowsButtons());
+    QVERIFY(w->treeShowsRoot());
+    QCOMPARE(treePicture(*w), before);
+    QCOMPARE(w->TreeView1->currentItem(), s.child);
+
+    // OK with a change applies it and hides.
+    w->Options1->trigger();
+    options->ShowLinesChk->setChecked(false);
+    QTest::mouseClick(options->OKBtn, Qt::LeftButton);
+    QVERIFY(!options->isVisible());
+    QVERIFY(!w->treeShowsLines());
+}
+
+void ShellTest::optionsDialogLayoutAndTabOrder()
+{
+    auto w = makeWindow();
+    TOptionsForm *options = w->OptionsForm;
+    QCOMPARE(options->windowTitle(), QStringLiteral("OptionsForm"));
+    QCOMPARE(options->ShowLinesChk->geometry(), QRect(32, 32, 97, 17));
+    QCOMPARE(options->ShowButtonsChk->geometry(), QRect(32, 64, 97, 17));
+    QCOMPARE(options->ShowRootChk->geometry(), QRect(32, 96, 97, 17));
+    QCOMPARE(options->OKBtn->geometry(), QRect(184, 24, 73, 25));
+    QCOMPARE(options->ApplyBtn->geometry(), QRect(184, 56, 73, 25));
+    QCOMPARE(options->CancelBtn->geometry(), QRect(184, 88, 73, 25));
+    QCOMPARE(options->ShowLinesChk->text(), QStringLiteral("Show Lines"));
+    QCOMPARE(options->ShowButtonsChk->text(), QStringLiteral("Show Buttons"));
+    QCOMPARE(options->ShowRootChk->text(), QStringLiteral("Show Root"));
+    QCOMPARE(options->OKBtn->text(), QStringLiteral("&OK"));
+    QCOMPARE(options->ApplyBtn->text(), QStringLiteral("&Apply"));
+    QCOMPARE(options->CancelBtn->text(), QStringLiteral("&Cancel"));
+    for (QPushButton *b : {options->OKBtn, options->ApplyBtn, options->CancelBtn}) {
+        QVERIFY(!b->isDefault());
+        QVERIFY(!b->autoDefault());
+    }
+    const QStringList order = tabOrder(options->ShowLinesChk,
+                                       {options->ShowLinesChk, options->OKBtn, options->ApplyBtn,
+                                        options->CancelBtn, options->ShowButtonsChk, options->ShowRootChk});
+    QCOMPARE(order, (QStringList{"ShowLinesChk", "OKBtn", "ApplyBtn", "CancelBtn", "ShowButtonsChk", "ShowRootChk"}));
+
+    // Escape has no dialog-wide meaning.
+    w->show();
+    w->Options1->trigger();
+    QTest::keyClick(options, Qt::Key_Escape);
+    QVERIFY(options->isVisible());
+}
+
+void ShellTest::clearTreeEmptiesEverythingAndStoresOnlySelectedLeaf()
+{
+    auto w = makeWindow();
+    const SampleOutline s = sampleOutline(*w);
+    std::weak_ptr<noteob> parentRecord = recordOf(s.parent);
+    const NoteRef selectedRecord = recordOf(s.child);
+    const NoteRef otherRecord = recordOf(s.other);
+    // The list refers to records without owning them.
+    w->ListBox->addItem(QStringLiteral("Parent"));
+    w->ListBox->addItem(QStringLiteral("Second"));
+    w->RichEdit1->setPlainText(QStringLiteral("typed into the selected leaf"));
+    w->RichEdit2->setPlainText(QStringLiteral("group text"));
+    w->setWindowTitle(QStringLiteral("Quillax - plan.tre"));
+
+    w->ClearTree();
+    QCOMPARE(w->TreeView1->topLevelItemCount(), 0);
+    QCOMPARE(w->TreeView1->currentItem(), nullptr);
+    QVERIFY(parentRecord.expired());
+    QCOMPARE(w->ListBox->count(), 0);
+    QVERIFY(w->RichEdit1->toPlainText().isEmpty());
+    QVERIFY(w->RichEdit2->toPlainText().isEmpty());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
+    QVERIFY(w->selectionHandlersOn());
+    QVERIFY(!w->HasSelectedLeaf());
+
+    // The selected leaf's pending text was stored before its node went; no other leaf was written.
+    QVERIFY(joinLines(selectedRecord->Notes).contains("typed into the selected leaf"));
+    QVERIFY(otherRecord->Notes.isEmpty());
+
+    // On an empty outline it still empties the views and resets the caption.
+    w->RichEdit2->setPlainText(QStringLiteral("again"));
+    w->ListBox->addItem(QStringLiteral("stale"));
+    w->setWindowTitle(QStringLiteral("x"));
+    w->ClearTree();
+    QCOMPARE(w->ListBox->count(), 0);
+    QVERIFY(w->RichEdit2->toPlainText().isEmpty());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
+}
+
+void ShellTest::hasSelectedLeafNeedsNodesAndCurrentItem()
+{
+    auto w = makeWindow();
+    QVERIFY(!w->HasSelectedLeaf());
+    LeafItem *leaf = addLeaf(nullptr, w->TreeView1, QStringLiteral("O"));
+    w->TreeView1->setCurrentItem(nullptr);
+    QVERIFY(!w->HasSelectedLeaf());
+    w->TreeView1->setCurrentItem(leaf);
+    QVERIFY(w->HasSelectedLeaf());
+}
+
+void ShellTest::exitClosesTheWindow()
+{
+    auto w = makeWindow();
+    w->show();
+    w->About1->trigger();
+    QVERIFY(w->isVisible());
+    w->Exit1->trigger();
+    QVERIFY(!w->isVisible());
+    QVERIFY(reported.isEmpty());
+}
+
+QTEST_MAIN(ShellTest)
+#include "shell_test.moc"

@@ -1,0 +1,670 @@
+// Tests of the tree file reader and writer: byte layout, placement, cuts, damaged files and saving safely.
+#include "document/errors.h"
+#include "document/leafitem.h"
+#include "document/treefile.h"
+#include "document/tvclasses.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray le32(qint32 v)
+{
+    const auto u = quint32(v);
+    QByteArray b;
+    b.append(char(u & 0xff)).append(char((u >> 8) & 0xff)).append(char((u >> 16) & 0xff)).append(char(u >> 24));
+    return b;
+}
+
+// One record built by hand, independent of the writer: padding bytes are given explicitly.
+QByteArray recordBytes(const QByteArray &caption, qint32 level, const QByteArray &category, const QByteArray &text,
+                       char pad = '\0', int captionLengthByte = -1, int categoryLengthByte = -1)
+{
+    QByteArray r;
+    r.append(char(captionLengthByte < 0 ? caption.size() : captionLengthByte));
+    r.append(caption.left(255));
+    r.append(QByteArray(255 - qMin<qsizetype>(caption.size(), 255), pad));
+    r.append(le32(level));
+    r.append(char(categoryLengthByte < 0 ? category.size() : categoryLengthByte));
+    r.append(category.left(20));
+    r.append(QByteArray(20 - qMin<qsizetype>(category.size(), 20), pad));
+    r.append(le32(qint32(text.size())));
+    r.append(text);
+    return r;
+}
+
+LeafItem *makeLeaf(const QString &caption, const QByteArray &category, const LineList &notes)
+{
+    auto record = std::make_shared<noteob>();
+    record->setCategory(category);
+    record->Notes = notes;
+    return new LeafItem(record, caption);
+}
+
+// Levels of the tree's nodes in display order, found by walking parents, not by the writer's walk.
+QList<int> depthsInDisplayOrder(const QTreeWidget &tree)
+{
+    QList<int> depths;
+    QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&tree));
+    while (*it) {
+        int d = 0;
+        for (QTreeWidgetItem *p = (*it)->parent(); p; p = p->parent()) {
+            ++d;
+        }
+        depths.append(d);
+        ++it;
+    }
+    return depths;
+}
+
+QByteArray written(const QTreeWidget &tree)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeTreeFile(buffer, tree);
+    return buffer.data();
+}
+
+// A device that takes limit bytes and then refuses every write, like a disk that fills up.
+class FailingDevice : public QIODevice
+{
+public:
+    explicit FailingDevice(qint64 limit) : limit_(limit) { open(QIODevice::WriteOnly); }
+    QByteArray data;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *p, qint64 n) override
+    {
+        const qint64 room = limit_ - data.size();
+        if (room <= 0) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        const qint64 take = qMin(room, n);
+        data.append(p, take);
+        return take;
+    }
+
+private:
+    qint64 limit_;
+};
+
+struct ParsedRecord
+{
+    QByteArray head;  // the 281 bytes before the text length
+    QByteArray text;
+};
+
+// Splits a well-formed file into records by its layout alone.
+QList<ParsedRecord> parseLayout(const QByteArray &bytes, bool &ok)
+{
+    ok = false;
+    QList<ParsedRecord> out;
+    if (bytes.size() < 4) {
+        return out;
+    }
+    auto int32At = [&bytes](qsizetype at) {
+        return qint32(quint32(quint8(bytes[at])) | quint32(quint8(bytes[at + 1])) << 8 |
+                      quint32(quint8(bytes[at + 2])) << 16 | quint32(quint8(bytes[at + 3])) << 24);
+    };
+    const qint32 count = int32At(0);
+    qsizetype pos = 4;
+    for (qint32 i = 0; i < count; ++i) {
+        if (pos + 285 > bytes.size()) {
+            return out;
+        }
+        const qint32 n = int32At(pos + 281);
+        if (n < 0 || pos + 285 + n > bytes.size()) {
+            return out;
+        }
+        out.append({bytes.mid(pos, 281), bytes.mid(pos + 285, n)});
+        pos += 285 + n;
+    }
+    ok = pos == bytes.size();
+    return out;
+}
+
+// RTF markup with random formatting, as the editor stores it: lines ending in CR LF.
+QByteArray randomFormattedText(QRandomGenerator &rng)
+{
+    static const char *const words[] = {"alpha", "beta", "gamma", "delta", "\\'e9t\\'e9", "{\\b bold}", "{\\i it}",
+                                        "{\\ul under}", "\\{brace\\}", "tab\\tab x"};
+    static const char *const paragraphs[] = {"\\pard\\ql ", "\\pard\\qc ", "\\pard\\qr ",
+                                             "\\pard{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\fi-200\\li200 "};
+    QByteArray text = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}{\\f1\\fnil Courier New;}}\r\n";
+    const int paras = int(rng.bounded(0, 6));
+    for (int p = 0; p < paras; ++p) {
+        text += paragraphs[rng.bounded(4)];
+        text += rng.bounded(2) ? "\\f0\\fs20 " : "\\f1\\fs" + QByteArray::number(16 + 2 * rng.bounded(10)) + ' ';
+        const int n = int(rng.bounded(1, 40));
+        for (int w = 0; w < n; ++w) {
+            text += words[rng.bounded(10)];
+            text += ' ';
+        }
+        text += "\\par\r\n";
+    }
+    text += "}\r\n";
+    return text;
+}
+
+QString randomCaption(QRandomGenerator &rng)
+{
+    static const QString letters = QStringLiteral("abcXYZ 019-_.\u00e9\u00fc\u20ac\u00df\u03a9");
+    const int length = rng.bounded(8) == 0 ? int(rng.bounded(250, 320)) : int(rng.bounded(0, 30));
+    QString s;
+    for (int i = 0; i < length; ++i) {
+        s.append(letters[int(rng.bounded(letters.size()))]);
+    }
+    return s;
+}
+
+QByteArray randomCategory(QRandomGenerator &rng)
+{
+    static const char *const names[] = {"Default", "Memo", "ToDo", "Unknown", "", "Caf\xe9", "twenty characters!!!"};
+    return names[rng.bounded(7)];
+}
+
+} // namespace
+
+class TreeFileTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesOneLeafExactlyAsLaidOut();
+    void writesEmptyOutlineAsFourZeroBytes();
+    void placesRecordsByLevelRules_data();
+    void placesRecordsByLevelRules();
+    void cutsCaptionTo255AndCategoryTo20();
+    void readsShortFileUpToLastWholeRecord_data();
+    void readsShortFileUpToLastWholeRecord();
+    void hugeLengthFieldOnTinyFileAllocatesNothing();
+    void readsNonPositiveTextLengthAsEmptyText();
+    void ignoresBytesAfterLastRecordAndPadding();
+    void populatesRecordsWithWholeTextAndDecodedCaption();
+    void rewritingAddsOnlyOneCrLfPerText();
+    void roundTripsRandomOutlines();
+    void writerReportsRefusedWriteWithNameAndReason();
+    void savesThroughTemporaryAndReplacesTarget();
+    void failedSaveLeavesOldFileIntact();
+    void fullDiskSaveLeavesOldFileIntact();
+    void cannotOpenMissingFileOrFolder();
+};
+
+void TreeFileTest::writesOneLeafExactlyAsLaidOut()
+{
+    QTreeWidget tree;
+    const QByteArray line = "{\\rtf1 Hello}";
+    tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {line}));
+    const QByteArray bytes = written(tree);
+
+    const int n = int(line.size()) + 2;
+    QCOMPARE(bytes.size(), 4 + 285 + n);
+    QByteArray expected = QByteArray::fromHex("01000000");
+    expected += char(1);
+    expected += 'O';
+    expected += QByteArray(254, '\0');
+    expected += QByteArray::fromHex("00000000");
+    expected += char(7);
+    expected += "Default";
+    expected += QByteArray(13, '\0');
+    expected += le32(n);
+    expected += line + "\r\n";
+    QCOMPARE(bytes, expected);
+
+    // The same leaf at a deeper place writes its level; two lines each end in CR LF.
+    QTreeWidget nested;
+    LeafItem *top = makeLeaf(QStringLiteral("A"), "Memo", {});
+    nested.addTopLevelItem(top);
+    top->addChild(makeLeaf(QStringLiteral("B"), "ToDo", {"x", ""}));
+    QCOMPARE(written(nested),
+             le32(2) + recordBytes("A", 0, "Memo", "") + recordBytes("B", 1, "ToDo", "x\r\n\r\n"));
+}
+
+void TreeFileTest::writesEmptyOutlineAsFourZeroBytes()
+{
+    QTreeWidget tree;
+    QCOMPARE(written(tree), QByteArray::fromHex("00000000"));
+
+    const TreeFileContents contents = readTreeFile(QByteArray::fromHex("00000000"));
+    QVERIFY(contents.complete);
+    QCOMPARE(contents.recordsRead(), 0);
+    QVERIFY(treeFileWarning(QStringLiteral("e.tre"), contents).isEmpty());
+
+    // A negative count reads no record and is no damage either.
+    const TreeFileContents negative = readTreeFile(le32(-3) + recordBytes("X", 0, "", "t"));
+    QVERIFY(negative.complete);
+    QCOMPARE(negative.recordsRead(), 0);
+}
+
+void TreeFileTest::placesRecordsByLevelRules_data()
+{
+    QTest::addColumn<QList<int>>("stored");
+    QTest::addColumn<QList<int>>("placed");
+    QTest::addColumn<QList<int>>("parents");  // index of each record's parent, -1 at the top
+
+    QTest::newRow("jump of three climbs one per record")
+        << QList<int>{0, 3, 3, 3} << QList<int>{0, 1, 2, 3} << QList<int>{-1, 0, 1, 2};
+    QTest::newRow("shallower than previous is its sibling") << QList<int>{0, 2, 1} << QList<int>{0, 1, 1}
+                                                             << QList<int>{-1, 0, 0};
+    QTest::newRow("back to the top") << QList<int>{0, 1, 2, 0} << QList<int>{0, 1, 2, 0}
+                                     << QList<int>{-1, 0, 1, -1};
+    QTest::newRow("first record's level ignored") << QList<int>{2, 2, 3} << QList<int>{0, 1, 2}
+                                                  << QList<int>{-1, 0, 1};
+    QTest::newRow("negative first level") << QList<int>{-4, 0} << QList<int>{0, 0} << QList<int>{-1, -1};
+    QTest::newRow("later negative level goes to the top") << QList<int>{0, 1, 2, -1, 1}
+                                                          << QList<int>{0, 1, 2, 0, 1}
+                                                          << QList<int>{-1, 0, 1, -1, 3};
+    QTest::newRow("climb stops at the matching level") << QList<int>{0, 1, 2, 3, 2, 1}
+                                                       << QList<int>{0, 1, 2, 3, 2, 1}
+                                                       << QList<int>{-1, 0, 1, 2, 1, 0};
+    QTest::newRow("extreme levels") << QList<int>{0, 2147483647, -2147483647 - 1, 5}
+                                    << QList<int>{0, 1, 0, 1} << QList<int>{-1, 0, -1, 2};
+}
+
+void TreeFileTest::placesRecordsByLevelRules()
+{
+    QFETCH(QList<int>, stored);
+    QFETCH(QList<int>, placed);
+    QFETCH(QList<int>, parents);
+
+    QByteArray bytes = le32(qint32(stored.size()));
+    for (int i = 0; i < stored.size(); ++i) {
+        bytes += recordBytes("n" + QByteArray::number(i), stored[i], "Default", "");
+    }
+    const TreeFileContents contents = readTreeFile(bytes);
+    QVERIFY(contents.complete);
+    QCOMPARE(qsizetype(contents.records.size()), stored.size());
+    for (int i = 0; i < stored.size(); ++i) {
+        QCOMPARE(contents.records[size_t(i)].level, stored[i]);
+    }
+    const std::vector<int> levels = placedLevels(contents.records);
+    QCOMPARE(QList<int>(levels.begin(), levels.end()), placed);
+
+    QTreeWidget tree;
+    populateTree(tree, contents);
+    QCOMPARE(depthsInDisplayOrder(tree), placed);
+    QList<QTreeWidgetItem *> order;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+        order.append(*it);
+    }
+    QCOMPARE(order.size(), stored.size());
+    for (int i = 0; i < order.size(); ++i) {
+        QCOMPARE(order[i]->text(0), QStringLiteral("n%1").arg(i));
+        QTreeWidgetItem *expectedParent = parents[i] < 0 ? nullptr : order[parents[i]];
+        QCOMPARE(order[i]->parent(), expectedParent);
+    }
+    // Written back, the file stores the placed levels.
+    QCOMPARE(written(tree).size(), bytes.size() + 2 * stored.size());
+}
+
+void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
+{
+    QTreeWidget tree;
+    const QString longCaption = QString(300, QLatin1Char('c'));
+    tree.addTopLevelItem(makeLeaf(longCaption, "Default", {}));
+    const QByteArray bytes = written(tree);
+    QCOMPARE(bytes.size(), 4 + 285);
+    QCOMPARE(quint8(bytes[4]), quint8(255));
+    QCOMPARE(bytes.mid(5, 255), QByteArray(255, 'c'));
+
+    QTreeWidget back;
+    populateTree(back, readTreeFile(bytes));
+    QCOMPARE(back.topLevelItem(0)->text(0), longCaption.left(255));
+
+    // A category length byte above 20 reads as the 20 characters the field holds.
+    const QByteArray category = "abcdefghijklmnopqrst";
+    const TreeFileContents contents =
+        readTreeFile(le32(1) + recordBytes("x", 0, category, "", 'Z', -1, 25));
+    QVERIFY(contents.complete);
+    QCOMPARE(contents.records[0].category, category);
+    // A caption length byte counts only the characters, the padding after them is never read.
+    const TreeFileContents padded = readTreeFile(le32(1) + recordBytes("abc", 0, "M", "", 'Z', 2));
+    QCOMPARE(padded.records[0].caption, QByteArray("ab"));
+    QCOMPARE(padded.records[0].category, QByteArray("M"));
+
+    // A 25-character category in a record is written as its first 20.
+    QTreeWidget cat;
+    cat.addTopLevelItem(makeLeaf(QStringLiteral("O"), QByteArray(25, 'k'), {}));
+    const QByteArray catBytes = written(cat);
+    QCOMPARE(quint8(catBytes[4 + 260]), quint8(20));
+    QCOMPARE(catBytes.mid(4 + 261, 20), QByteArray(20, 'k'));
+}
+
+void TreeFileTest::readsShortFileUpToLastWholeRecord_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<qint64>("damageOffset");
+    QTest::addColumn<QString>("reasonPart");
+
+    const QByteArray r1 = recordBytes("one", 0, "Default", "first text\r\n");
+    const QByteArray r2 = recordBytes("two", 1, "Memo", "second text\r\n");
+    QTest::newRow("empty file") << QByteArray() << 0 << qint64(0) << QStringLiteral("record count");
+    QTest::newRow("count cut") << QByteArray("\x02\x00", 2) << 0 << qint64(0) << QStringLiteral("record count");
+    QTest::newRow("count larger than records") << le32(5) + r1 + r2 << 2 << qint64(4 + r1.size() + r2.size())
+                                               << QStringLiteral("after 2 of 5");
+    QTest::newRow("last record cut inside its text")
+        << le32(2) + r1 + r2.left(r2.size() - 3) << 1 << qint64(4 + r1.size()) << QStringLiteral("record 2 of 2 ends inside its text");
+    QTest::newRow("cut inside caption") << le32(2) + r1 + r2.left(100) << 1 << qint64(4 + r1.size())
+                                        << QStringLiteral("inside its caption");
+    QTest::newRow("cut inside level") << le32(1) + r1.left(258) << 0 << qint64(4) << QStringLiteral("its level");
+    QTest::newRow("cut inside category") << le32(1) + r1.left(270) << 0 << qint64(4) << QStringLiteral("its category");
+    QTest::newRow("cut inside text length") << le32(1) + r1.left(283) << 0 << qint64(4)
+                                            << QStringLiteral("its text length");
+}
+
+void TreeFileTest::readsShortFileUpToLastWholeRecord()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    QFETCH(qint64, damageOffset);
+    QFETCH(QString, reasonPart);
+
+    const TreeFileContents contents = readTreeFile(bytes);
+    QVERIFY(!contents.complete);
+    QCOMPARE(contents.recordsRead(), qint64(records));
+    QCOMPARE(contents.damageOffset, damageOffset);
+    QVERIFY2(contents.damageReason.contains(reasonPart), qPrintable(contents.damageReason));
+    if (records > 0) {
+        QCOMPARE(contents.records[0].caption, QByteArray("one"));
+        QCOMPARE(contents.records[0].text, QByteArray("first text\r\n"));
+    }
+    const QString warning = treeFileWarning(QStringLiteral("plan.tre"), contents);
+    QVERIFY2(warning.startsWith(QStringLiteral("plan.tre: read %1 of ").arg(records)), qPrintable(warning));
+    QVERIFY(warning.contains(QStringLiteral("at byte %1").arg(damageOffset)));
+
+    QTreeWidget tree;
+    populateTree(tree, contents);
+    QCOMPARE(depthsInDisplayOrder(tree).size(), records);
+}
+
+void TreeFileTest::hugeLengthFieldOnTinyFileAllocatesNothing()
+{
+    // A text length of 2 GiB on a file of 300 bytes: the reader must check before allocating.
+    QByteArray bytes = le32(1) + recordBytes("big", 0, "Memo", "");
+    bytes.chop(4);
+    bytes += le32(0x7fffffff);
+    bytes += "tiny";
+    const TreeFileContents contents = readTreeFile(bytes);
+    QVERIFY(!contents.complete);
+    QCOMPARE(contents.recordsRead(), 0);
+    QVERIFY(contents.damageReason.contains(QStringLiteral("2147483647 bytes needed, 4 left")));
+
+    // A huge count on a tiny file reserves room for no more records than the bytes can hold.
+    const TreeFileContents manyCount = readTreeFile(le32(0x7fffffff) + recordBytes("a", 0, "", "") + "xx");
+    QCOMPARE(manyCount.recordsRead(), 1);
+    QVERIFY2(manyCount.records.capacity() <= 2, qPrintable(QString::number(manyCount.records.capacity())));
+    QVERIFY(!manyCount.complete);
+}
+
+void TreeFileTest::readsNonPositiveTextLengthAsEmptyText()
+{
+    QByteArray rec = recordBytes("neg", 0, "Memo", "");
+    rec.chop(4);
+    rec += le32(-20);
+    const TreeFileContents contents = readTreeFile(le32(2) + rec + recordBytes("next", 1, "ToDo", "t"));
+    QVERIFY(contents.complete);
+    QCOMPARE(contents.recordsRead(), 2);
+    QVERIFY(contents.records[0].text.isEmpty());
+    QCOMPARE(contents.records[1].caption, QByteArray("next"));
+    QCOMPARE(contents.records[1].text, QByteArray("t"));
+}
+
+void TreeFileTest::ignoresBytesAfterLastRecordAndPadding()
+{
+    const QByteArray body = le32(1) + recordBytes("cap", 4, "Memo", "abc", '\xee');
+    const TreeFileContents contents = readTreeFile(body + "trailing garbage");
+    QVERIFY(contents.complete);
+    QCOMPARE(contents.recordsRead(), 1);
+    QCOMPARE(contents.endOffset, qint64(body.size()));
+    QCOMPARE(contents.fileSize, qint64(body.size() + 16));
+    QCOMPARE(contents.records[0].caption, QByteArray("cap"));
+    QCOMPARE(contents.records[0].category, QByteArray("Memo"));
+    QCOMPARE(contents.records[0].text, QByteArray("abc"));
+}
+
+void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
+{
+    const QByteArray text = "{\\rtf1 line one\\par\r\nline two\\par\r\n}\r\n";
+    const QByteArray bytes = le32(3) + recordBytes("Caf\xe9 \x80", 0, "Memo", text) +
+                             recordBytes("child", 1, "", "") + recordBytes("grand", 2, "ToDo", "x\ry\nz");
+    QTreeWidget tree;
+    tree.show();
+    populateTree(tree, readTreeFile(bytes));
+
+    QCOMPARE(tree.topLevelItemCount(), 1);
+    QTreeWidgetItem *top = tree.topLevelItem(0);
+    QCOMPARE(top->text(0), QString::fromUtf8("Caf\u00e9 \u20ac"));
+    const NoteRef record = recordOf(top);
+    QVERIFY(record);
+    QCOMPARE(record->Notes, LineList{text});
+    QCOMPARE(record->Category(), QByteArray("Memo"));
+    QTreeWidgetItem *child = top->child(0);
+    QVERIFY(child);
+    QCOMPARE(recordOf(child)->Notes, LineList{QByteArray()});
+    QCOMPARE(recordOf(child)->Category(), QByteArray());
+    QTreeWidgetItem *grand = child->child(0);
+    QVERIFY(grand);
+    QCOMPARE(recordOf(grand)->Notes, LineList{QByteArray("x\ry\nz")});
+    QCOMPARE(recordOf(grand)->Category(), QByteArray("ToDo"));
+    // Every node with children is expanded; nothing is selected.
+    QVERIFY(top->isExpanded());
+    QVERIFY(child->isExpanded());
+    QVERIFY(tree.selectedItems().isEmpty());
+    QCOMPARE(tree.currentItem(), nullptr);
+}
+
+void TreeFileTest::rewritingAddsOnlyOneCrLfPerText()
+{
+    const QByteArray original = le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
+                                recordBytes("b", 1, "Memo", "") + recordBytes("c", 0, "ToDo", "no break");
+    QTreeWidget tree;
+    populateTree(tree, readTreeFile(original));
+    QCOMPARE(written(tree), le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n\r\n") +
+                                recordBytes("b", 1, "Memo", "\r\n") + recordBytes("c", 0, "ToDo", "no break\r\n"));
+}
+
+void TreeFileTest::roundTripsRandomOutlines()
+{
+    const quint32 seed = qEnvironmentVariableIsSet("QUILLAX_SEED") ? quint32(qEnvironmentVariableIntValue("QUILLAX_SEED"))
+                                                                   : QRandomGenerator::global()->generate();
+    qInfo("round-trip seed %u (set QUILLAX_SEED to repeat)", seed);
+    QRandomGenerator rng(seed);
+    for (int round = 0; round < 40; ++round) {
+        QTreeWidget tree;
+        QList<QTreeWidgetItem *> path;
+        const int leaves = int(rng.bounded(0, 60));
+        for (int i = 0; i < leaves; ++i) {
+            const int level = path.isEmpty() ? 0 : int(rng.bounded(0, qMin(int(path.size()), 8) + 1));
+            LineList notes = splitLines(randomFormattedText(rng));
+            const QByteArray category = randomCategory(rng);
+            auto *leaf = makeLeaf(randomCaption(rng), category, notes);
+            path.resize(level);
+            if (level == 0) {
+                tree.addTopLevelItem(leaf);
+            } else {
+                path.back()->addChild(leaf);
+            }
+            path.append(leaf);
+        }
+        const QByteArray first = written(tree);
+        QTreeWidget loaded;
+        populateTree(loaded, readTreeFile(first));
+        const QByteArray second = written(loaded);
+
+        bool ok1 = false;
+        bool ok2 = false;
+        const QList<ParsedRecord> a = parseLayout(first, ok1);
+        const QList<ParsedRecord> b = parseLayout(second, ok2);
+        QVERIFY2(ok1 && ok2, qPrintable(QStringLiteral("seed %1 round %2").arg(seed).arg(round)));
+        QCOMPARE(a.size(), leaves);
+        QCOMPARE(b.size(), leaves);
+        QCOMPARE(first.left(4), second.left(4));
+        for (int i = 0; i < leaves; ++i) {
+            QCOMPARE(b[i].head, a[i].head);
+            QCOMPARE(b[i].text, a[i].text + "\r\n");
+        }
+        QCOMPARE(second.size(), first.size() + 2 * leaves);
+    }
+}
+
+void TreeFileTest::writerReportsRefusedWriteWithNameAndReason()
+{
+    QTreeWidget tree;
+    tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {QByteArray(5000, 'x')}));
+    const QByteArray full = written(tree);
+    for (const qint64 limit : {qint64(0), qint64(3), qint64(300), qint64(full.size() - 1)}) {
+        FailingDevice device(limit);
+        try {
+            writeTreeFile(device, tree, QStringLiteral("/data/plan.tre"));
+            QFAIL("a refused write must raise an error");
+        } catch (const FileError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot write file /data/plan.tre: No space left on device"));
+        }
+        QCOMPARE(device.data, full.left(limit));
+    }
+    FailingDevice enough(full.size());
+    writeTreeFile(enough, tree, QStringLiteral("x"));
+    QCOMPARE(enough.data, full);
+}
+
+void TreeFileTest::savesThroughTemporaryAndReplacesTarget()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("plan.tre"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(10000, 'o'));
+    }
+    QTreeWidget tree;
+    auto *top = makeLeaf(QStringLiteral("Top"), "Memo", {"{\\rtf1 a}"});
+    tree.addTopLevelItem(top);
+    top->addChild(makeLeaf(QStringLiteral("Child"), "ToDo", {}));
+    saveTreeFile(path, tree);
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), written(tree));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.tre")});
+
+    // Read back from the path, the outline has the same shape.
+    const TreeFileContents contents = readTreeFile(path);
+    QVERIFY(contents.complete);
+    QCOMPARE(contents.recordsRead(), 2);
+    QCOMPARE(contents.records[1].level, 1);
+}
+
+void TreeFileTest::failedSaveLeavesOldFileIntact()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QTreeWidget tree;
+    tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {}));
+
+    const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/plan.tre"));
+    try {
+        saveTreeFile(missingFolder, tree);
+        QFAIL("saving into a missing folder must fail");
+    } catch (const FileError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Cannot create file %1").arg(missingFolder));
+    }
+    QVERIFY(!QFile::exists(missingFolder));
+
+    // A folder of the chosen name is not replaced.
+    const QString folder = dir.filePath(QStringLiteral("folder.tre"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY_THROWS_EXCEPTION(FileError, saveTreeFile(folder, tree));
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
+{
+    if (geteuid() != 0) {
+        QSKIP("needs root to mount a small tmpfs");
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString mountPoint = dir.filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkdir(mountPoint));
+    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                   QStringLiteral("size=64k"), QStringLiteral("tmpfs"), mountPoint}) != 0) {
+        QSKIP("cannot mount a tmpfs here");
+    }
+    struct Unmount
+    {
+        QString point;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {point}); }
+    } unmount{mountPoint};
+
+    const QString path = mountPoint + QStringLiteral("/plan.tre");
+    const QByteArray old = QByteArray("old contents that must survive\r\n").repeated(100);
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(old), old.size());
+    }
+    QTreeWidget tree;
+    for (int i = 0; i < 40; ++i) {
+        tree.addTopLevelItem(makeLeaf(QStringLiteral("leaf %1").arg(i), "Memo", {QByteArray(4000, 'z')}));
+    }
+    try {
+        saveTreeFile(path, tree);
+        QFAIL("a save larger than the disk must fail");
+    } catch (const FileError &e) {
+        QVERIFY2(e.message().startsWith(QStringLiteral("Cannot write file %1: ").arg(path)), qPrintable(e.message()));
+        QVERIFY2(e.message().size() > QStringLiteral("Cannot write file %1: ").arg(path).size(), "a reason is given");
+    }
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), old);
+    f.close();
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.tre")});
+
+    // A small outline still fits and replaces the old file.
+    QTreeWidget small;
+    small.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {"t"}));
+    saveTreeFile(path, small);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), written(small));
+}
+
+void TreeFileTest::cannotOpenMissingFileOrFolder()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("missing.tre"));
+    try {
+        readTreeFile(missing);
+        QFAIL("a missing file must raise an error");
+    } catch (const FileError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Cannot open file %1").arg(missing));
+    }
+    try {
+        readTreeFile(dir.path());
+        QFAIL("a folder must raise an error");
+    } catch (const FileError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Cannot open file %1").arg(dir.path()));
+    }
+    // An empty file opens and reads no leaf: it is incomplete, not unopenable.
+    const QString empty = dir.filePath(QStringLiteral("empty.tre"));
+    QFile f(empty);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    const TreeFileContents contents = readTreeFile(empty);
+    QVERIFY(!contents.complete);
+    QCOMPARE(contents.recordsRead(), 0);
+}
+
+QTEST_MAIN(TreeFileTest)
+#include "treefile_test.moc"

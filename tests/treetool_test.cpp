@@ -1,0 +1,317 @@
+// Tests of the tool's tree-file commands: outline, check, export and make-tree, their output and exit codes.
+#include "document/treefile.h"
+#include "document/treetool.h"
+#include "text/richtext.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextStream>
+#include <QtTest>
+
+namespace {
+
+QByteArray le32(qint32 v)
+{
+    const auto u = quint32(v);
+    QByteArray b;
+    b.append(char(u & 0xff)).append(char((u >> 8) & 0xff)).append(char((u >> 16) & 0xff)).append(char(u >> 24));
+    return b;
+}
+
+QByteArray recordBytes(const QByteArray &caption, qint32 level, const QByteArray &category, const QByteArray &text)
+{
+    QByteArray r;
+    r.append(char(caption.size())).append(caption).append(QByteArray(255 - caption.size(), '\0'));
+    r.append(le32(level));
+    r.append(char(category.size())).append(category).append(QByteArray(20 - category.size(), '\0'));
+    r.append(le32(qint32(text.size()))).append(text);
+    return r;
+}
+
+const QByteArray BoldRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Strong} plain\\par\r\n}\r\n";
+
+// Runs one command with both streams captured.
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+template <typename Command>
+Run run(Command command)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = command(out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+bool anyBoldFragment(const QTextDocument &document, const QString &text)
+{
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.text().contains(text) && f.charFormat().fontWeight() >= QFont::Bold) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TreeToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void outlinePrintsLeavesAsTheReaderPlacesThem();
+    void outlineOfDamagedFileWarnsAndExitsThree();
+    void missingFileExitsOneWithMessage();
+    void checkReportsCountLeavesAndDamage();
+    void exportWritesHeadingsAndFormattedText();
+    void exportRejectsUnknownFormat();
+    void makeTreeBuildsReadableTreeFile();
+    void makeTreeRejectsTextBeforeFirstHeadingAndBadOutput();
+
+private:
+    QString write(const QString &name, const QByteArray &bytes);
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TreeToolTest::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+}
+
+QString TreeToolTest::write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir_->filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+        qFatal("cannot write a fixture");
+    }
+    return path;
+}
+
+void TreeToolTest::outlinePrintsLeavesAsTheReaderPlacesThem()
+{
+    const QString path = write(QStringLiteral("plan.tre"),
+                               le32(5) + recordBytes("Plan", 2, "Default", BoldRtf) + recordBytes("Caf\xe9", 3, "Memo", "") +
+                                   recordBytes("Deep", 3, "ToDo", "") + recordBytes("Back", 1, "", "") +
+                                   recordBytes("Top", -7, "Unknown", ""));
+    const Run r = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(path, out, err); });
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, QString::fromUtf8("Plan [Default]\n"
+                                      "  Caf\u00e9 [Memo]\n"
+                                      "    Deep [ToDo]\n"
+                                      "  Back []\n"
+                                      "Top [Unknown]\n"));
+}
+
+void TreeToolTest::outlineOfDamagedFileWarnsAndExitsThree()
+{
+    const QByteArray second = recordBytes("Second", 1, "Memo", "some text");
+    const QString path = write(QStringLiteral("cut.tre"), le32(3) + recordBytes("First", 0, "Default", "") +
+                                                              second.left(second.size() - 4));
+    const Run r = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(path, out, err); });
+    QCOMPARE(r.code, 3);
+    QCOMPARE(r.out, QStringLiteral("First [Default]\n"));
+    QVERIFY2(r.err.startsWith(path + QStringLiteral(": read 1 of 3 leaves")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("at byte 289")), qPrintable(r.err));
+
+    const QString empty = write(QStringLiteral("empty.tre"), QByteArray());
+    const Run e = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(empty, out, err); });
+    QCOMPARE(e.code, 3);
+    QCOMPARE(e.out, QString());
+    QVERIFY(e.err.contains(QStringLiteral("read 0 of 0 leaves")));
+
+    const QString zero = write(QStringLiteral("zero.tre"), le32(0));
+    const Run z = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(zero, out, err); });
+    QCOMPARE(z.code, 0);
+    QCOMPARE(z.out, QString());
+    QCOMPARE(z.err, QString());
+}
+
+void TreeToolTest::missingFileExitsOneWithMessage()
+{
+    const QString missing = dir_->filePath(QStringLiteral("none.tre"));
+    const Run o = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(missing, out, err); });
+    QCOMPARE(o.code, 1);
+    QCOMPARE(o.err, QStringLiteral("Cannot open file %1\n").arg(missing));
+    QCOMPARE(o.out, QString());
+    const Run c = run([&](QTextStream &out, QTextStream &err) { return treetool::check(missing, out, err); });
+    QCOMPARE(c.code, 1);
+    QCOMPARE(c.err, QStringLiteral("Cannot open file %1\n").arg(missing));
+    const Run x = run([&](QTextStream &out, QTextStream &err) {
+        return treetool::exportTree(missing, QStringLiteral("text"), out, err);
+    });
+    QCOMPARE(x.code, 1);
+    QCOMPARE(x.err, QStringLiteral("Cannot open file %1\n").arg(missing));
+}
+
+void TreeToolTest::checkReportsCountLeavesAndDamage()
+{
+    const QByteArray whole = le32(2) + recordBytes("A", 0, "Memo", "abc") + recordBytes("B", 1, "Memo", "");
+    const QString good = write(QStringLiteral("good.tre"), whole + "xyz");
+    const Run g = run([&](QTextStream &out, QTextStream &err) { return treetool::check(good, out, err); });
+    QCOMPARE(g.code, 0);
+    QCOMPARE(g.err, QString());
+    QCOMPARE(g.out, QStringLiteral("%1\n  size: %2 bytes\n  records announced: 2\n  leaves read: 2\n"
+                                   "  status: complete\n  note: 3 bytes after the last record are not read\n")
+                        .arg(good)
+                        .arg(whole.size() + 3));
+
+    const QString bad = write(QStringLiteral("bad.tre"), le32(4) + recordBytes("A", 0, "Memo", "abc"));
+    const Run b = run([&](QTextStream &out, QTextStream &err) { return treetool::check(bad, out, err); });
+    QCOMPARE(b.code, 3);
+    QVERIFY2(b.out.contains(QStringLiteral("records announced: 4\n  leaves read: 1\n")), qPrintable(b.out));
+    QVERIFY2(b.out.contains(QStringLiteral("status: damaged or incomplete at byte 292: the file ends after 1 of 4")),
+             qPrintable(b.out));
+    QVERIFY(b.err.contains(QStringLiteral("read 1 of 4 leaves")));
+}
+
+void TreeToolTest::exportWritesHeadingsAndFormattedText()
+{
+    QByteArray bytes = le32(9) + recordBytes("Intro <&>", 0, "Memo", BoldRtf);
+    for (int level = 1; level < 8; ++level) {
+        bytes += recordBytes("L" + QByteArray::number(level), level, "Default", "");
+    }
+    bytes += recordBytes("Second", 0, "ToDo", "plain words\r\n");
+    const QString path = write(QStringLiteral("doc.tre"), bytes);
+
+    const Run md = run([&](QTextStream &out, QTextStream &err) {
+        return treetool::exportTree(path, QStringLiteral("markdown"), out, err);
+    });
+    QCOMPARE(md.code, 0);
+    QVERIFY2(md.out.startsWith(QStringLiteral("# 1 Intro <&>\n\n")), qPrintable(md.out));
+    QVERIFY2(md.out.contains(QStringLiteral("**Strong** plain")), qPrintable(md.out));
+    QVERIFY(md.out.contains(QStringLiteral("\n## 1.1 L1\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1 L5\n")));
+    // Deeper than six levels stays at six, told apart by its section number.
+    QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1.1.1.1 L7\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n# 2 Second\n\nplain words\n")));
+
+    const Run html = run([&](QTextStream &out, QTextStream &err) {
+        return treetool::exportTree(path, QStringLiteral("html"), out, err);
+    });
+    QCOMPARE(html.code, 0);
+    QVERIFY(html.out.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(html.out.contains(QStringLiteral("<h1>1 Intro &lt;&amp;&gt;</h1>")));
+    QVERIFY(html.out.contains(QStringLiteral("<section data-category=\"Memo\">")));
+    QVERIFY(html.out.contains(QStringLiteral("<h6>1.1.1.1.1.1.1.1 L7</h6>")));
+    QVERIFY2(html.out.contains(QStringLiteral("font-weight:700")), qPrintable(html.out));
+    QVERIFY(html.out.trimmed().endsWith(QStringLiteral("</html>")));
+    QCOMPARE(html.out.count(QStringLiteral("<section")), 9);
+    QCOMPARE(html.out.count(QStringLiteral("</section>")), 9);
+
+    const Run text = run([&](QTextStream &out, QTextStream &err) {
+        return treetool::exportTree(path, QStringLiteral("text"), out, err);
+    });
+    QCOMPARE(text.code, 0);
+    QVERIFY2(text.out.startsWith(QStringLiteral("1 Intro <&>\n\nStrong plain\n\n1.1 L1\n\n")), qPrintable(text.out));
+    QVERIFY(!text.out.contains(QStringLiteral("rtf")));
+
+    // A damaged file exports what was read and exits 3.
+    const QString cut = write(QStringLiteral("cut.tre"), bytes.left(bytes.size() - 5));
+    const Run c = run([&](QTextStream &out, QTextStream &err) {
+        return treetool::exportTree(cut, QStringLiteral("text"), out, err);
+    });
+    QCOMPARE(c.code, 3);
+    QVERIFY(c.out.contains(QStringLiteral("1.1.1.1.1.1.1.1 L7")));
+    QVERIFY(!c.out.contains(QStringLiteral("Second")));
+    QVERIFY(c.err.contains(QStringLiteral("read 8 of 9 leaves")));
+}
+
+void TreeToolTest::exportRejectsUnknownFormat()
+{
+    const QString path = write(QStringLiteral("one.tre"), le32(1) + recordBytes("A", 0, "Memo", ""));
+    const Run r = run([&](QTextStream &out, QTextStream &err) {
+        return treetool::exportTree(path, QStringLiteral("pdf"), out, err);
+    });
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.out, QString());
+    QVERIFY(r.err.contains(QStringLiteral("unknown format 'pdf'")));
+}
+
+void TreeToolTest::makeTreeBuildsReadableTreeFile()
+{
+    const QString source = write(QStringLiteral("help.md"),
+                                 QString::fromUtf8("\n# Welcome [Memo]\n"
+                                                   "Some **bold** words.\n"
+                                                   "\n"
+                                                   "## Caf\u00e9 commands\n"
+                                                   "```\n"
+                                                   "# not a heading\n"
+                                                   "```\n"
+                                                   "#### Jumped deep [ToDo]\n"
+                                                   "# Second\n")
+                                     .toUtf8());
+    const QString output = dir_->filePath(QStringLiteral("Help.tre"));
+    const Run m = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(source, output, err); });
+    QCOMPARE(m.code, 0);
+    QCOMPARE(m.err, QString());
+
+    const TreeFileContents contents = readTreeFile(output);
+    QVERIFY(contents.complete);
+    QCOMPARE(contents.recordsRead(), 4);
+    QCOMPARE(contents.records[0].caption, QByteArray("Welcome"));
+    QCOMPARE(contents.records[0].category, QByteArray("Memo"));
+    QCOMPARE(contents.records[1].caption, QByteArray("Caf\xe9 commands"));
+    QCOMPARE(contents.records[1].category, QByteArray("Default"));
+    QCOMPARE(contents.records[1].level, 1);
+    // A heading that jumps levels is stored where the reader places it.
+    QCOMPARE(contents.records[2].level, 2);
+    QCOMPARE(contents.records[2].category, QByteArray("ToDo"));
+    QCOMPARE(contents.records[3].level, 0);
+    QVERIFY(contents.records[3].text.isEmpty());
+
+    QVERIFY(richtext::isRtf(contents.records[0].text));
+    QTextDocument welcome;
+    richtext::loadBytes(welcome, contents.records[0].text);
+    QCOMPARE(welcome.toPlainText().trimmed(), QStringLiteral("Some bold words."));
+    QVERIFY(anyBoldFragment(welcome, QStringLiteral("bold")));
+    QTextDocument fenced;
+    richtext::loadBytes(fenced, contents.records[1].text);
+    QVERIFY2(fenced.toPlainText().contains(QStringLiteral("# not a heading")), qPrintable(fenced.toPlainText()));
+
+    const Run o = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(output, out, err); });
+    QCOMPARE(o.code, 0);
+    QCOMPARE(o.out, QString::fromUtf8("Welcome [Memo]\n  Caf\u00e9 commands [Default]\n    Jumped deep [ToDo]\n"
+                                      "Second [Default]\n"));
+}
+
+void TreeToolTest::makeTreeRejectsTextBeforeFirstHeadingAndBadOutput()
+{
+    const QString stray = write(QStringLiteral("stray.md"), "\nloose text\n# Heading\n");
+    const QString output = dir_->filePath(QStringLiteral("out.tre"));
+    const Run s = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(stray, output, err); });
+    QCOMPARE(s.code, 2);
+    QCOMPARE(s.err, stray + QStringLiteral(":2: text before the first heading\n"));
+    QVERIFY(!QFile::exists(output));
+
+    const QString good = write(QStringLiteral("good.md"), "# Heading\n");
+    const QString badOutput = dir_->filePath(QStringLiteral("missing/folder/out.tre"));
+    const Run b = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(good, badOutput, err); });
+    QCOMPARE(b.code, 1);
+    QCOMPARE(b.err, QStringLiteral("Cannot create file %1\n").arg(badOutput));
+
+    const QString missing = dir_->filePath(QStringLiteral("missing.md"));
+    const Run m = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(missing, output, err); });
+    QCOMPARE(m.code, 1);
+    QCOMPARE(m.err, QStringLiteral("Cannot open file %1\n").arg(missing));
+}
+
+QTEST_MAIN(TreeToolTest)
+#include "treetool_test.moc"
