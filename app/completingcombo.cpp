@@ -53,6 +53,14 @@ bool CompletingComboBox::eventFilter(QObject *watched, QEvent *event)
     return QComboBox::eventFilter(watched, event);
 }
 
+void CompletingComboBox::keyPressEvent(QKeyEvent *event)
+{
+    if (lineEdit() != nullptr && typeKey(event)) {
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
 bool CompletingComboBox::typeKey(QKeyEvent *event)
 {
     QLineEdit *edit = lineEdit();

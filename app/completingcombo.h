@@ -24,7 +24,9 @@ signals:
     void userChanged();
 
 protected:
+    // Keys reach the box or, sent to it directly, its line edit: both complete the same way.
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // Watches the line edit the box uses for its text (made when the box becomes editable).

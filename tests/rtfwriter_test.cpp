@@ -337,14 +337,15 @@ void RtfWriterTest::separatesParagraphsWithPar()
     cursor.insertBlock();
     cursor.insertText(QStringLiteral("c"));
     const QByteArray rtf = rtf::write(doc);
-    // Three paragraphs: two breaks between them, none after the last.
-    QCOMPARE(rtf.count("\\par\r\n"), 2);
+    // Three paragraphs, each ended by its own break, the last one included.
+    QCOMPARE(rtf.count("\\par\r\n"), 3);
     QCOMPARE(rtf.count("\\pard"), 3);
-    QVERIFY2(rtf.endsWith(" c\r\n}\r\n"), rtf.constData());
+    QVERIFY2(rtf.endsWith(" c\\par\r\n}\r\n"), rtf.constData());
+    QVERIFY(rtf.indexOf(" a\\par") < rtf.indexOf(" c\\par"));
 
     QTextDocument empty;
     const QByteArray none = rtf::write(empty);
-    QCOMPARE(none.count("\\par\r\n"), 0);
+    QCOMPARE(none.count("\\par\r\n"), 1);
     QCOMPARE(none.count("\\pard"), 1);
 }
 

@@ -459,8 +459,9 @@ void ShellTest::leafMenuSharesTheToolbarCommands()
     for (const auto &[button, action] : shared) {
         QCOMPARE(button->defaultAction(), action);
         // Pressing the button runs the menu item's command.
+        // Only the command's sharing is checked here, not the command itself.
+        QObject::disconnect(action, &QAction::triggered, w.get(), nullptr);
         QSignalSpy spy(action, &QAction::triggered);
-        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
         button->click();
         QCOMPARE(spy.count(), 1);
     }

@@ -198,7 +198,8 @@ void TreeToolTest::exportWritesHeadingsAndFormattedText()
     QVERIFY2(md.out.startsWith(QStringLiteral("# 1 Intro <&>\n\n")), qPrintable(md.out));
     QVERIFY2(md.out.contains(QStringLiteral("**Strong** plain")), qPrintable(md.out));
     QVERIFY(md.out.contains(QStringLiteral("\n## 1.1 L1\n")));
-    QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1 L5\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n##### 1.1.1.1.1 L4\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1.1 L5\n")));
     // Deeper than six levels stays at six, told apart by its section number.
     QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1.1.1.1 L7\n")));
     QVERIFY(md.out.contains(QStringLiteral("\n# 2 Second\n\nplain words\n")));

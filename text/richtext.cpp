@@ -8,7 +8,6 @@
 
 #include <QTextDocument>
 
-#include <new>
 
 namespace richtext {
 
@@ -19,16 +18,22 @@ bool isRtfSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 
-} // namespace
-
-bool isRtf(const QByteArray &bytes)
+// Where the RTF group starts after leading white space, or -1 when the bytes are not RTF.
+qsizetype rtfStart(const QByteArray &bytes)
 {
     qsizetype i = 0;
     const qsizetype n = bytes.size();
     while (i < n && isRtfSpace(bytes.at(i))) {
         ++i;
     }
-    return bytes.mid(i, 5) == "{\\rtf";
+    return QByteArrayView(bytes).sliced(i).startsWith("{\\rtf") ? i : -1;
+}
+
+} // namespace
+
+bool isRtf(const QByteArray &bytes)
+{
+    return rtfStart(bytes) >= 0;
 }
 
 void loadPlainText(QTextDocument &document, const QString &text)
@@ -40,9 +45,11 @@ void loadPlainText(QTextDocument &document, const QString &text)
 
 void loadBytes(QTextDocument &document, const QByteArray &bytes)
 {
-    if (isRtf(bytes)) {
+    const qsizetype start = rtfStart(bytes);
+    if (start >= 0) {
         try {
-            rtf::read(bytes, document);
+            // White space before the group is no part of the document's text.
+            rtf::read(start == 0 ? bytes : bytes.sliced(start), document);
             return;
         } catch (const std::exception &) {
             // Not readable as RTF: the same bytes are read again as plain text below.

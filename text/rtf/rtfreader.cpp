@@ -3,6 +3,7 @@
 #include "text/rtf/rtfreader.h"
 
 #include "document/encoding.h"
+#include "text/richtext.h"
 #include "text/rtf/tokenizer.h"
 
 #include <QColor>
@@ -29,8 +30,6 @@ constexpr int MaxTableCells = 100000;
 constexpr int MaxTableColumns = 64;
 // Paragraph measures in twips are clamped to +-22 inches.
 constexpr int MaxTwips = 31680;
-// Hanging indent of a list paragraph in points, read by the RTF writer.
-constexpr int HangingIndentProperty = QTextFormat::UserProperty + 1;
 // Code page marker for fonts of the symbol character set: bytes map to U+F000 + byte.
 constexpr int SymbolCodePage = -2;
 
@@ -365,7 +364,7 @@ const std::unordered_map<std::string_view, int> &keywords()
         for (const char *w :
              {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
               "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
-              "atnicn", "atntime", "comment", "xe", "tc", "tcn", "txe", "bkmkstart", "bkmkend", "themedata",
+              "atnicn", "atntime", "comment", "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata",
               "colorschememapping", "datastore", "latentstyles", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl",
               "revtbl", "filetbl", "listpicture", "mmathPr", "pntext", "listtext", "objdata", "objclass",
               "objname", "template", "docvar", "userprops", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc",
@@ -377,10 +376,8 @@ const std::unordered_map<std::string_view, int> &keywords()
               "keycode", "macpict", "pmmetafile", "password", "passwordhash", "xmlopen", "xmlclose",
               "xmlattrname", "xmlattrvalue", "mmath", "moMath", "moMathPara", "author", "operator", "title",
               "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "htmltag", "mhtmltag",
-              "factoidname", "background", "pgp", "listoverride_", "ebcstart", "ebcend", "docfmt", "rxe",
-              "bxe", "ixe", "tcf", "tcl", "shpgrp", "shptxt", "do", "revtim", "creatim", "printim", "buptim",
-              "version", "vern", "edmins", "nofpages", "nofwords", "nofchars", "nofcharsws", "id", "private",
-              "jpegthumb", "wrapdefault", "cfgpathnodes"}) {
+              "factoidname", "background", "pgp", "shpgrp", "shptxt", "do", "revtim", "creatim", "printim", "buptim", "private",
+              "jpegthumb", "cfgpathnodes"}) {
             m.emplace(w, KwSkipDest);
         }
         const std::pair<const char *, int> words[] = {
@@ -478,7 +475,6 @@ private:
     int codePageOf(int font);
     const FontInfo *fontAt(int font);
     void appendBytes(QByteArrayView bytes);
-    void appendChars(const QString &s);
     void appendChar(char16_t c);
     void startRun();
     void decodePending();
@@ -743,16 +739,6 @@ void Reader::appendBytes(QByteArrayView bytes)
     pendBytes_.append(bytes.data(), bytes.size());
 }
 
-void Reader::appendChars(const QString &s)
-{
-    if (top().chr.hidden || s.isEmpty()) {
-        return;
-    }
-    startRun();
-    decodePending();
-    runText_ += s;
-}
-
 void Reader::appendChar(char16_t c)
 {
     if (top().chr.hidden) {
@@ -773,7 +759,11 @@ QTextCharFormat Reader::charFormat(const CharProps &c)
     if (const FontInfo *font = fontAt(c.font)) {
         if (!font->name.isEmpty()) {
             f.setFontFamilies({font->name});
+            // Older readers of the format ask for the single family.
+            QT_WARNING_PUSH
+            QT_WARNING_DISABLE_DEPRECATED
             f.setFontFamily(font->name);
+            QT_WARNING_POP
         }
     }
     f.setFontPointSize(c.fs / 2.0);
@@ -1031,7 +1021,7 @@ void Reader::applyBlockFormat(const ParaProps &p)
     const int indent = level + 1;
     bf.setLeftMargin(std::max(0.0, p.li / 15.0 - 40.0 * indent));
     bf.setTextIndent(0);
-    bf.setProperty(HangingIndentProperty, std::max(0.0, -p.fi / 20.0));
+    bf.setProperty(richtext::HangingIndentProperty, std::max(0.0, -p.fi / 20.0));
     cursor_.setBlockFormat(bf);
     appliedBf_ = bf;
 

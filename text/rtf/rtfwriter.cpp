@@ -331,10 +331,6 @@ private:
             }
             return;
         }
-        if (needsBreak_) {
-            body_.append("\\par\r\n");
-            needsBreak_ = false;
-        }
         const int columns = table->columns();
         const int rows = table->rows();
         // Cell boundaries: fixed widths when the table gives them, else the text width shared evenly.
@@ -403,12 +399,19 @@ private:
         }
     }
 
+    // Every paragraph ends with \par, the last one included, as word processors write it; in a
+    // table cell \par only separates paragraphs, since \cell ends the last one.
     void writeBlock(const QTextBlock &block, bool inTable)
     {
+        if (!inTable) {
+            writeBlockContent(block, false);
+            body_.append("\\par\r\n");
+            return;
+        }
         if (needsBreak_) {
             body_.append("\\par\r\n");
         }
-        writeBlockContent(block, inTable);
+        writeBlockContent(block, true);
         needsBreak_ = true;
     }
 
@@ -639,7 +642,10 @@ private:
         out.append("\\viewkind4\\uc1\r\n");
         out.append(body_);
         // The closing brace on a line of its own: a record keeps it as its last entry.
-        out.append("\r\n}\r\n");
+        if (!body_.endsWith("\r\n")) {
+            out.append("\r\n");
+        }
+        out.append("}\r\n");
         return out;
     }
 

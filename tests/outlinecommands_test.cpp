@@ -1,0 +1,690 @@
+// Tests of the outline commands on the main window: adding, pruning, moving and dragging leaves.
+#include "app/Main.h"
+#include "app/completingcombo.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/copylines.h"
+#include "document/leafitem.h"
+#include "document/outline.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextDocument>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
+QString describe(const QTreeWidgetItem *container)
+{
+    QStringList parts;
+    for (int i = 0; i < container->childCount(); ++i) {
+        const QTreeWidgetItem *child = container->child(i);
+        QString part = child->text(0);
+        if (child->childCount() > 0) {
+            part += QLatin1Char('[') + describe(child) + QLatin1Char(']');
+        }
+        parts << part;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString plainText(const LineList &notes)
+{
+    QTextDocument doc;
+    CopyLines(notes, doc);
+    return doc.toPlainText();
+}
+
+// The text a leaf's record holds, as the editor would show it.
+QString textOf(const QTreeWidgetItem *item)
+{
+    return plainText(recordOf(item)->Notes);
+}
+
+class Window
+{
+public:
+    Window()
+    {
+        QStringList names;
+        for (const char *name : CategoryNames) {
+            names << QString::fromLatin1(name);
+        }
+        form.NewLeafCaption = QStringLiteral("O");
+        form.TreeViewComboBox->addItems(names);
+        form.TreeViewComboBox->setCurrentIndex(0);
+        form.resize(900, 600);
+        form.show();
+        form.activateWindow();
+    }
+
+    // Builds leaves whose records hold "text of X" and category "cat X".
+    void build(const QString &text)
+    {
+        QTreeWidgetItem *container = tree()->invisibleRootItem();
+        QTreeWidgetItem *last = nullptr;
+        QString name;
+        auto flush = [&] {
+            if (!name.isEmpty()) {
+                auto record = std::make_shared<noteob>();
+                record->Notes = {QByteArray("text of ") + name.toLatin1()};
+                record->setCategory(QStringLiteral("cat ") + name);
+                last = new LeafItem(record, name);
+                container->addChild(last);
+                name.clear();
+            }
+        };
+        for (const QChar c : text) {
+            if (c == QLatin1Char('[')) {
+                flush();
+                container = last;
+            } else if (c == QLatin1Char(']')) {
+                flush();
+                last = container;
+                container = container->parent() != nullptr ? container->parent() : tree()->invisibleRootItem();
+            } else if (c == QLatin1Char(' ')) {
+                flush();
+            } else {
+                name += c;
+            }
+        }
+        flush();
+    }
+
+    OutlineTree *tree() { return form.TreeView1; }
+    QTreeWidgetItem *item(const QString &caption)
+    {
+        const QList<QTreeWidgetItem *> found = tree()->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    QString outline() { return describe(tree()->invisibleRootItem()); }
+    QString editorText() { return form.RichEdit1->toPlainText(); }
+    QString boxText() { return form.TreeViewComboBox->currentText(); }
+    void select(const QString &caption) { tree()->setCurrentItem(item(caption)); }
+    void click(const char *buttonName)
+    {
+        auto *button = form.findChild<QToolButton *>(QLatin1String(buttonName));
+        QVERIFY2(button != nullptr, buttonName);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // The in-place caption editor when it holds the keyboard.
+    QLineEdit *captionEditor()
+    {
+        auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        return edit != nullptr && tree()->isAncestorOf(edit) ? edit : nullptr;
+    }
+    QPoint rowPoint(const QString &caption, int dx)
+    {
+        const QRect row = tree()->visualItemRect(item(caption));
+        return QPoint(row.left() + dx, row.center().y());
+    }
+
+    TForm1 form;
+};
+
+}  // namespace
+
+class OutlineCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addCommandsOnAnEmptyTreeMakeTheFirstLeaf_data();
+    void addCommandsOnAnEmptyTreeMakeTheFirstLeaf();
+    void addCommandsWithLeavesButNoSelection();
+    void addLeafGoesToTheEndOfTheSelectedLeafsList();
+    void addLeafAboveCopiesTheSelectedLeafsText();
+    void addLeafBelowMakesALastChildAndExpandsTheParent();
+    void newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves();
+    void captionEditIsConfirmedOrCancelled();
+    void pruneStoresTheLeavingLeafBeforeLoadingTheNext();
+    void pruneOfALeafWithChildrenSelectsTheNodeJustBefore();
+    void pruneOfTheOnlyLeafKeepsItsTextForTheNextAdd();
+    void pruneWithoutSelectionDoesNothing();
+    void prunedRecordsStayValidForTheGroupsList();
+    void moveRightAndLeftFollowTheRules();
+    void moveRunsWithTheSelectionHandlersOff();
+    void moveLeftOfAnOnlyChildRemovesTheParentsButton();
+    void dropOnTheRegionsOfARealTree();
+    void dragEventsAreAcceptedAndTheDropMovesTheLeaf();
+    void dragStartsFromThePressedLeafWithItsRowImage();
+};
+
+void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Add Leaf") << "CutButton";
+    QTest::newRow("Add Leaf Above") << "PasteButton";
+    QTest::newRow("Add Leaf Below") << "CopyButton";
+}
+
+void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf()
+{
+    QFETCH(QString, button);
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.RichEdit1->setPlainText(QStringLiteral("typed before"));
+    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+
+    w.click(button.toLatin1().constData());
+    QCOMPARE(w.outline(), QStringLiteral("O"));
+    QTreeWidgetItem *leaf = w.tree()->topLevelItem(0);
+    QCOMPARE(w.tree()->currentItem(), leaf);
+    // Every add command on an empty tree is Add Leaf: the category comes from the box.
+    QCOMPARE(recordOf(leaf)->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE(textOf(leaf), QStringLiteral("typed before"));
+    QVERIFY(w.captionEditor() != nullptr);
+    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+    QCOMPARE(w.editorText(), QString());
+    QCOMPARE(w.boxText(), QStringLiteral("Default"));
+}
+
+void OutlineCommandsTest::addCommandsWithLeavesButNoSelection()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B] C"));
+    QCOMPARE(w.tree()->currentItem(), nullptr);
+    w.form.RichEdit1->setPlainText(QStringLiteral("kept"));
+
+    w.click("PasteButton");
+    w.click("CopyButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
+    QCOMPARE(w.editorText(), QStringLiteral("kept"));
+    QCOMPARE(w.form.activeControl() == w.form.RichEdit1, false);
+
+    w.click("CutButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B] C O"));
+    QCOMPARE(w.tree()->currentItem(), w.tree()->topLevelItem(2));
+}
+
+void OutlineCommandsTest::addLeafGoesToTheEndOfTheSelectedLeafsList()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B C D] E"));
+    w.select(QStringLiteral("B"));
+    QCOMPARE(w.editorText(), QStringLiteral("text of B"));
+    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    const QString longCategory = QStringLiteral("abcdefghijklmnopqrstuvwxy");  // 25 characters
+    w.form.TreeViewComboBox->setEditText(longCategory);
+
+    w.click("CutButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B C D O] E"));
+    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    QCOMPARE(w.tree()->currentItem(), added);
+    // The leaf that was selected got the editor and the box before the new one was loaded.
+    QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
+    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), longCategory.left(20));
+    QCOMPARE(textOf(added), QStringLiteral("B edited"));
+    QCOMPARE(recordOf(added)->categoryText(), longCategory.left(20));
+    QCOMPARE(w.editorText(), QString());
+    QCOMPARE(w.boxText(), QStringLiteral("Default"));
+    QVERIFY(w.captionEditor() != nullptr);
+}
+
+void OutlineCommandsTest::addLeafAboveCopiesTheSelectedLeafsText()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B C] D"));
+    w.select(QStringLiteral("B"));
+    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+
+    w.click("PasteButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[O B C] D"));
+    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    QCOMPARE(w.tree()->currentItem(), added);
+    QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
+    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("Memo"));
+    // The box is not read: the new leaf is "Unknown", and the editor keeps the copied text.
+    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("Unknown"));
+    QCOMPARE(textOf(added), QStringLiteral("B edited"));
+    QCOMPARE(w.editorText(), QStringLiteral("B edited"));
+    QCOMPARE(w.boxText(), QStringLiteral("Unknown"));
+    QVERIFY(w.captionEditor() != nullptr);
+    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+
+    // Above a top-level leaf.
+    w.select(QStringLiteral("D"));
+    w.click("PasteButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[O B C] O D"));
+}
+
+void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B[C] D] E"));
+    w.select(QStringLiteral("B"));
+    QVERIFY(!w.item(QStringLiteral("B"))->isExpanded());
+    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.form.TreeViewComboBox->setEditText(QStringLiteral("ToDo"));
+
+    w.click("CopyButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[C O] D] E"));
+    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    QCOMPARE(w.tree()->currentItem(), added);
+    QVERIFY(w.item(QStringLiteral("B"))->isExpanded());
+    QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
+    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("ToDo"));
+    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("Unknown"));
+    QCOMPARE(textOf(added), QStringLiteral("B edited"));
+    QCOMPARE(w.editorText(), QString());
+    QCOMPARE(w.boxText(), QStringLiteral("Default"));
+    QVERIFY(w.captionEditor() != nullptr);
+    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+}
+
+void OutlineCommandsTest::newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B"));
+    w.select(QStringLiteral("A"));
+    w.click("CutButton");
+    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    QVERIFY(added != nullptr);
+    // Resetting the editor and the box stored nothing: the record keeps its copies for now.
+    QCOMPARE(textOf(added), QStringLiteral("text of A"));
+    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("cat A"));
+    // Moving the keyboard to the editor ends the caption edit; what is typed there and in the box
+    // reaches the new record when the selection leaves it.
+    w.form.RichEdit1->setFocus();
+    w.form.RichEdit1->setPlainText(QStringLiteral("new leaf text"));
+    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+    w.select(QStringLiteral("B"));
+    QCOMPARE(textOf(added), QStringLiteral("new leaf text"));
+    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE(w.editorText(), QStringLiteral("text of B"));
+    QCOMPARE(textOf(w.item(QStringLiteral("A"))), QStringLiteral("text of A"));
+}
+
+void OutlineCommandsTest::captionEditIsConfirmedOrCancelled()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.RichEdit1->setPlainText(QStringLiteral("copied"));
+    w.click("CutButton");
+    QLineEdit *edit = w.captionEditor();
+    QVERIFY(edit != nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("Groceries"));
+    qDebug() << "DEBUG" << edit->text() << QApplication::focusWidget();
+    QTest::keyClick(edit, Qt::Key_Return);
+    qDebug() << "DEBUG after" << QApplication::focusWidget() << w.outline();
+    QCOMPARE(w.outline(), QStringLiteral("Groceries"));
+    // The keyboard went back to the tree: the editor's exit handling stored the (empty) editor.
+    QTRY_COMPARE(textOf(w.tree()->topLevelItem(0)), QString());
+
+    w.click("CutButton");
+    edit = w.captionEditor();
+    QVERIFY(edit != nullptr);
+    QTest::keyClicks(edit, QStringLiteral("Discarded"));
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QCOMPARE(w.outline(), QStringLiteral("Groceries O"));
+}
+
+void OutlineCommandsTest::pruneStoresTheLeavingLeafBeforeLoadingTheNext()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B C"));
+    w.select(QStringLiteral("B"));
+    const NoteRef pruned = recordOf(w.item(QStringLiteral("B")));
+    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("A C"));
+    // The tree picked the row below; the leaving leaf was stored first, then C loaded.
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("C")));
+    QCOMPARE(plainText(pruned->Notes), QStringLiteral("B edited"));
+    QCOMPARE(pruned->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE(w.editorText(), QStringLiteral("text of C"));
+    QCOMPARE(w.boxText(), QStringLiteral("cat C"));
+    QCOMPARE(textOf(w.item(QStringLiteral("C"))), QStringLiteral("text of C"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.tree()));
+
+    // The last leaf of a list: the row above.
+    w.form.RichEdit1->setPlainText(QStringLiteral("C edited"));
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("A"));
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("A")));
+    QCOMPARE(w.editorText(), QStringLiteral("text of A"));
+}
+
+void OutlineCommandsTest::pruneOfALeafWithChildrenSelectsTheNodeJustBefore()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B[C]] D[E] F"));
+    w.select(QStringLiteral("D"));
+    w.item(QStringLiteral("A"))->setExpanded(false);
+    const NoteRef pruned = recordOf(w.item(QStringLiteral("D")));
+    w.form.RichEdit1->setPlainText(QStringLiteral("D edited"));
+
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[C]] F"));
+    // Absolute index 3 went; index 2 is C, deep inside the collapsed A.
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("C")));
+    QCOMPARE(plainText(pruned->Notes), QStringLiteral("D edited"));
+    QCOMPARE(w.editorText(), QStringLiteral("text of C"));
+    // The tree's own pick in between (F) was loaded and stored back unchanged.
+    QCOMPARE(textOf(w.item(QStringLiteral("F"))), QStringLiteral("text of F"));
+    QCOMPARE(recordOf(w.item(QStringLiteral("F")))->categoryText(), QStringLiteral("cat F"));
+
+    // The first node, with children: the choice stays with the tree (the row below).
+    w.select(QStringLiteral("A"));
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("F"));
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("F")));
+    QCOMPARE(w.editorText(), QStringLiteral("text of F"));
+}
+
+void OutlineCommandsTest::pruneOfTheOnlyLeafKeepsItsTextForTheNextAdd()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A"));
+    w.select(QStringLiteral("A"));
+    w.form.RichEdit1->setPlainText(QStringLiteral("last words"));
+    w.click("UndoButton");
+    QCOMPARE(w.tree()->topLevelItemCount(), 0);
+    QCOMPARE(w.editorText(), QStringLiteral("last words"));
+    QCOMPARE(w.boxText(), QStringLiteral("cat A"));
+
+    w.click("CutButton");
+    QCOMPARE(textOf(w.tree()->topLevelItem(0)), QStringLiteral("last words"));
+    QCOMPARE(recordOf(w.tree()->topLevelItem(0))->categoryText(), QStringLiteral("cat A"));
+    QCOMPARE(w.editorText(), QString());
+}
+
+void OutlineCommandsTest::pruneWithoutSelectionDoesNothing()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B] C"));
+    w.form.RichEdit1->setFocus();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.RichEdit1));
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
+    // Not even the focus moves.
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.RichEdit1));
+    // The moves only give the tree the focus.
+    w.click("ToolButton4");
+    QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.tree()));
+}
+
+void OutlineCommandsTest::prunedRecordsStayValidForTheGroupsList()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B] C"));
+    w.form.ListAllLeaves();
+    QCOMPARE(w.form.ListBox->count(), 3);
+    std::weak_ptr<noteob> prunedRecord = recordOf(w.item(QStringLiteral("B")));
+    w.select(QStringLiteral("A"));
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("C"));
+
+    // The list's entry for B still works and shows B's text.
+    w.form.PageControl->setCurrentWidget(w.form.CategoryViewPage);
+    w.form.ListBox->setCurrentRow(1);
+    QCOMPARE(w.form.RichEdit2->toPlainText(), QStringLiteral("text of B"));
+    QVERIFY(!prunedRecord.expired());
+    // Refilling the list releases the pruned records.
+    w.form.ListAllLeaves();
+    QCOMPARE(w.form.ListBox->count(), 1);
+    QVERIFY(prunedRecord.expired());
+}
+
+void OutlineCommandsTest::moveRightAndLeftFollowTheRules()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B[C] D] E F"));
+
+    // A first child and the first top-level leaf do not move right.
+    w.select(QStringLiteral("B"));
+    w.click("ToolButton4");
+    w.select(QStringLiteral("A"));
+    w.click("ToolButton4");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[C] D] E F"));
+    // A top-level leaf does not move left.
+    w.click("ToolButton3");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[C] D] E F"));
+
+    // Right under a previous sibling with children: after them, the sibling expanded.
+    w.select(QStringLiteral("D"));
+    QTreeWidgetItem *b = w.item(QStringLiteral("B"));
+    b->setExpanded(false);
+    w.click("ToolButton4");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[C D]] E F"));
+    QVERIFY(b->isExpanded());
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("D")));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.tree()));
+
+    // Left from level 2: after all later siblings of its parent, at level 1.
+    w.select(QStringLiteral("C"));
+    w.click("ToolButton3");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[D] C] E F"));
+    QCOMPARE(outline::levelOf(w.item(QStringLiteral("C"))), 1);
+
+    // An expanded leaf comes out collapsed.
+    w.select(QStringLiteral("B"));
+    b->setExpanded(true);
+    w.click("ToolButton3");
+    QCOMPARE(w.outline(), QStringLiteral("A[C] E F B[D]"));
+    QVERIFY(!b->isExpanded());
+    QCOMPARE(w.tree()->currentItem(), b);
+
+    // The menu entries run the same commands.
+    w.form.MoveRight1->trigger();
+    QCOMPARE(w.outline(), QStringLiteral("A[C] E F[B[D]]"));
+    w.form.MoveLeft1->trigger();
+    QCOMPARE(w.outline(), QStringLiteral("A[C] E F B[D]"));
+}
+
+void OutlineCommandsTest::moveRunsWithTheSelectionHandlersOff()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B C"));
+    w.select(QStringLiteral("B"));
+    w.form.RichEdit1->setPlainText(QStringLiteral("B pending"));
+    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+
+    w.click("ToolButton4");
+    QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
+    // Nothing was stored into or loaded from any leaf: the editor and the box still show B as typed.
+    QCOMPARE(w.editorText(), QStringLiteral("B pending"));
+    QCOMPARE(w.boxText(), QStringLiteral("Memo"));
+    QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("text of B"));
+    QCOMPARE(textOf(w.item(QStringLiteral("A"))), QStringLiteral("text of A"));
+    QCOMPARE(textOf(w.item(QStringLiteral("C"))), QStringLiteral("text of C"));
+    QCOMPARE(recordOf(w.item(QStringLiteral("C")))->categoryText(), QStringLiteral("cat C"));
+    QVERIFY(w.form.selectionHandlersOn());
+
+    // The handlers are back: leaving B now stores what was typed.
+    w.select(QStringLiteral("C"));
+    QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B pending"));
+    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE(w.editorText(), QStringLiteral("text of C"));
+}
+
+void OutlineCommandsTest::moveLeftOfAnOnlyChildRemovesTheParentsButton()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B] C"));
+    QTreeWidgetItem *a = w.item(QStringLiteral("A"));
+    a->setExpanded(true);
+    w.select(QStringLiteral("B"));
+    w.click("ToolButton3");
+    QCOMPARE(w.outline(), QStringLiteral("A C B"));
+    QVERIFY(!a->isExpanded());
+    // A drop on A's branch cell is now a drop on indentation, not on a button.
+    QCOMPARE(outline::classifyDropPoint(*w.tree(), w.rowPoint(QStringLiteral("A"), -5)).action,
+             outline::DropPlan::Before);
+}
+
+void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    const QString start = QStringLiteral("A[B[C] D] E");
+    w.build(start);
+    auto reset = [&] {
+        w.tree()->clear();
+        w.build(start);
+        for (QTreeWidgetItem *item : outline::displayOrder(*w.tree())) {
+            item->setExpanded(item->childCount() > 0);
+        }
+    };
+    const int indent = w.tree()->indentation();
+    struct Case {
+        const char *name;
+        const char *moved;
+        const char *target;  // the row hit; empty: below the last row
+        int dx;              // from the left of the row's icon and caption
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"own child's caption", "A", "C", 3, "A[B[C] D] E"},
+        {"own caption", "B", "B", 3, "A[B[C] D] E"},
+        {"next sibling's indentation", "B", "D", -indent - 3, "A[B[C] D] E"},
+        {"own indentation stays, collapsed", "B", "B", -indent - 3, "A[B[C] D] E"},
+        {"parent's caption: end of the list", "B", "A", 3, "A[D B[C]] E"},
+        {"another leaf's caption", "E", "C", 3, "A[B[C[E]] D]"},
+        {"indentation of a deep leaf", "E", "C", -2 * indent - 3, "A[B[E C] D]"},
+        {"below the last row", "C", "", 0, "A[B D] E C"},
+        {"expand button", "E", "B", -indent / 2, "A[B[C] D] E"},
+        {"right of the caption", "E", "D", 200, "A[B[C] D] E"},
+    };
+    for (const Case &c : cases) {
+        reset();
+        w.select(QLatin1String(c.moved));
+        QPoint point;
+        if (*c.target == '\0') {
+            const QRect last = w.tree()->visualItemRect(w.item(QStringLiteral("E")));
+            point = QPoint(40, last.bottom() + 20);
+        } else {
+            point = w.rowPoint(QLatin1String(c.target), c.dx);
+        }
+        w.form.TreeView1DragDrop(point);
+        QVERIFY2(w.outline() == QLatin1String(c.expected), c.name);
+        QVERIFY2(w.tree()->currentItem() == w.item(QLatin1String(c.moved)), c.name);
+    }
+    // Dropping on its own indentation leaves B in place but collapsed.
+    reset();
+    w.select(QStringLiteral("B"));
+    QVERIFY(w.item(QStringLiteral("B"))->isExpanded());
+    w.form.TreeView1DragDrop(w.rowPoint(QStringLiteral("B"), -indent - 3));
+    QVERIFY(!w.item(QStringLiteral("B"))->isExpanded());
+
+    // With nothing selected a drop does nothing.
+    w.tree()->setCurrentItem(nullptr);
+    w.form.TreeView1DragDrop(w.rowPoint(QStringLiteral("E"), 3));
+    QCOMPARE(w.outline(), start);
+}
+
+void OutlineCommandsTest::dragEventsAreAcceptedAndTheDropMovesTheLeaf()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B C"));
+    w.select(QStringLiteral("C"));
+    QWidget *viewport = w.tree()->viewport();
+    QMimeData leaf;
+    leaf.setData(QLatin1String(OutlineTree::LeafMimeType), QByteArray("C"));
+    const QPoint overA = w.rowPoint(QStringLiteral("A"), 3);
+    const QPoint rightOfB = w.rowPoint(QStringLiteral("B"), 250);
+
+    QDragEnterEvent enter(overA, Qt::MoveAction, &leaf, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
+    // Every point over the tree accepts, even one where a drop will do nothing; the row is highlighted.
+    QDragMoveEvent moveRight(rightOfB, Qt::MoveAction, &leaf, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &moveRight);
+    QVERIFY(moveRight.isAccepted());
+    QCOMPARE(w.tree()->dropTarget(), w.item(QStringLiteral("B")));
+    QDragMoveEvent moveA(overA, Qt::MoveAction, &leaf, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &moveA);
+    QVERIFY(moveA.isAccepted());
+    QCOMPARE(w.tree()->dropTarget(), w.item(QStringLiteral("A")));
+
+    QDropEvent drop(overA, Qt::MoveAction, &leaf, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(w.outline(), QStringLiteral("A[C] B"));
+    QCOMPARE(w.tree()->dropTarget(), nullptr);
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("C")));
+
+    // Anything else dragged over the tree (text from elsewhere) is refused and moves nothing.
+    QMimeData text;
+    text.setText(QStringLiteral("B"));
+    QDragEnterEvent foreign(overA, Qt::CopyAction | Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &foreign);
+    QVERIFY(!foreign.isAccepted());
+    QDropEvent foreignDrop(w.rowPoint(QStringLiteral("B"), 3), Qt::MoveAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &foreignDrop);
+    QCOMPARE(w.outline(), QStringLiteral("A[C] B"));
+}
+
+void OutlineCommandsTest::dragStartsFromThePressedLeafWithItsRowImage()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B C"));
+    w.select(QStringLiteral("A"));
+    w.form.RichEdit1->setPlainText(QStringLiteral("A edited"));
+
+    int drags = 0;
+    QTreeWidgetItem *currentDuringDrag = nullptr;
+    QSize imageSize;
+    bool carriesLeaf = false;
+    bool editorOpened = true;
+    bool flaggedAsDragging = false;
+    w.tree()->dragRunner = [&](QDrag &drag) {
+        ++drags;
+        currentDuringDrag = w.tree()->currentItem();
+        imageSize = drag.pixmap().size() / drag.pixmap().devicePixelRatio();
+        carriesLeaf = drag.mimeData()->hasFormat(QLatin1String(OutlineTree::LeafMimeType));
+        flaggedAsDragging = w.tree()->isDraggingLeaf();
+        // No caption edit starts while the drag goes on.
+        w.tree()->editItem(w.item(QStringLiteral("B")));
+        editorOpened = w.captionEditor() != nullptr;
+        return Qt::IgnoreAction;
+    };
+    QWidget *viewport = w.tree()->viewport();
+    const QPoint start = w.rowPoint(QStringLiteral("B"), 4);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, start);
+    QTest::mouseMove(viewport, start + QPoint(QApplication::startDragDistance() + 8, 6));
+
+    QCOMPARE(drags, 1);
+    QCOMPARE(currentDuringDrag, w.item(QStringLiteral("B")));
+    // Selecting the pressed leaf ran the handlers: A's text was stored, B's loaded.
+    QCOMPARE(textOf(w.item(QStringLiteral("A"))), QStringLiteral("A edited"));
+    QCOMPARE(w.editorText(), QStringLiteral("text of B"));
+    QCOMPARE(imageSize, w.tree()->visualItemRect(w.item(QStringLiteral("B"))).size());
+    QVERIFY(carriesLeaf);
+    QVERIFY(flaggedAsDragging);
+    QVERIFY(!editorOpened);
+    QVERIFY(!w.tree()->isDraggingLeaf());
+    QCOMPARE(w.outline(), QStringLiteral("A B C"));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, start);
+}
+
+QTEST_MAIN(OutlineCommandsTest)
+#include "outlinecommands_test.moc"

@@ -1,0 +1,369 @@
+// Property test: random formatted documents survive RTF write, read and write again.
+#include "text/richtext.h"
+#include "text/rtf/rtfreader.h"
+#include "text/rtf/rtfwriter.h"
+
+#include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+const QStringList Families = {QStringLiteral("Arial"),         QStringLiteral("Times New Roman"),
+                              QStringLiteral("Courier New"),   QStringLiteral("DejaVu Sans"),
+                              QStringLiteral("Liberation Serif"), QStringLiteral("Comic Sans MS")};
+
+// Pieces of text the writer must escape or encode in every way it knows.
+const QStringList Pieces = {
+    QStringLiteral("word"),
+    QStringLiteral(" "),
+    QStringLiteral("Two Words"),
+    QStringLiteral("1234"),
+    QStringLiteral("\\"),
+    QStringLiteral("{"),
+    QStringLiteral("}"),
+    QStringLiteral("\t"),
+    QString(QChar(QChar::LineSeparator)),
+    QString::fromUtf8("é"),
+    QString::fromUtf8("ÄÖÜß"),
+    QString::fromUtf8("€"),
+    QString::fromUtf8("“quoted”"),
+    QString::fromUtf8("Ω≈π"),
+    QString::fromUtf8("\u4e2d\u6587"),
+    QString::fromUtf8("\u8000\uffe5"),
+    QString::fromUtf8("😀"),
+    QStringLiteral(";"),
+    QStringLiteral("?"),
+};
+
+// What a run of text looks like; fields the document does not set come from its default font.
+struct RunFormat
+{
+    QString family;
+    double points = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    QString foreground;
+    QString background;
+
+    bool operator==(const RunFormat &o) const
+    {
+        return family == o.family && std::abs(points - o.points) < 0.01 && bold == o.bold && italic == o.italic &&
+               underline == o.underline && strike == o.strike && foreground == o.foreground &&
+               background == o.background;
+    }
+    bool operator!=(const RunFormat &o) const { return !(*this == o); }
+
+    QString describe() const
+    {
+        return QStringLiteral("%1 %2pt%3%4%5%6 fg=%7 bg=%8")
+            .arg(family)
+            .arg(points)
+            .arg(bold ? QStringLiteral(" bold") : QString())
+            .arg(italic ? QStringLiteral(" italic") : QString())
+            .arg(underline ? QStringLiteral(" underline") : QString())
+            .arg(strike ? QStringLiteral(" strike") : QString())
+            .arg(foreground, background);
+    }
+};
+
+RunFormat runFormat(const QTextCharFormat &format, const QFont &defaultFont)
+{
+    RunFormat run;
+    const QStringList families = format.fontFamilies().toStringList();
+    run.family = !families.isEmpty() ? families.first()
+                 : format.hasProperty(QTextFormat::FontFamily) ? format.stringProperty(QTextFormat::FontFamily)
+                                                                : defaultFont.family();
+    run.points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : defaultFont.pointSizeF();
+    run.bold = format.fontWeight() >= QFont::DemiBold;
+    run.italic = format.fontItalic();
+    run.underline = format.fontUnderline();
+    run.strike = format.fontStrikeOut();
+    if (format.foreground().style() != Qt::NoBrush) {
+        run.foreground = format.foreground().color().name();
+    }
+    if (format.background().style() != Qt::NoBrush) {
+        run.background = format.background().color().name();
+    }
+    return run;
+}
+
+// A paragraph as the round trip must keep it.
+struct Paragraph
+{
+    Qt::Alignment alignment;
+    QString list; // "" for none, else "bullet" or the numbering style
+    bool continuesList = false;
+    double hanging = 0;
+    int leftMargin = 0;
+    int rightMargin = 0;
+    int firstIndent = 0;
+    int before = 0;
+    int after = 0;
+    QList<QPair<QString, RunFormat>> runs;
+
+    QString describe() const
+    {
+        QString out = QStringLiteral("align=%1 list=%2%3 hang=%4 li=%5 ri=%6 fi=%7 sb=%8 sa=%9:")
+                          .arg(int(alignment))
+                          .arg(list)
+                          .arg(continuesList ? QStringLiteral("(cont)") : QString())
+                          .arg(hanging)
+                          .arg(leftMargin)
+                          .arg(rightMargin)
+                          .arg(firstIndent)
+                          .arg(before)
+                          .arg(after);
+        for (const auto &run : runs) {
+            out += QStringLiteral(" [%1|%2]").arg(run.first, run.second.describe());
+        }
+        return out;
+    }
+
+    bool operator==(const Paragraph &o) const
+    {
+        return alignment == o.alignment && list == o.list && continuesList == o.continuesList &&
+               std::abs(hanging - o.hanging) < 0.01 && leftMargin == o.leftMargin && rightMargin == o.rightMargin &&
+               firstIndent == o.firstIndent && before == o.before && after == o.after && runs == o.runs;
+    }
+};
+
+QString listKind(const QTextList *list)
+{
+    if (!list) {
+        return QString();
+    }
+    switch (list->format().style()) {
+    case QTextListFormat::ListDisc:
+    case QTextListFormat::ListCircle:
+    case QTextListFormat::ListSquare:
+        return QStringLiteral("bullet");
+    case QTextListFormat::ListDecimal:
+        return QStringLiteral("decimal");
+    case QTextListFormat::ListLowerAlpha:
+        return QStringLiteral("lower-alpha");
+    case QTextListFormat::ListUpperAlpha:
+        return QStringLiteral("upper-alpha");
+    case QTextListFormat::ListLowerRoman:
+        return QStringLiteral("lower-roman");
+    case QTextListFormat::ListUpperRoman:
+        return QStringLiteral("upper-roman");
+    default:
+        return QStringLiteral("other");
+    }
+}
+
+QList<Paragraph> paragraphs(const QTextDocument &doc)
+{
+    QList<Paragraph> out;
+    const QTextList *previousList = nullptr;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        Paragraph p;
+        p.alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+        if (p.alignment == Qt::AlignLeading || p.alignment == Qt::AlignAbsolute) {
+            p.alignment = Qt::AlignLeft;
+        }
+        const QTextList *list = block.textList();
+        p.list = listKind(list);
+        p.continuesList = list && list == previousList;
+        previousList = list;
+        if (list) {
+            p.hanging = format.doubleProperty(richtext::HangingIndentProperty);
+        } else {
+            p.firstIndent = qRound(format.textIndent());
+        }
+        p.leftMargin = qRound(format.leftMargin());
+        p.rightMargin = qRound(format.rightMargin());
+        p.before = qRound(format.topMargin());
+        p.after = qRound(format.bottomMargin());
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const RunFormat run = runFormat(fragment.charFormat(), doc.defaultFont());
+            // Fragments split where Qt likes; a run is what looks alike.
+            if (!p.runs.isEmpty() && p.runs.last().second == run) {
+                p.runs.last().first += fragment.text();
+            } else {
+                p.runs.append({fragment.text(), run});
+            }
+        }
+        out.append(p);
+    }
+    return out;
+}
+
+QColor randomColour(QRandomGenerator &random)
+{
+    return QColor(random.bounded(256), random.bounded(256), random.bounded(256));
+}
+
+QTextCharFormat randomCharFormat(QRandomGenerator &random)
+{
+    QTextCharFormat format;
+    if (random.bounded(4) != 0) {
+        format.setFontFamilies({Families.at(random.bounded(Families.size()))});
+    }
+    if (random.bounded(4) != 0) {
+        format.setFontPointSize(random.bounded(8, 73) / 2.0); // RTF keeps half points
+    }
+    format.setFontWeight(random.bounded(3) == 0 ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(random.bounded(3) == 0);
+    format.setFontUnderline(random.bounded(4) == 0);
+    format.setFontStrikeOut(random.bounded(6) == 0);
+    if (random.bounded(4) == 0) {
+        format.setForeground(randomColour(random));
+    }
+    if (random.bounded(6) == 0) {
+        format.setBackground(randomColour(random));
+    }
+    return format;
+}
+
+QString randomText(QRandomGenerator &random)
+{
+    QString text;
+    const int pieces = random.bounded(1, 6);
+    for (int i = 0; i < pieces; ++i) {
+        text += Pieces.at(random.bounded(Pieces.size()));
+    }
+    return text;
+}
+
+// Builds a document of up to ten paragraphs with random paragraph and character formats.
+void buildRandomDocument(QTextDocument &doc, QRandomGenerator &random)
+{
+    static const Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter, Qt::AlignJustify};
+    static const QTextListFormat::Style Styles[] = {QTextListFormat::ListDisc, QTextListFormat::ListDisc,
+                                                    QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+                                                    QTextListFormat::ListUpperRoman};
+    QTextCursor cursor(&doc);
+    const int blocks = random.bounded(1, 11);
+    QTextList *list = nullptr;
+    for (int b = 0; b < blocks; ++b) {
+        QTextBlockFormat format;
+        format.setAlignment(Alignments[random.bounded(4)]);
+        format.setRightMargin(random.bounded(3) == 0 ? random.bounded(0, 60) : 0);
+        format.setTopMargin(random.bounded(3) == 0 ? random.bounded(0, 30) : 0);
+        format.setBottomMargin(random.bounded(3) == 0 ? random.bounded(0, 30) : 0);
+        const bool inList = random.bounded(3) == 0;
+        if (inList) {
+            format.setLeftMargin(random.bounded(3) == 0 ? random.bounded(0, 80) : 0);
+            format.setProperty(richtext::HangingIndentProperty, random.bounded(0, 721) / 20.0); // whole twips
+        } else {
+            format.setLeftMargin(random.bounded(2) == 0 ? random.bounded(0, 120) : 0);
+            format.setTextIndent(random.bounded(3) == 0 ? random.bounded(-40, 60) : 0);
+        }
+        if (b > 0) {
+            cursor.insertBlock(format, QTextCharFormat());
+        } else {
+            cursor.setBlockFormat(format);
+        }
+        if (inList) {
+            const QTextListFormat::Style style = Styles[random.bounded(5)];
+            if (list && list->format().style() == style) {
+                list->add(cursor.block());
+            } else {
+                QTextListFormat listFormat;
+                listFormat.setStyle(style);
+                listFormat.setIndent(1);
+                list = cursor.createList(listFormat);
+            }
+        } else {
+            list = nullptr;
+        }
+        const int runs = random.bounded(0, 6);
+        for (int r = 0; r < runs; ++r) {
+            cursor.insertText(randomText(random), randomCharFormat(random));
+        }
+    }
+}
+
+} // namespace
+
+class RtfRoundTripTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void randomDocumentsKeepTextFormatsAndRtf();
+    void documentsWithOnlyEmptyParagraphsKeepTheirCount();
+};
+
+void RtfRoundTripTest::randomDocumentsKeepTextFormatsAndRtf()
+{
+    // QUILLAX_SEED repeats a failing run.
+    bool given = false;
+    const quint32 seed = qEnvironmentVariable("QUILLAX_SEED").toUInt(&given);
+    const quint32 used = given ? seed : QRandomGenerator::global()->generate();
+    qInfo("round-trip seed %u (repeat with QUILLAX_SEED=%u)", used, used);
+    QRandomGenerator random(used);
+    const QFont defaultFonts[] = {QFont(QStringLiteral("Arial"), 10), QFont(QStringLiteral("DejaVu Serif"), 12),
+                                  QFont(QStringLiteral("Courier New"), 9)};
+    constexpr int Documents = 400;
+    for (int d = 0; d < Documents; ++d) {
+        const QFont defaultFont = defaultFonts[random.bounded(3)];
+        QTextDocument original;
+        original.setDefaultFont(defaultFont);
+        buildRandomDocument(original, random);
+
+        const QByteArray first = rtf::write(original);
+        // The editor that reads a leaf has the same default font as the one that wrote it.
+        QTextDocument read;
+        read.setDefaultFont(defaultFont);
+        rtf::read(first, read);
+        const QByteArray second = rtf::write(read);
+
+        const QString where = QStringLiteral("seed %1, document %2").arg(used).arg(d);
+        QString mismatch;
+        if (read.toPlainText() != original.toPlainText()) {
+            mismatch = QStringLiteral("text differs\nwritten: %1\nread:    %2")
+                           .arg(original.toPlainText(), read.toPlainText());
+        }
+        const QList<Paragraph> expected = paragraphs(original);
+        const QList<Paragraph> actual = paragraphs(read);
+        if (mismatch.isEmpty() && expected.size() != actual.size()) {
+            mismatch = QStringLiteral("%1 paragraphs written, %2 read").arg(expected.size()).arg(actual.size());
+        }
+        for (int p = 0; mismatch.isEmpty() && p < expected.size(); ++p) {
+            if (!(expected.at(p) == actual.at(p))) {
+                mismatch = QStringLiteral("paragraph %1 differs\nwritten: %2\nread:    %3")
+                               .arg(p)
+                               .arg(expected.at(p).describe(), actual.at(p).describe());
+            }
+        }
+        if (mismatch.isEmpty() && first != second) {
+            mismatch = QStringLiteral("second RTF differs:\n%1").arg(QString::fromLatin1(second));
+        }
+        if (!mismatch.isEmpty()) {
+            qInfo().noquote() << "RTF written:\n" + QString::fromLatin1(first);
+            QFAIL(qPrintable(where + QStringLiteral(": ") + mismatch));
+        }
+    }
+}
+
+void RtfRoundTripTest::documentsWithOnlyEmptyParagraphsKeepTheirCount()
+{
+    for (int count = 1; count <= 4; ++count) {
+        QTextDocument original;
+        QTextCursor cursor(&original);
+        for (int i = 1; i < count; ++i) {
+            cursor.insertBlock();
+        }
+        const QByteArray first = rtf::write(original);
+        QTextDocument read;
+        rtf::read(first, read);
+        QCOMPARE(read.blockCount(), count);
+        QVERIFY(read.toPlainText().trimmed().isEmpty());
+        QCOMPARE(rtf::write(read), first);
+    }
+}
+
+QTEST_MAIN(RtfRoundTripTest)
+#include "rtfroundtrip_test.moc"
