@@ -44,6 +44,16 @@ public:
     bool showLines = true;
     bool showButtons = true;
 
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        // Only the caption shows the selection, not the lines and buttons in front of it.
+        if (hint == SH_ItemView_ShowDecorationSelected) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
@@ -91,6 +101,25 @@ public:
 
 namespace {
 
+// Packs the toolbar like a classic one: no gaps between buttons, 8-pixel separators, 4-pixel indent.
+class ToolBarStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        switch (metric) {
+        case PM_ToolBarItemSpacing:
+        case PM_ToolBarItemMargin:
+        case PM_ToolBarFrameWidth:
+            return 0;
+        case PM_ToolBarSeparatorExtent:
+            return 8;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
+
 constexpr auto MainTitle = "Quillax - NewTree";
 
 QIcon toolbarImage(int index)
@@ -123,7 +152,7 @@ QToolButton *commandButton(QToolBar *bar, QAction *action, const char *name, con
     auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
     button->setObjectName(QLatin1String(name));
     button->setAccessibleName(hint);
-    button->setMinimumWidth(26);
+    button->setFixedWidth(26);
     return button;
 }
 
@@ -139,7 +168,7 @@ QToolButton *checkButton(QToolBar *bar, const char *name, const QString &hint, i
     button->setIconSize(QSize(16, 16));
     button->setToolTip(hint);
     button->setAccessibleName(hint);
-    button->setMinimumWidth(26);
+    button->setFixedWidth(26);
     bar->addWidget(button)->setObjectName(QStringLiteral("%1Action").arg(QLatin1String(name)));
     return button;
 }
@@ -269,6 +298,11 @@ void TForm1::buildWindow()
     StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
     StandardToolBar->setIconSize(QSize(16, 16));
     StandardToolBar->setFloatable(false);
+    StandardToolBar->setMovable(false);
+    auto *toolBarStyle = new ToolBarStyle;
+    toolBarStyle->setParent(StandardToolBar);
+    StandardToolBar->setStyle(toolBarStyle);
+    StandardToolBar->setMinimumHeight(32);
     StandardToolBar->setContentsMargins(4, 0, 0, 0);
     addToolBar(Qt::TopToolBarArea, StandardToolBar);
 
@@ -362,8 +396,6 @@ void TForm1::buildWindow()
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     TreeView1->setDragEnabled(true);
-    TreeView1->setAcceptDrops(true);
-    TreeView1->setDropIndicatorShown(true);
     TreeView1->setMinimumWidth(30);
     branchStyle_ = new BranchStyle;
     branchStyle_->setParent(TreeView1);

@@ -2,6 +2,7 @@
 #include "app/asker.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 QStringList qtNameFilters(const QString &barFilter)
@@ -32,9 +33,8 @@ QStringList qtNameFilters(const QString &barFilter)
     return filters;
 }
 
-QString DialogAsker::askFileName(QWidget *parent, const FileDialogSpec &spec)
+void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &spec)
 {
-    QFileDialog dialog(parent);
     dialog.setObjectName(spec.objectName);
     // Qt's own dialog: it behaves alike on every desktop and has no read-only check box to hide.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -55,18 +55,35 @@ QString DialogAsker::askFileName(QWidget *parent, const FileDialogSpec &spec)
     // "*" means no default extension.
     if (!spec.defaultExtension.isEmpty() && spec.defaultExtension != QLatin1String("*")) {
         dialog.setDefaultSuffix(spec.defaultExtension);
+    } else {
+        dialog.setDefaultSuffix(QString());
     }
     if (!spec.fileName.isEmpty()) {
         dialog.selectFile(spec.fileName);
     }
-    if (dialog.exec() != QDialog::Accepted) {
-        return QString();
+}
+
+QString DialogAsker::askFileName(QWidget *parent, const FileDialogSpec &spec)
+{
+    QFileDialog dialog(parent);
+    configureFileDialog(dialog, spec);
+    while (dialog.exec() == QDialog::Accepted) {
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty() || chosen.first().isEmpty()) {
+            return QString();
+        }
+        // A confirmed pattern such as the initial "*.*" lists the matching files instead of naming one.
+        const QFileInfo info(chosen.first());
+        const QString namePart = info.fileName();
+        if (namePart.contains(QLatin1Char('*')) || namePart.contains(QLatin1Char('?'))) {
+            dialog.setDirectory(info.absolutePath());
+            dialog.setNameFilter(namePart);
+            dialog.selectFile(QString());
+            continue;
+        }
+        return chosen.first();
     }
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty()) {
-        return QString();
-    }
-    return chosen.first();
+    return QString();
 }
 
 bool DialogAsker::confirmOverwrite(QWidget *, const QString &)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDialog;
 class QWidget;
 
 // What a file dialog needs: its kind, filter, default extension and the file name it opens with.
@@ -42,3 +43,7 @@ public:
 // into the name filters of a Qt file dialog ("All Files (*.*)", "Quillax (*.TRE)"). Patterns separated by
 // ';' become one filter with several patterns; an unpaired last description is dropped.
 QStringList qtNameFilters(const QString &barFilter);
+
+// Sets up a file dialog as the spec asks: Qt's own dialog, resizable, open or save with the replace
+// question, the filters with the first one selected, the default extension and the starting name.
+void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &spec);

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QListWidget>
 #include <QProcess>
 #include <QScopeGuard>
@@ -138,9 +139,9 @@ class DocumentsTest : public QObject
     QString sampleTree(const QString &name)
     {
         const QString file = path(name);
-        writeFile(file, treeBytes({{"First", 0, "Memo", "first text\r\n"},
-                                   {"Second", 1, "ToDo", "second text\r\n"},
-                                   {"Third", 0, "Memo", "third text\r\n"}}));
+        writeFile(file, treeBytes({{"First", 0, "Memo", "first text"},
+                                   {"Second", 1, "ToDo", "second text"},
+                                   {"Third", 0, "Memo", "third text"}}));
         return file;
     }
 
@@ -367,7 +368,7 @@ private slots:
     {
         const QByteArray whole = treeBytes({{"One", 0, "Memo", "1\r\n"},
                                             {"Two", 0, "Memo", "2\r\n"},
-                                            {"Three", 0, "Memo", "the third text\r\n"}});
+                                            {"Three", 0, "Memo", "the third text"}});
         const QString file = path("damaged.tre");
         QVERIFY(writeFile(file, whole.left(whole.size() - 5)));
         form->OpenDocument(file);
@@ -637,8 +638,8 @@ private slots:
     void helpContentsOpensTheDocumentInTheCurrentFolder()
     {
         QTemporaryDir helpDir;
-        QVERIFY(writeFile(helpDir.filePath("Quillax.tre"), treeBytes({{"Help", 0, "Memo", "how to\r\n"},
-                                                                      {"Commands", 1, "Memo", "all\r\n"}})));
+        QVERIFY(writeFile(helpDir.filePath("Quillax.tre"), treeBytes({{"Help", 0, "Memo", "how to"},
+                                                                      {"Commands", 1, "Memo", "all"}})));
         QVERIFY(QDir::setCurrent(helpDir.path()));
         form->Contents1Click();
         QVERIFY(errors.isEmpty());
@@ -647,6 +648,55 @@ private slots:
         QCOMPARE(form->rememberedName(), QStringLiteral("Quillax.tre"));
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("how to"));
         QVERIFY(QDir::setCurrent(dir.path()));
+    }
+
+    void fourDialogsAreSetUpAsTheCommandsAsk()
+    {
+        const QString doc = path("dialogs.txt");
+        QVERIFY(writeFile(doc, "x"));
+        // Each dialog is asked once, confirmed, and asked again: it opens with its last confirmed name.
+        asker->answers = {path("nothing.tre"), path("d1.tre"), doc, path("d2.rtf")};
+        form->Open1Click();
+        form->SaveAs1Click();
+        form->ImportText1Click();
+        form->ExportText1Click();
+        asker->answers.clear();
+        form->Open1Click();
+        form->SaveAs1Click();
+        form->ImportText1Click();
+        form->ExportText1Click();
+        QCOMPARE(asker->dialogs.size(), 8);
+        QCOMPARE(asker->dialogs[4].fileName, path("nothing.tre"));
+        QCOMPARE(asker->dialogs[5].fileName, path("d1.tre"));
+        QCOMPARE(asker->dialogs[6].fileName, doc);
+        QCOMPARE(asker->dialogs[7].fileName, path("d2.rtf"));
+        QCOMPARE(asker->dialogs[2].fileName, QStringLiteral("*.*"));
+        QCOMPARE(asker->dialogs[3].fileName, QString());
+
+        struct Expected
+        {
+            QString name;
+            QFileDialog::AcceptMode mode;
+            QString suffix;
+            int filterCount;
+        };
+        const QList<Expected> expected{{"OpenDialog1", QFileDialog::AcceptOpen, "", 4},
+                                       {"SaveDialog1", QFileDialog::AcceptSave, "tre", 1},
+                                       {"OpenDialog2", QFileDialog::AcceptOpen, "", 3},
+                                       {"SaveDialog2", QFileDialog::AcceptSave, "rtf", 3}};
+        for (int i = 0; i < 4; ++i) {
+            QFileDialog dialog;
+            configureFileDialog(dialog, asker->dialogs[i]);
+            QCOMPARE(dialog.objectName(), expected[i].name);
+            QCOMPARE(dialog.acceptMode(), expected[i].mode);
+            QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
+            QCOMPARE(dialog.defaultSuffix(), expected[i].suffix);
+            QCOMPARE(dialog.nameFilters().size(), expected[i].filterCount);
+            QCOMPARE(dialog.selectedNameFilter(), dialog.nameFilters().first());
+            QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+            QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+            QVERIFY(dialog.isSizeGripEnabled());
+        }
     }
 
     void nameFiltersFollowTheBarPairs_data()

@@ -98,11 +98,11 @@ class GroupsPageTest : public QObject
         const QString file = dir.filePath("groups.tre");
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(treeBytes({{"Alpha", 0, "Memo", "alpha text\r\n"},
-                             {"Beta", 1, "memo", "beta text\r\n"},
-                             {"Gamma", 2, "Memo ", "gamma text\r\n"},
-                             {"Delta", 1, "", "delta text\r\n"},
-                             {"Epsilon", 0, "Memo", "epsilon text\r\n"}}));
+        out.write(treeBytes({{"Alpha", 0, "Memo", "alpha text"},
+                             {"Beta", 1, "memo", "beta text"},
+                             {"Gamma", 2, "Memo ", "gamma text"},
+                             {"Delta", 1, "", "delta text"},
+                             {"Epsilon", 0, "Memo", "epsilon text"}}));
         out.close();
         form->OpenDocument(file);
         QVERIFY(errors.isEmpty());

@@ -9,6 +9,9 @@
 #include <QImageReader>
 #include <QSoundEffect>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 // WAVE format tags as stored in the fmt chunk.

@@ -339,7 +339,15 @@ void RtfRoundTripTest::randomDocumentsKeepTextFormatsAndRtf()
             }
         }
         if (mismatch.isEmpty() && first != second) {
-            mismatch = QStringLiteral("second RTF differs:\n%1").arg(QString::fromLatin1(second));
+            const QList<QByteArray> firstLines = first.split('\n');
+            const QList<QByteArray> secondLines = second.split('\n');
+            int line = 0;
+            while (line < firstLines.size() && line < secondLines.size() && firstLines[line] == secondLines[line]) {
+                ++line;
+            }
+            mismatch = QStringLiteral("second RTF differs at line %1\nfirst:  %2\nsecond: %3")
+                           .arg(line + 1)
+                           .arg(QString::fromLatin1(firstLines.value(line)), QString::fromLatin1(secondLines.value(line)));
         }
         if (!mismatch.isEmpty()) {
             qInfo().noquote() << "RTF written:\n" + QString::fromLatin1(first);

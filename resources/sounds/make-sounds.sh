@@ -70,6 +70,6 @@ done
 s -m "$t"/p[0-5].wav "$t/strum.wav" lowpass 5000 fade t 0.002 8300s 2400s
 s "$t/strum.wav" -r 22050 -c 1 -b 8 -e mu-law RSTRUM.wav gain -n -3 rate 22050 pad 0 100s trim 0 4150s
 
-# sox writes the ADPCM sample count in whole blocks; the clip's own count goes into the fact chunk.
+# The ADPCM fact chunk must give the clip's own length (679), not whole blocks of 1,012: set it explicitly.
 python3 "$here/fix-wav.py" RTICK.wav 679
 python3 "$here/fix-wav.py" --check RSTART.wav RCLICK.wav RTICK.wav RPOP.wav RSTRUM.wav REXIT.wav RAIR.wav

@@ -456,7 +456,11 @@ private:
                 default:
                     break;
                 }
-                const int font = fontIndex(familyOf(block.charFormat()));
+                // Numbers show in the font the paragraph's text starts with.
+                const QTextBlock::iterator firstRun = block.begin();
+                const QTextCharFormat numberFormat =
+                    firstRun.atEnd() ? block.charFormat() : firstRun.fragment().charFormat();
+                const int font = fontIndex(familyOf(numberFormat));
                 appendControl(body_, "{\\pntext\\f", font);
                 body_.append(' ');
                 appendText(body_, list->itemText(block));
@@ -521,6 +525,7 @@ private:
     {
         writeParagraphFormat(block, inTable);
         int lastFormat = -2;
+        QByteArray lastPrefix;
         QString href;
         bool any = false;
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -543,9 +548,15 @@ private:
                     body_.append("\"}{\\fldrslt{");
                 }
                 lastFormat = -2;
+                lastPrefix.clear();
             }
             if (formatIndex != lastFormat) {
-                body_.append(runPrefix(formatIndex, format));
+                // Formats that differ only in what RTF does not hold write the same prefix once.
+                const QByteArray &prefix = runPrefix(formatIndex, format);
+                if (prefix != lastPrefix) {
+                    body_.append(prefix);
+                    lastPrefix = prefix;
+                }
                 lastFormat = formatIndex;
             }
             const QString text = fragment.text();

@@ -1,0 +1,92 @@
+// libFuzzer target: the tree file reader on arbitrary bytes, and writing back what it read.
+#include "document/leafitem.h"
+#include "document/treefile.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QTreeWidget>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void require(bool condition)
+{
+    if (!condition) {
+        std::abort();
+    }
+}
+
+QByteArray writeRecords(const std::vector<TreeFileRecord> &records)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeTreeRecords(buffer, records);
+    return buffer.data();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const TreeFileContents contents = readTreeFile(reinterpret_cast<const char *>(data), qint64(size));
+
+    // What the reader reports must agree with itself.
+    require(contents.fileSize == qint64(size));
+    require(contents.endOffset <= contents.fileSize);
+    require(contents.recordsRead() <= std::max<qint64>(contents.announcedCount, 0));
+    if (contents.complete) {
+        require(contents.recordsRead() == std::max<qint64>(contents.announcedCount, 0));
+        require(contents.damageOffset == -1);
+    } else {
+        require(contents.damageOffset >= 0 && contents.damageOffset <= contents.fileSize);
+        require(!contents.damageReason.isEmpty());
+    }
+    qint64 bytes = contents.recordsRead() > 0 ? 4 : 0;
+    for (const TreeFileRecord &record : contents.records) {
+        require(record.caption.size() <= 255);
+        require(record.category.size() <= 20);
+        bytes += TreeFileRecordHeader + record.text.size();
+    }
+    require(bytes <= contents.fileSize);
+
+    // Written back as read, the records read back identically.
+    const QByteArray rewritten = writeRecords(contents.records);
+    const TreeFileContents again = readTreeFile(rewritten);
+    require(again.complete);
+    require(again.records.size() == contents.records.size());
+    for (size_t i = 0; i < again.records.size(); ++i) {
+        require(again.records[i].caption == contents.records[i].caption);
+        require(again.records[i].level == contents.records[i].level);
+        require(again.records[i].category == contents.records[i].category);
+        require(again.records[i].text == contents.records[i].text);
+    }
+
+    // Through the outline tree: the same shape, each text with one more CR LF.
+    if (contents.records.size() <= 300) {
+        QTreeWidget tree;
+        populateTree(tree, contents);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        writeTreeFile(buffer, tree);
+        const TreeFileContents saved = readTreeFile(buffer.data());
+        require(saved.complete);
+        require(saved.records.size() == contents.records.size());
+        const std::vector<int> levels = placedLevels(contents.records);
+        for (size_t i = 0; i < saved.records.size(); ++i) {
+            require(saved.records[i].level == levels[i]);
+            require(saved.records[i].category == contents.records[i].category);
+            require(saved.records[i].text == contents.records[i].text + "\r\n");
+            require(saved.records[i].caption.size() == contents.records[i].caption.size());
+        }
+    }
+    return 0;
+}
