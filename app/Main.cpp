@@ -75,13 +75,15 @@ public:
             painter->setPen(pen);
             const int gap = boxed ? half + 1 : 0;
             if (option->state & State_Item) {
+                // This leaf's own column: a line in from above, across to the caption, on to the next sibling.
                 painter->drawLine(cx + gap, cy, r.right(), cy);
                 painter->drawLine(cx, r.top(), cx, cy - gap);
-            }
-            if (option->state & State_Sibling) {
-                painter->drawLine(cx, cy + gap, cx, r.bottom());
-            } else if (!(option->state & State_Item)) {
-                // Nothing to draw in this column.
+                if (option->state & State_Sibling) {
+                    painter->drawLine(cx, cy + gap, cx, r.bottom());
+                }
+            } else if (option->state & State_Sibling) {
+                // An ancestor's column: its line passes by on the way to its next sibling.
+                painter->drawLine(cx, r.top(), cx, r.bottom());
             }
         }
         if (boxed) {
@@ -223,6 +225,7 @@ TForm1::~TForm1()
 {
     // ~QWidget still sends focus-out to the focused child after our members are gone: detach first.
     unbindEditorHandlers();
+    TreeView1->onEnter = nullptr;
 }
 
 void TForm1::setAsker(std::unique_ptr<FileAsker> asker)

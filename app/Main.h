@@ -34,6 +34,7 @@ class TOptionsForm;
 class BranchStyle;
 class UpDown;
 class noteob;
+class GroupListRecords;
 
 // TForm1 builds the window and binds each control to its handler. Handlers stay thin: each runs
 // inside guarded(...) and calls into the core. Sections below are kept per area of the program.
@@ -245,4 +246,6 @@ private:
     void storePendingEdits();
 
     // ---- Groups state (MainGroups.cpp) ----
+    // The records behind the Groups list's entries; a child of ListBox.
+    GroupListRecords *groupRecords_ = nullptr;
 };

@@ -18,6 +18,7 @@ void TForm1::bindGroupsHandlers()
     // A list of a whole outline can hold 100,000 entries: every row has the same height.
     ListBox->setUniformItemSizes(true);
     ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    groupRecords_ = new GroupListRecords(*ListBox);
     connect(ShowAllItemsBtn, &QPushButton::clicked, this, &TForm1::ShowAllItemsBtnClick);
     connect(ShowItemsBtn, &QPushButton::clicked, this, &TForm1::ShowItemsBtnClick);
     connect(AssignCatBtn, &QPushButton::clicked, this, &TForm1::AssignCatBtnClick);
@@ -28,12 +29,12 @@ void TForm1::bindGroupsHandlers()
 
 std::shared_ptr<noteob> TForm1::pickedRecord() const
 {
-    return groups::recordOf(groups::pickedItem(*ListBox));
+    return groupRecords_->picked();
 }
 
 void TForm1::ListAllLeaves()
 {
-    guarded([&] { groups::fillList(*ListBox, groups::allLeaves(*TreeView1)); });
+    guarded([&] { groupRecords_->fill(groups::allLeaves(*TreeView1)); });
 }
 
 void TForm1::ShowAllItemsBtnClick()
@@ -44,7 +45,7 @@ void TForm1::ShowAllItemsBtnClick()
 void TForm1::ShowItemsBtnClick()
 {
     guarded([&] {
-        groups::fillList(*ListBox, groups::leavesOfCategory(*TreeView1, CatViewComboBox->currentText()));
+        groupRecords_->fill(groups::leavesOfCategory(*TreeView1, CatViewComboBox->currentText()));
     });
 }
 

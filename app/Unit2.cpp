@@ -47,9 +47,9 @@ TForm2::TForm2(QWidget *parent) : QDialog(parent)
 
     StaticText1 = textLine(this, "StaticText1", QStringLiteral("Quillax"), 140);
     StaticText2 = textLine(this, "StaticText2", QStringLiteral("Version 1.2 (build 2643)"), 156);
-    StaticText4 = textLine(this, "StaticText4", QStringLiteral("Copyright \u00A9 the Quillax developers. All rights reserved."), 172);
-    StaticText3 = textLine(this, "StaticText3", QStringLiteral("This copy may be used, copied and shared freely."), 196);
-    StaticText5 = textLine(this, "StaticText5", QStringLiteral("Questions and suggestions: see Help > Contents."), 212);
+    StaticText4 = textLine(this, "StaticText4", QStringLiteral("Copyright \u00A9 the Quillax developers"), 172);
+    StaticText3 = textLine(this, "StaticText3", QStringLiteral("Free to use, copy and share."), 196);
+    StaticText5 = textLine(this, "StaticText5", QStringLiteral("Help > Contents opens the guide."), 212);
 
     OKButton1 = new QPushButton(QStringLiteral("OK"), this);
     OKButton1->setObjectName(QStringLiteral("OKButton1"));

@@ -131,6 +131,10 @@ int subtreeSize(const QTreeWidgetItem *item)
     if (item == nullptr) {
         return 0;
     }
+    // Most nodes have no children: no walk needed.
+    if (item->childCount() == 0) {
+        return 1;
+    }
     int count = 0;
     std::vector<const QTreeWidgetItem *> stack{item};
     while (!stack.empty()) {

@@ -666,7 +666,8 @@ private slots:
         form->ImportText1Click();
         form->ExportText1Click();
         QCOMPARE(asker->dialogs.size(), 8);
-        QCOMPARE(asker->dialogs[4].fileName, path("nothing.tre"));
+        // Save As wrote d1.tre, which became the remembered name that OpenDialog1 opens with.
+        QCOMPARE(asker->dialogs[4].fileName, path("d1.tre"));
         QCOMPARE(asker->dialogs[5].fileName, path("d1.tre"));
         QCOMPARE(asker->dialogs[6].fileName, doc);
         QCOMPARE(asker->dialogs[7].fileName, path("d2.rtf"));

@@ -117,32 +117,38 @@ private slots:
         QCOMPARE(captionsOf(groups::leavesOfCategory(tree, chooser)), expected);
     }
 
-    void fillListReplacesEntriesAndPicksNothing()
+    void fillReplacesEntriesAndPicksNothing()
     {
         QTreeWidget tree;
         buildSample(tree);
         QListWidget list;
         list.addItems({"old 1", "old 2"});
         list.setCurrentRow(1);
+        GroupListRecords records(list);
+        QCOMPARE(GroupListRecords::of(list), &records);
+        QCOMPARE(records.recordAt(0), nullptr);
         QSignalSpy picked(&list, &QListWidget::itemSelectionChanged);
         QSignalSpy rowChanged(&list, &QListWidget::currentRowChanged);
 
         const groups::Entries entries = groups::allLeaves(tree);
-        groups::fillList(list, entries);
+        records.fill(entries);
 
         QCOMPARE(listTexts(list), (QStringList{"A", "B", "C", "D", "E", "F"}));
         for (int row = 0; row < list.count(); ++row) {
-            QCOMPARE(groups::recordOf(list.item(row)).get(), entries[size_t(row)].record.get());
+            QCOMPARE(records.recordAt(row).get(), entries[size_t(row)].record.get());
         }
+        QCOMPARE(records.recordAt(6), nullptr);
+        QCOMPARE(records.recordAt(-1), nullptr);
         QCOMPARE(list.currentRow(), -1);
         QVERIFY(list.selectedItems().isEmpty());
-        QCOMPARE(groups::pickedItem(list), nullptr);
+        QCOMPARE(records.picked(), nullptr);
         // Filling is not a pick by the user: the list's own signals stay quiet.
         QCOMPARE(picked.count(), 0);
         QCOMPARE(rowChanged.count(), 0);
 
-        groups::fillList(list, {});
+        records.fill({});
         QCOMPARE(list.count(), 0);
+        QCOMPARE(records.recordAt(0), nullptr);
     }
 
     void pickedEntryIsTheSelectedOne()
@@ -151,21 +157,41 @@ private slots:
         buildSample(tree);
         QListWidget list;
         list.setSelectionMode(QAbstractItemView::SingleSelection);
-        groups::fillList(list, groups::allLeaves(tree));
+        GroupListRecords records(list);
+        records.fill(groups::allLeaves(tree));
 
         list.setCurrentRow(3);
         QCOMPARE(groups::pickedItem(list), list.item(3));
-        QCOMPARE(groups::recordOf(groups::pickedItem(list))->Category(), QByteArray());
+        QCOMPARE(records.picked().get(), recordOf(tree.topLevelItem(0)->child(1)).get());
 
         // A current row without selection (as a list gets on focus) is no pick.
         list.clearSelection();
         list.setCurrentItem(list.item(1), QItemSelectionModel::NoUpdate);
         QCOMPARE(list.currentRow(), 1);
         QCOMPARE(groups::pickedItem(list), nullptr);
+        QCOMPARE(records.picked(), nullptr);
+    }
 
-        QCOMPARE(groups::recordOf(nullptr), nullptr);
-        QListWidgetItem plain("no record");
-        QCOMPARE(groups::recordOf(&plain), nullptr);
+    void recordsFollowRowsChangedByOthers()
+    {
+        QTreeWidget tree;
+        buildSample(tree);
+        QListWidget list;
+        GroupListRecords records(list);
+        const groups::Entries entries = groups::allLeaves(tree);
+        records.fill(entries);
+
+        delete list.takeItem(1);
+        QCOMPARE(list.item(1)->text(), QStringLiteral("C"));
+        QCOMPARE(records.recordAt(1).get(), entries[2].record.get());
+        list.insertItem(0, "stranger");
+        QCOMPARE(records.recordAt(0), nullptr);
+        QCOMPARE(records.recordAt(1).get(), entries[0].record.get());
+        QCOMPARE(records.recordAt(5).get(), entries[5].record.get());
+        list.clear();
+        QCOMPARE(records.recordAt(0), nullptr);
+        list.addItem("later");
+        QCOMPARE(records.recordAt(0), nullptr);
     }
 
     void entriesKeepRecordsOfRemovedLeavesAlive()
@@ -173,15 +199,31 @@ private slots:
         QTreeWidget tree;
         buildSample(tree);
         QListWidget list;
-        groups::fillList(list, groups::allLeaves(tree));
+        GroupListRecords records(list);
+        records.fill(groups::allLeaves(tree));
         std::weak_ptr<noteob> watched = recordOf(tree.topLevelItem(1));
         watched.lock()->Notes = {"kept"};
 
         delete tree.takeTopLevelItem(1);
         QVERIFY(!watched.expired());
-        QCOMPARE(groups::recordOf(list.item(4))->Notes, LineList{"kept"});
+        QCOMPARE(records.recordAt(4)->Notes, LineList{"kept"});
 
+        // Emptying the list releases them.
         list.clear();
+        QVERIFY(watched.expired());
+    }
+
+    void destroyingTheListIsSafe()
+    {
+        QTreeWidget tree;
+        buildSample(tree);
+        auto *list = new QListWidget;
+        auto *records = new GroupListRecords(*list);
+        records->fill(groups::allLeaves(tree));
+        std::weak_ptr<noteob> watched = recordOf(tree.topLevelItem(0));
+        tree.clear();
+        QVERIFY(!watched.expired());
+        delete list;
         QVERIFY(watched.expired());
     }
 };

@@ -390,10 +390,10 @@ void RtfReaderTest::codePages_data()
     QTest::newRow("fcharset before ansicpg")
         << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}"
                       "\\f0 \\'e9\\f1 \\'e9}")
-        << QString::fromUtf8("éщ");
+        << QString::fromUtf8("éй");
     QTest::newRow("default charset uses ansicpg")
         << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset1 Arial;}}\\f0 \\'e9}")
-        << QString::fromUtf8("щ");
+        << QString::fromUtf8("й");
     QTest::newRow("fcharset 128 with ASCII trail byte")
         << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}\\f0 \\'83A\\'83\\\\}")
         << QString::fromUtf8("アソ");
@@ -402,7 +402,7 @@ void RtfReaderTest::codePages_data()
     QTest::newRow("fcharset 161 Greek") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset161 Arial;}}\\f0 \\'e1}")
                                         << QString::fromUtf8("α");
     QTest::newRow("cpg in the font table")
-        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset0\\cpg1251 Arial;}}\\f0 \\'e9}") << QString::fromUtf8("щ");
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset0\\cpg1251 Arial;}}\\f0 \\'f9}") << QString::fromUtf8("щ");
     QTest::newRow("symbol font in private use area")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0 \\'b7}") << QString(QChar(0xF0B7));
     QTest::newRow("group restores the font")
@@ -451,7 +451,7 @@ void RtfReaderTest::unicode()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, expected);
     auto doc = readRtf(rtf);
-    QCOMPARE(doc->toPlainText(), expected);
+    QCOMPARE(doc->toRawText(), expected);
 }
 
 void RtfReaderTest::skipsDestinations_data()
@@ -479,7 +479,7 @@ void RtfReaderTest::skipsDestinations_data()
         << QByteArray("{\\rtf1{\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 0102}{\\result shown}}}")
         << QString("shown");
     QTest::newRow("bin in a skipped group")
-        << QByteArray("{\\rtf1{\\*\\blah\\bin4 }}}}x}") << QString("x");
+        << QByteArray("{\\rtf1{\\*\\blah\\bin4 }}}}}x}") << QString("x");
 }
 
 void RtfReaderTest::skipsDestinations()
@@ -496,7 +496,7 @@ void RtfReaderTest::specialCharacters()
                        "\\{\\}\\\\e\\-f}");
     const QString expected = QString("a\tb") + QChar(QChar::LineSeparator) + "c" + QChar(0xA0) +
                              QString::fromUtf8("d—–•‘’“”{}\\ef");
-    QCOMPARE(doc->toPlainText().replace(QChar::LineSeparator, QChar(QChar::LineSeparator)), expected);
+    QCOMPARE(doc->toRawText(), expected);
     QCOMPARE(doc->blockCount(), 1);
 }
 
@@ -718,9 +718,9 @@ void RtfReaderTest::hostileInput_data()
     QTest::newRow("huge font size") << QByteArray("{\\rtf1\\fs2147483647 big}") << QString("big");
     QTest::newRow("huge font number") << QByteArray("{\\rtf1\\f2147483647 x\\f-2147483648 y}") << QString("xy");
     QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}b") << QString("ab");
-    QTest::newRow("control characters dropped") << QByteArray("{\\rtf1 a\x01\x02" "b\x00" "c}", 10)
+    QTest::newRow("control characters dropped") << QByteArray("{\\rtf1 a\x01\x02" "b") + QByteArray(1, '\0') + "c}"
                                                 << QString("abc");
-    QTest::newRow("frame markers from u") << QByteArray("{\\rtf1 a\\u-520?\\u-519?\\u-4?b}")
+    QTest::newRow("frame markers from u") << QByteArray("{\\rtf1 a\\u-560?\\u-559?\\u-4?b}")
                                           << QString("a") + QChar(0xFFFD) + QChar(0xFFFD) + QChar(0xFFFD) + "b";
     QTest::newRow("many cellx") << QByteArray("{\\rtf1\\trowd" + QByteArray("\\cellx1").repeated(5000) +
                                               "\\intbl a\\cell\\row}")
@@ -741,6 +741,7 @@ void RtfReaderTest::hostileInput()
     QString text = doc->toPlainText();
     // Table cells and paragraphs only matter here for their text.
     text.remove(QLatin1Char('\n'));
+    text.remove(QLatin1Char('\t'));
     QCOMPARE(text, expected);
 }
 

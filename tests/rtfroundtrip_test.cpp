@@ -100,6 +100,7 @@ struct Paragraph
 {
     Qt::Alignment alignment;
     QString list; // "" for none, else "bullet" or the numbering style
+    int listIndent = 0;
     bool continuesList = false;
     double hanging = 0;
     int leftMargin = 0;
@@ -111,7 +112,7 @@ struct Paragraph
 
     QString describe() const
     {
-        QString out = QStringLiteral("align=%1 list=%2%3 hang=%4 li=%5 ri=%6 fi=%7 sb=%8 sa=%9:")
+        QString out = QStringLiteral("align=%1 list=%2/%10%3 hang=%4 li=%5 ri=%6 fi=%7 sb=%8 sa=%9:")
                           .arg(int(alignment))
                           .arg(list)
                           .arg(continuesList ? QStringLiteral("(cont)") : QString())
@@ -120,7 +121,8 @@ struct Paragraph
                           .arg(rightMargin)
                           .arg(firstIndent)
                           .arg(before)
-                          .arg(after);
+                          .arg(after)
+                          .arg(listIndent);
         for (const auto &run : runs) {
             out += QStringLiteral(" [%1|%2]").arg(run.first, run.second.describe());
         }
@@ -129,7 +131,7 @@ struct Paragraph
 
     bool operator==(const Paragraph &o) const
     {
-        return alignment == o.alignment && list == o.list && continuesList == o.continuesList &&
+        return alignment == o.alignment && list == o.list && listIndent == o.listIndent && continuesList == o.continuesList &&
                std::abs(hanging - o.hanging) < 0.01 && leftMargin == o.leftMargin && rightMargin == o.rightMargin &&
                firstIndent == o.firstIndent && before == o.before && after == o.after && runs == o.runs;
     }
@@ -173,6 +175,7 @@ QList<Paragraph> paragraphs(const QTextDocument &doc)
         }
         const QTextList *list = block.textList();
         p.list = listKind(list);
+        p.listIndent = list ? list->format().indent() : 0;
         p.continuesList = list && list == previousList;
         previousList = list;
         if (list) {
@@ -267,12 +270,13 @@ void buildRandomDocument(QTextDocument &doc, QRandomGenerator &random)
         }
         if (inList) {
             const QTextListFormat::Style style = Styles[random.bounded(5)];
-            if (list && list->format().style() == style) {
+            const int indent = random.bounded(4) == 0 ? random.bounded(2, 4) : 1;
+            if (list && list->format().style() == style && list->format().indent() == indent) {
                 list->add(cursor.block());
             } else {
                 QTextListFormat listFormat;
                 listFormat.setStyle(style);
-                listFormat.setIndent(1);
+                listFormat.setIndent(indent);
                 list = cursor.createList(listFormat);
             }
         } else {

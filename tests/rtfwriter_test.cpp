@@ -68,6 +68,7 @@ private slots:
     void escapesCharacters();
     void writesCharacterFormats();
     void takesMissingFamilyAndSizeFromDefaultFont();
+    void writesEachLookOnce();
     void writesColoursThroughTable();
     void writesAlignmentAndMargins();
     void writesBulletsSoOlderReadersShowThem();
@@ -207,6 +208,28 @@ void RtfWriterTest::takesMissingFamilyAndSizeFromDefaultFont()
     pixels.setPixelSize(16);
     doc.setDefaultFont(pixels);
     QVERIFY2(rtf::write(doc).contains("\\plain\\f0\\fs24\\i x"), rtf::write(doc).constData());
+}
+
+void RtfWriterTest::writesEachLookOnce()
+{
+    QTextDocument doc;
+    doc.setDefaultFont(QFont(QStringLiteral("Arial"), 10));
+    QTextCursor cursor(&doc);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("one"), bold);
+    // A different format that RTF cannot tell apart: a tool tip and the default family named.
+    QTextCharFormat alike = bold;
+    alike.setToolTip(QStringLiteral("tip"));
+    alike.setFontFamilies({QStringLiteral("Arial")});
+    cursor.insertText(QStringLiteral("two"), alike);
+    QTextCharFormat italic;
+    italic.setFontItalic(true);
+    cursor.insertText(QStringLiteral("three"), italic);
+    cursor.insertText(QStringLiteral("four"), bold);
+    const QByteArray rtf = rtf::write(doc);
+    QVERIFY2(body(rtf).contains("\\plain\\f0\\fs20\\b onetwo\\plain\\f0\\fs20\\i three\\plain\\f0\\fs20\\b four"),
+             rtf.constData());
 }
 
 void RtfWriterTest::writesColoursThroughTable()

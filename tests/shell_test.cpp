@@ -690,6 +690,14 @@ void ShellTest::aboutTwiceGivesOneDialogAndTwoClicks()
     QVERIFY2(!w->Form2->Image1->pixmap().isNull(), "banner missing from the resources");
     QVERIFY2(!w->Form2->Image2->pixmap().isNull(), "icon missing from the resources");
     QCOMPARE(w->Form2->size(), QSize(474, 446));
+    // Every text line is whole inside the dialog, between the icon and its right edge.
+    for (QLabel *line : {w->Form2->StaticText1, w->Form2->StaticText2, w->Form2->StaticText4,
+                         w->Form2->StaticText3, w->Form2->StaticText5}) {
+        QVERIFY(!line->text().isEmpty());
+        QCOMPARE(line->x(), 132);
+        QVERIFY2(line->geometry().right() < 474, qPrintable(line->text()));
+        QVERIFY2(line->width() >= line->sizeHint().width(), qPrintable(line->text()));
+    }
 }
 
 void ShellTest::aboutDialogHidesOnOkAndCloseButNotOnEscape()

@@ -14,16 +14,12 @@ namespace groups {
 
 namespace {
 
-// The record rides in the entry's data under this role.
-constexpr int RecordRole = Qt::UserRole + 1;
-
 // Visits every item in display order without recursion: outlines can be as deep as they are long.
 template <class Visit>
 void walkDisplayOrder(const QTreeWidget &tree, Visit &&visit)
 {
     std::vector<std::pair<const QTreeWidgetItem *, int>> stack;
-    const QTreeWidgetItem *root = tree.invisibleRootItem();
-    stack.emplace_back(root, 0);
+    stack.emplace_back(tree.invisibleRootItem(), 0);
     while (!stack.empty()) {
         auto &top = stack.back();
         if (top.second >= top.first->childCount()) {
@@ -55,9 +51,12 @@ Entries leavesOfCategory(const QTreeWidget &tree, const QByteArray &category)
 {
     Entries entries;
     walkDisplayOrder(tree, [&](const QTreeWidgetItem *item) {
-        NoteRef record = ::recordOf(item);
+        if (item->type() != LeafItem::Type) {
+            return;
+        }
+        const NoteRef &record = static_cast<const LeafItem *>(item)->record();
         if (record && record->Category() == category) {
-            entries.push_back({item->text(0), std::move(record)});
+            entries.push_back({item->text(0), record});
         }
     });
     return entries;
@@ -66,39 +65,6 @@ Entries leavesOfCategory(const QTreeWidget &tree, const QByteArray &category)
 Entries leavesOfCategory(const QTreeWidget &tree, const QString &category)
 {
     return leavesOfCategory(tree, encoding::toCp1252(category));
-}
-
-void fillList(QListWidget &list, const Entries &entries)
-{
-    const QSignalBlocker blockList(&list);
-    list.clear();
-    if (entries.empty()) {
-        return;
-    }
-    QStringList captions;
-    captions.reserve(qsizetype(entries.size()));
-    for (const Entry &entry : entries) {
-        captions.append(entry.caption);
-    }
-    // One insertion for all rows; attaching the records changes no shown data, so the model need not
-    // announce each one to the view.
-    list.addItems(captions);
-    {
-        const QSignalBlocker blockModel(list.model());
-        for (int row = 0; row < int(entries.size()); ++row) {
-            list.item(row)->setData(RecordRole, QVariant::fromValue(entries[size_t(row)].record));
-        }
-    }
-    list.setCurrentRow(-1);
-    list.clearSelection();
-}
-
-NoteRef recordOf(const QListWidgetItem *item)
-{
-    if (item == nullptr) {
-        return nullptr;
-    }
-    return item->data(RecordRole).value<NoteRef>();
 }
 
 QListWidgetItem *pickedItem(const QListWidget &list)
@@ -112,3 +78,81 @@ QListWidgetItem *pickedItem(const QListWidget &list)
 }
 
 } // namespace groups
+
+GroupListRecords::GroupListRecords(QListWidget &list) : QObject(&list), list_(list)
+{
+    setObjectName(QStringLiteral("GroupListRecords"));
+    records_.resize(size_t(list.count()));
+    // Rows inserted, removed or moved by anyone but fill() keep the records in step with their entries.
+    QAbstractItemModel *model = list.model();
+    // The model may be going away itself here (the list is being destroyed): ask it, not the list.
+    connect(model, &QAbstractItemModel::modelReset, this, [this, model] {
+        if (!filling_) {
+            records_.assign(size_t(model->rowCount()), nullptr);
+        }
+    });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+        if (!filling_) {
+            records_.insert(records_.begin() + first, size_t(last - first + 1), nullptr);
+        }
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &, int first, int last) {
+        if (!filling_) {
+            records_.erase(records_.begin() + first, records_.begin() + last + 1);
+        }
+    });
+    connect(model, &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex &, int first, int last, const QModelIndex &, int destination) {
+                std::vector<NoteRef> moved(records_.begin() + first, records_.begin() + last + 1);
+                records_.erase(records_.begin() + first, records_.begin() + last + 1);
+                const int to = destination > last ? destination - (last - first + 1) : destination;
+                records_.insert(records_.begin() + to, moved.begin(), moved.end());
+            });
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this, model] {
+        // A sort reorders the entries in ways the rows cannot follow: forget what no longer matches.
+        if (!filling_) {
+            records_.assign(size_t(model->rowCount()), nullptr);
+        }
+    });
+}
+
+void GroupListRecords::fill(const groups::Entries &entries)
+{
+    const QSignalBlocker blockList(&list_);
+    filling_ = true;
+    list_.clear();
+    records_.clear();
+    QStringList captions;
+    captions.reserve(qsizetype(entries.size()));
+    records_.reserve(entries.size());
+    for (const groups::Entry &entry : entries) {
+        captions.append(entry.caption);
+        records_.push_back(entry.record);
+    }
+    // One insertion for all rows.
+    if (!captions.isEmpty()) {
+        list_.addItems(captions);
+    }
+    filling_ = false;
+    list_.setCurrentRow(-1);
+    list_.clearSelection();
+}
+
+NoteRef GroupListRecords::recordAt(int row) const
+{
+    if (row < 0 || size_t(row) >= records_.size()) {
+        return nullptr;
+    }
+    return records_[size_t(row)];
+}
+
+NoteRef GroupListRecords::picked() const
+{
+    QListWidgetItem *item = groups::pickedItem(list_);
+    return item == nullptr ? nullptr : recordAt(list_.row(item));
+}
+
+GroupListRecords *GroupListRecords::of(const QListWidget &list)
+{
+    return list.findChild<GroupListRecords *>(QStringLiteral("GroupListRecords"), Qt::FindDirectChildrenOnly);
+}

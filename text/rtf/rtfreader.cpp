@@ -536,6 +536,8 @@ private:
 
     // paragraphs
     bool pendingBreak_ = false;
+    ParaProps finalPara_;
+    bool hasFinalPara_ = false;
     bool paraHasContent_ = false;
     QTextBlockFormat appliedBf_;
     QTextBlockFormat nextBf_;
@@ -590,7 +592,10 @@ void Reader::run()
     }
     flushRun();
     if (paraHasContent_ && !pendingBreak_) {
-        applyBlockFormat(top().para);
+        applyBlockFormat(hasFinalPara_ ? finalPara_ : top().para);
+    }
+    if (table_) {
+        leaveTable();
     }
     cursor_.endEditBlock();
 }
@@ -634,6 +639,11 @@ void Reader::groupClose()
     }
     const State closed = stack_.back();
     stack_.pop_back();
+    if (stack_.size() == 1) {
+        // The paragraph properties in force when the document's group ends format its last paragraph.
+        finalPara_ = closed.para;
+        hasFinalPara_ = true;
+    }
     State &parent = stack_.back();
     switch (closed.dest) {
     case Dest::Pn:
@@ -894,6 +904,9 @@ void Reader::startTable()
 
 void Reader::leaveTable()
 {
+    if (table_->rows() > row_ + 1) {
+        table_->removeRows(row_ + 1, table_->rows() - row_ - 1);
+    }
     cursor_.setPosition(table_->lastPosition() + 1);
     table_ = nullptr;
     pendingBreak_ = false;
@@ -917,15 +930,19 @@ void Reader::enterCell()
             leaveTable();
             return;
         }
-        table_->appendRows(1);
         tableCells_ += cols;
         ++row_;
         col_ = 0;
         rowDone_ = false;
+        if (row_ >= table_->rows()) {
+            // Each change of a table's shape costs a pass over all its cells, so rows are added in
+            // growing batches; the unused ones go when the table ends.
+            table_->appendRows(std::min(std::max(1, table_->rows()), 512));
+        }
     }
     if (col_ >= table_->columns()) {
-        if (table_->columns() < MaxTableColumns && tableCells_ + table_->rows() <= MaxTableCells) {
-            tableCells_ += table_->rows();
+        if (table_->columns() < MaxTableColumns && tableCells_ + row_ + 1 <= MaxTableCells) {
+            tableCells_ += row_ + 1;
             table_->appendColumns(1);
         } else {
             // Cells past the last column stay in the last one, separated by tabs.
@@ -1081,6 +1098,8 @@ void Reader::endParagraph(bool withBreak)
 
 void Reader::cell()
 {
+    // A cell end outside any table makes its paragraph a table paragraph.
+    top().para.intbl = true;
     flushRun();
     if (tablesExhausted_) {
         appendChar(u'\t');

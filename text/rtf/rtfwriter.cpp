@@ -176,6 +176,92 @@ private:
         return index;
     }
 
+    // The list's entry in the list override table, counted from 1.
+    int listNumber(QTextList *list)
+    {
+        const auto it = lists_.constFind(list);
+        if (it != lists_.constEnd()) {
+            return it.value();
+        }
+        const int number = int(listFormats_.size()) + 1;
+        lists_.insert(list, number);
+        listFormats_.append(list->format());
+        return number;
+    }
+
+    // One list definition per list of the document: nine levels alike, numbered or bulleted as
+    // the list is; a paragraph's own indents override the level's.
+    void appendListTables(QByteArray &out) const
+    {
+        if (listFormats_.isEmpty()) {
+            return;
+        }
+        out.append("{\\*\\listtable");
+        for (qsizetype i = 0; i < listFormats_.size(); ++i) {
+            const QTextListFormat &format = listFormats_.at(i);
+            int nfc = 23; // bullet
+            switch (format.style()) {
+            case QTextListFormat::ListDecimal:
+                nfc = 0;
+                break;
+            case QTextListFormat::ListUpperRoman:
+                nfc = 1;
+                break;
+            case QTextListFormat::ListLowerRoman:
+                nfc = 2;
+                break;
+            case QTextListFormat::ListUpperAlpha:
+                nfc = 3;
+                break;
+            case QTextListFormat::ListLowerAlpha:
+                nfc = 4;
+                break;
+            default:
+                break;
+            }
+            const QString prefix = format.numberPrefix();
+            const QString suffix =
+                format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix() : QStringLiteral(".");
+            appendControl(out, "\r\n{\\list\\listtemplateid", i + 1);
+            for (int level = 0; level < 9; ++level) {
+                appendControl(out, "{\\listlevel\\levelnfc", nfc);
+                appendControl(out, "\\levelnfcn", nfc);
+                out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace0\\levelindent0");
+                if (nfc == 23) {
+                    out.append("{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}");
+                } else {
+                    // The level text: its length, then the text with the level's number as a
+                    // placeholder byte; level numbers give the placeholder's position.
+                    const int length = int(prefix.size() + 1 + suffix.size());
+                    out.append("{\\leveltext\\'");
+                    out.append(HexDigits[(length >> 4) & 15]);
+                    out.append(HexDigits[length & 15]);
+                    appendText(out, prefix);
+                    out.append("\\'0");
+                    out.append(HexDigits[level]);
+                    appendText(out, suffix);
+                    out.append(";}{\\levelnumbers\\'");
+                    const int position = int(prefix.size() + 1);
+                    out.append(HexDigits[(position >> 4) & 15]);
+                    out.append(HexDigits[position & 15]);
+                    out.append(";}");
+                }
+                appendControl(out, "\\fi-", 360);
+                appendControl(out, "\\li", (level + 1) * 720);
+                out.append('}');
+            }
+            appendControl(out, "\\listid", i + 1);
+            out.append('}');
+        }
+        out.append("}\r\n{\\*\\listoverridetable");
+        for (qsizetype i = 0; i < listFormats_.size(); ++i) {
+            appendControl(out, "{\\listoverride\\listid", i + 1);
+            appendControl(out, "\\listoverridecount0\\ls", i + 1);
+            out.append('}');
+        }
+        out.append("}\r\n");
+    }
+
     int symbolFont()
     {
         if (symbolFont_ < 0) {
@@ -482,9 +568,9 @@ private:
                 appendText(body_, suffix);
                 body_.append("}}");
             }
-            if (indent > 1) {
-                appendControl(body_, "\\ilvl", indent - 1);
-            }
+            // Newer readers take the list and its level from the list table.
+            appendControl(body_, "\\ls", listNumber(list));
+            appendControl(body_, "\\ilvl", qMin(indent, 9) - 1);
             appendControl(body_, "\\fi", -hangingTwips);
             appendControl(body_, "\\li", leftTwips);
         } else {
@@ -650,6 +736,7 @@ private:
             }
             out.append("}\r\n");
         }
+        appendListTables(out);
         out.append("\\viewkind4\\uc1\r\n");
         out.append(body_);
         // The closing brace on a line of its own: a record keeps it as its last entry.
@@ -672,6 +759,8 @@ private:
     QHash<QString, int> fonts_;
     QStringList fontNames_;
     int symbolFont_ = -1;
+    QHash<const QTextList *, int> lists_;
+    QList<QTextListFormat> listFormats_;
     QHash<QRgb, int> colours_;
     QList<QRgb> colourList_;
     std::vector<Prefix> prefixes_;

@@ -100,9 +100,11 @@ Token Tokenizer::readControl()
             qint64 value = 0;
             int digits = 0;
             while (pos_ < size_ && isDigit(data_[pos_])) {
-                // Digits past the limit are consumed but ignored, so the value cannot overflow.
+                // Past the limit the value saturates; the remaining digits are consumed.
                 if (digits < MaxParamDigits) {
                     value = value * 10 + (data_[pos_] - '0');
+                } else {
+                    value = qint64(std::numeric_limits<int>::max()) + 1;
                 }
                 ++digits;
                 ++pos_;

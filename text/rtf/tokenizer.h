@@ -27,7 +27,7 @@ class Tokenizer
 public:
     // Control words longer than this are cut; the rest of their letters are consumed.
     static constexpr int MaxWordLength = 32;
-    // Parameters longer than this many digits are cut; the value then clamps.
+    // Parameters with more digits than this saturate; every parameter clamps to the int range.
     static constexpr int MaxParamDigits = 10;
 
     explicit Tokenizer(QByteArrayView bytes) : data_(bytes.data()), size_(bytes.size()) {}
