@@ -246,6 +246,6 @@ private:
     void storePendingEdits();
 
     // ---- Groups state (MainGroups.cpp) ----
-    // The records behind the Groups list's entries; a child of ListBox.
-    GroupListRecords *groupRecords_ = nullptr;
+    // The records behind the Groups list's entries; a child of ListBox, so it goes with the list.
+    QPointer<GroupListRecords> groupRecords_;
 };

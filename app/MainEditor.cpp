@@ -13,7 +13,6 @@
 #include "text/formatting.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -27,7 +26,6 @@ void TForm1::bindEditorHandlers()
     // The tree reports the move after it happened: the leaf being left is stored, then the new one loaded.
     c << connect(TreeView1, &QTreeWidget::currentItemChanged, this,
                  [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
-                     if (qEnvironmentVariableIsSet("QX_PROBE")) qWarning() << "current" << (current ? current->text(0) : "-") << (previous ? previous->text(0) : "-") << selectionHandlersOn();
                      if (!selectionHandlersOn()) {
                          return;
                      }
@@ -84,7 +82,6 @@ void TForm1::unbindEditorHandlers()
 
 void TForm1::editorFocusChanged(QWidget *old, QWidget *now)
 {
-    if (qEnvironmentVariableIsSet("QX_PROBE")) qWarning() << "focus" << old << now << activeControl();
     // Focus going to another window (a dialog, a drop-down list) leaves the recorded control as it is.
     if (now == nullptr || (now != this && !isAncestorOf(now))) {
         return;
@@ -100,7 +97,6 @@ void TForm1::editorFocusChanged(QWidget *old, QWidget *now)
 
 void TForm1::storeLeafEditor()
 {
-    if (qEnvironmentVariableIsSet("QX_PROBE")) qWarning() << "store";
     if (shownRecord_ != nullptr) {
         CopyLines(*RichEdit1->document(), shownRecord_->Notes);
     }

@@ -29,12 +29,16 @@ void TForm1::bindGroupsHandlers()
 
 std::shared_ptr<noteob> TForm1::pickedRecord() const
 {
-    return groupRecords_->picked();
+    return groupRecords_ ? groupRecords_->picked() : nullptr;
 }
 
 void TForm1::ListAllLeaves()
 {
-    guarded([&] { groupRecords_->fill(groups::allLeaves(*TreeView1)); });
+    guarded([&] {
+        if (groupRecords_) {
+            groupRecords_->fill(groups::allLeaves(*TreeView1));
+        }
+    });
 }
 
 void TForm1::ShowAllItemsBtnClick()
@@ -45,7 +49,9 @@ void TForm1::ShowAllItemsBtnClick()
 void TForm1::ShowItemsBtnClick()
 {
     guarded([&] {
-        groupRecords_->fill(groups::leavesOfCategory(*TreeView1, CatViewComboBox->currentText()));
+        if (groupRecords_) {
+            groupRecords_->fill(groups::leavesOfCategory(*TreeView1, CatViewComboBox->currentText()));
+        }
     });
 }
 

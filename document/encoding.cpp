@@ -103,7 +103,8 @@ bool isMultiByte(int codePage)
 std::unique_ptr<QStringDecoder> makeDecoder(int codePage)
 {
     for (const QByteArray &name : namesFor(codePage)) {
-        auto decoder = std::make_unique<QStringDecoder>(name.constData());
+        // Stateless: every call is a whole text, so a lead byte cut off at its end still shows.
+        auto decoder = std::make_unique<QStringDecoder>(name.constData(), QStringConverter::Flag::Stateless);
         if (decoder->isValid()) {
             return decoder;
         }
@@ -246,11 +247,19 @@ QString decodeCodePage(QByteArrayView bytes, int codePage)
     if (!page->multiByte) {
         return decodeWithTable(page->table, bytes);
     }
+    // The decoder keeps a lead byte cut off at the end for the next call; a line feed after the
+    // text ends any such sequence, so it shows as an unknown character instead of vanishing.
     page->decoder->resetState();
-    QString out = page->decoder->decode(bytes);
-    // A lead byte cut off at the end of the run still shows as an unknown character.
-    out += page->decoder->decode(QByteArrayView());
+    QByteArray terminated;
+    terminated.reserve(bytes.size() + 1);
+    terminated.append(bytes.data(), bytes.size());
+    terminated.append('\n');
+    QString out = page->decoder->decode(terminated);
     page->decoder->resetState();
+    if (out.endsWith(QLatin1Char('\n'))) {
+        out.chop(1);
+    }
+    out.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
     return out;
 }
 

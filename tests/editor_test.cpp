@@ -10,7 +10,6 @@
 #include "document/leafitem.h"
 #include "document/tvclasses.h"
 #include "text/formatting.h"
-#include "text/groups.h"
 #include "text/richtext.h"
 
 #include <QApplication>
@@ -285,7 +284,7 @@ void EditorTest::leavingEditorStoresAndReloadsGroupsViewer()
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha"));
 
     w.TreeView1->setCurrentItem(a);
-    groups::fillList(*w.ListBox, groups::allLeaves(*w.TreeView1));
+    w.ListAllLeaves();
     w.ListBox->setCurrentRow(0);
     QCOMPARE(w.pickedRecord(), a->record());
     w.RichEdit2->setPlainText(QStringLiteral("stale"));

@@ -3,11 +3,15 @@
 #include "text/rtf/rtfreader.h"
 #include "text/rtf/rtfwriter.h"
 
+#include <QImage>
+#include <QPixmap>
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTextTable>
+#include <QUrl>
 #include <QtTest>
 
 #include <cmath>
@@ -298,6 +302,7 @@ class RtfRoundTripTest : public QObject
 private slots:
     void randomDocumentsKeepTextFormatsAndRtf();
     void documentsWithOnlyEmptyParagraphsKeepTheirCount();
+    void tablesLinksAndImagesSurvive();
 };
 
 void RtfRoundTripTest::randomDocumentsKeepTextFormatsAndRtf()
@@ -375,6 +380,65 @@ void RtfRoundTripTest::documentsWithOnlyEmptyParagraphsKeepTheirCount()
         QVERIFY(read.toPlainText().trimmed().isEmpty());
         QCOMPARE(rtf::write(read), first);
     }
+}
+
+void RtfRoundTripTest::tablesLinksAndImagesSurvive()
+{
+    QTextDocument original;
+    original.setDefaultFont(QFont(QStringLiteral("Arial"), 10));
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(QColor(0, 128, 255));
+    original.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("mem:image")), image);
+    QTextCursor cursor(&original);
+    cursor.insertText(QStringLiteral("before "));
+    QTextCharFormat link;
+    link.setAnchor(true);
+    link.setAnchorHref(QStringLiteral("https://example.org/page"));
+    cursor.insertText(QStringLiteral("link"), link);
+    cursor.insertText(QStringLiteral(" "), QTextCharFormat());
+    QTextImageFormat picture;
+    picture.setName(QStringLiteral("mem:image"));
+    cursor.insertImage(picture);
+    QTextTable *table = cursor.insertTable(2, 3);
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("cell %1.%2").arg(r).arg(c));
+        }
+    }
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("after"));
+
+    const QByteArray first = rtf::write(original);
+    QTextDocument read;
+    read.setDefaultFont(original.defaultFont());
+    rtf::read(first, read);
+    QCOMPARE(read.toPlainText(), original.toPlainText());
+    QCOMPARE(rtf::write(read), first);
+
+    QTextCursor at(&read);
+    at.setPosition(QStringLiteral("before l").size());
+    QVERIFY(at.charFormat().isAnchor());
+    QCOMPARE(at.charFormat().anchorHref(), QStringLiteral("https://example.org/page"));
+    QTextTable *back = nullptr;
+    for (QTextFrame *frame : read.rootFrame()->childFrames()) {
+        back = back ? back : qobject_cast<QTextTable *>(frame);
+    }
+    QVERIFY(back);
+    QCOMPARE(back->rows(), 2);
+    QCOMPARE(back->columns(), 3);
+    QTextCursor cell = back->cellAt(1, 2).firstCursorPosition();
+    cell.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QCOMPARE(cell.selectedText(), QStringLiteral("cell 1.2"));
+    at.setPosition(QStringLiteral("before link ").size() + 1);
+    QVERIFY(at.charFormat().isImageFormat());
+    const QVariant resource =
+        read.resource(QTextDocument::ImageResource, QUrl(at.charFormat().toImageFormat().name()));
+    QImage readImage = resource.value<QImage>();
+    if (readImage.isNull()) {
+        readImage = resource.value<QPixmap>().toImage();
+    }
+    QCOMPARE(readImage.size(), image.size());
+    QCOMPARE(readImage.pixelColor(2, 2), QColor(0, 128, 255));
 }
 
 QTEST_MAIN(RtfRoundTripTest)

@@ -73,6 +73,8 @@ private slots:
     void writesAlignmentAndMargins();
     void writesBulletsSoOlderReadersShowThem();
     void writesNumberedListsWithTheirNumbers();
+    void describesListsInListTable();
+    void keepsNumbersInRange();
     void separatesParagraphsWithPar();
     void writesTablesRowByRow();
     void writesHyperlinksAsFields();
@@ -325,8 +327,8 @@ void RtfWriterTest::writesBulletsSoOlderReadersShowThem()
     const QByteArray bullet = QStringLiteral("{\\pntext\\f%1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf%1\\pnindent0{\\pntxtb\\'b7}}")
                                   .arg(symbol)
                                   .toLatin1();
-    QVERIFY2(rtf.contains("\\pard" + bullet + "\\fi-270\\li600\\ql"), rtf.constData());
-    QVERIFY2(rtf.contains("\\pard" + bullet + "\\fi-360\\li750\\ql"), rtf.constData());
+    QVERIFY2(rtf.contains("\\pard" + bullet + "\\ls1\\ilvl0\\fi-270\\li600\\ql"), rtf.constData());
+    QVERIFY2(rtf.contains("\\pard" + bullet + "\\ls1\\ilvl0\\fi-360\\li750\\ql"), rtf.constData());
 }
 
 void RtfWriterTest::writesNumberedListsWithTheirNumbers()
@@ -349,6 +351,66 @@ void RtfWriterTest::writesNumberedListsWithTheirNumbers()
              rtf.constData());
     QVERIFY(rtf.indexOf("1.\\tab") < rtf.indexOf("first"));
     QVERIFY(rtf.indexOf("first") < rtf.indexOf("2.\\tab"));
+}
+
+void RtfWriterTest::describesListsInListTable()
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.createList(QTextListFormat::ListDisc);
+    cursor.insertText(QStringLiteral("bullet"));
+    cursor.insertBlock();
+    QTextListFormat numbered;
+    numbered.setStyle(QTextListFormat::ListLowerAlpha);
+    numbered.setIndent(3);
+    numbered.setNumberPrefix(QStringLiteral("("));
+    numbered.setNumberSuffix(QStringLiteral(")"));
+    cursor.createList(numbered);
+    cursor.insertText(QStringLiteral("deep"));
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.insertText(QStringLiteral("plain"));
+
+    const QByteArray rtf = rtf::write(doc);
+    const QByteArray header = rtf.left(rtf.indexOf("\\viewkind4"));
+    QCOMPARE(header.count("{\\list\\listtemplateid"), 2);
+    QCOMPARE(header.count("{\\listlevel"), 18);
+    QVERIFY(header.contains("\\listid1}"));
+    QVERIFY(header.contains("\\listid2}"));
+    QVERIFY2(header.contains("{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+                             "{\\listoverride\\listid2\\listoverridecount0\\ls2}}"),
+             header.constData());
+    QVERIFY(header.contains("\\levelnfc23\\levelnfcn23"));
+    // Level three of the lettered list: "(" placeholder ")" is three characters, the number second.
+    QVERIFY2(header.contains("\\levelnfc4\\levelnfcn4"), header.constData());
+    QVERIFY2(header.contains("{\\leveltext\\'03(\\'02);}{\\levelnumbers\\'02;}"), header.constData());
+    QVERIFY(body(rtf).contains("\\ls1\\ilvl0\\fi"));
+    QVERIFY2(body(rtf).contains("\\ls2\\ilvl2\\fi"), rtf.constData());
+    QVERIFY2(body(rtf).contains("{\\pntext\\f0 (a)\\tab}"), rtf.constData());
+    QCOMPARE(body(rtf).count("\\ls"), 2);
+}
+
+void RtfWriterTest::keepsNumbersInRange()
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QTextBlockFormat wide;
+    wide.setLeftMargin(1e15);
+    wide.setRightMargin(-1e15);
+    cursor.setBlockFormat(wide);
+    QTextCharFormat huge;
+    huge.setFontPointSize(1e12);
+    cursor.insertText(QStringLiteral("huge"), huge);
+    cursor.insertBlock(QTextBlockFormat());
+    cursor.createList(QTextListFormat::ListDisc);
+    QTextBlockFormat broken = cursor.blockFormat();
+    broken.setProperty(richtext::HangingIndentProperty, qQNaN());
+    cursor.setBlockFormat(broken);
+    cursor.insertText(QStringLiteral("item"));
+
+    const QByteArray rtf = rtf::write(doc);
+    QVERIFY2(rtf.contains("\\li1500000000\\ri-1500000000"), rtf.constData());
+    QVERIFY2(rtf.contains("\\fs32767 huge"), rtf.constData());
+    QVERIFY2(rtf.contains("\\fi0\\li600"), rtf.constData());
 }
 
 void RtfWriterTest::separatesParagraphsWithPar()

@@ -40,6 +40,7 @@ QString blockText(const QTextBlock &block)
 }
 
 void appendFrame(const QTextFrame *frame, QStringList &lines);
+void appendTable(const QTextTable *table, QStringList &lines);
 
 // Everything in a table cell on one line: its paragraphs and any nested table joined by spaces.
 QString cellText(const QTextTableCell &cell)
@@ -48,7 +49,11 @@ QString cellText(const QTextTableCell &cell)
     for (auto it = cell.begin(); !it.atEnd(); ++it) {
         if (const QTextFrame *child = it.currentFrame()) {
             QStringList nested;
-            appendFrame(child, nested);
+            if (const auto *table = qobject_cast<const QTextTable *>(child)) {
+                appendTable(table, nested);
+            } else {
+                appendFrame(child, nested);
+            }
             parts += nested;
         } else {
             parts << blockText(it.currentBlock());
@@ -77,6 +82,7 @@ void appendTable(const QTextTable *table, QStringList &lines)
 
 void appendFrame(const QTextFrame *frame, QStringList &lines)
 {
+    bool first = true;
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
         if (const QTextFrame *child = it.currentFrame()) {
             if (const auto *table = qobject_cast<const QTextTable *>(child)) {
@@ -85,8 +91,16 @@ void appendFrame(const QTextFrame *frame, QStringList &lines)
                 appendFrame(child, lines);
             }
         } else {
-            lines << blockText(it.currentBlock());
+            const QTextBlock block = it.currentBlock();
+            // A frame that starts with a table always has an empty paragraph before it; it is not text.
+            auto next = it;
+            ++next;
+            const bool placeholder = first && block.length() <= 1 && !next.atEnd() && next.currentFrame();
+            if (!placeholder) {
+                lines << blockText(block);
+            }
         }
+        first = false;
     }
 }
 

@@ -1187,6 +1187,9 @@ void Reader::text(QByteArrayView bytes)
         }
     }
     State &s = top();
+    if (stack_.size() == 1 && bytes.trimmed().isEmpty()) {
+        return; // white space around the document's group
+    }
     switch (s.dest) {
     case Dest::Text:
         appendBytes(bytes);

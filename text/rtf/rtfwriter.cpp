@@ -78,9 +78,13 @@ void appendControl(QByteArray &out, const char *word, qint64 value)
     appendInt(out, value);
 }
 
+// Measures from a document may be anything; RTF numbers are kept within what readers take.
 int roundToInt(double value)
 {
-    return int(std::lround(value));
+    if (!(value == value)) {
+        return 0; // NaN
+    }
+    return int(std::lround(qBound(-1e8, value, 1e8)));
 }
 
 // Text escaped for RTF: \ { } escaped, tab and line break as control words, Windows-1252 as \'hh,
@@ -318,7 +322,7 @@ private:
         if (points <= 0) {
             points = defaultPoints_;
         }
-        appendControl(out, "\\fs", qMax(1, roundToInt(points * 2)));
+        appendControl(out, "\\fs", qBound(1, roundToInt(points * 2), 32767));
         const QFont defaultFont = document_.defaultFont();
         const int weight = format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight()
                                                                           : int(defaultFont.weight());
