@@ -27,7 +27,8 @@ void HelpDocTest::looksInCurrentFolderFirstThenBesideProgram()
     for (int i = 3; i < paths.size(); ++i) {
         QVERIFY2(paths[i].endsWith(QStringLiteral("/quillax/Quillax.tre")), qPrintable(paths[i]));
     }
-    QCOMPARE(paths.removeDuplicates(), 0);
+    QStringList unique = paths;
+    QCOMPARE(unique.removeDuplicates(), 0);
 }
 
 void HelpDocTest::findsOnlyAFileNotAFolder()

@@ -115,6 +115,7 @@ private slots:
     void tokenizerSplitsWordsSymbolsHexAndText();
     void tokenizerClampsLongParametersAndWords();
     void readsParagraphsWithoutTrailingEmptyOne();
+    void emptyParagraphKeepsTheFormatOfItsMark();
     void characterFormats_data();
     void characterFormats();
     void plainAndGroupsRestoreFormatting();
@@ -206,6 +207,17 @@ void RtfReaderTest::readsParagraphsWithoutTrailingEmptyOne()
     // A backslash before a line break is a paragraph break too.
     doc = readRtf("{\\rtf1 a\\\nb}");
     QCOMPARE(paragraphs(*doc), QStringList({"a", "b"}));
+}
+
+void RtfReaderTest::emptyParagraphKeepsTheFormatOfItsMark()
+{
+    auto doc = readRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}\\f0 a\\par\\f1\\fs40\\b\\par\\plain b\\par}");
+    QCOMPARE(paragraphs(*doc), QStringList({"a", "", "b"}));
+    const QTextCharFormat mark = doc->findBlockByNumber(1).charFormat();
+    QCOMPARE(mark.fontPointSize(), 20.0);
+    QCOMPARE(mark.fontWeight(), int(QFont::Bold));
+    QCOMPARE(mark.fontFamilies().toStringList(), QStringList("Courier New"));
+    QCOMPARE(formatOf(*doc, "b").fontPointSize(), 12.0);
 }
 
 void RtfReaderTest::characterFormats_data()

@@ -536,6 +536,8 @@ private:
 
     // paragraphs
     bool pendingBreak_ = false;
+    CharProps blockCharProps_; // the format the current block's mark was given
+    bool hasBlockCharProps_ = false;
     ParaProps finalPara_;
     bool hasFinalPara_ = false;
     bool paraHasContent_ = false;
@@ -874,7 +876,9 @@ void Reader::prepareContent()
         enterCell();
     }
     if (pendingBreak_) {
-        cursor_.insertBlock(nextBf_, lastCharFormat_);
+        blockCharProps_ = top().chr;
+        hasBlockCharProps_ = true;
+        cursor_.insertBlock(nextBf_, charFormat(blockCharProps_));
         appliedBf_ = nextBf_;
         pendingBreak_ = false;
     }
@@ -900,6 +904,7 @@ void Reader::startTable()
     pendingBreak_ = false;
     paraHasContent_ = false;
     appliedBf_ = cursor_.blockFormat();
+    hasBlockCharProps_ = false;
 }
 
 void Reader::leaveTable()
@@ -912,6 +917,7 @@ void Reader::leaveTable()
     pendingBreak_ = false;
     paraHasContent_ = false;
     appliedBf_ = cursor_.blockFormat();
+    hasBlockCharProps_ = false;
 }
 
 void Reader::enterCell()
@@ -955,6 +961,7 @@ void Reader::enterCell()
     }
     cursor_ = table_->cellAt(row_, col_).firstCursorPosition();
     appliedBf_ = cursor_.blockFormat();
+    hasBlockCharProps_ = false;
 }
 
 void Reader::applyBlockFormat(const ParaProps &p)
@@ -1089,6 +1096,12 @@ void Reader::endParagraph(bool withBreak)
 {
     flushRun();
     prepareContent();
+    if (!paraHasContent_ && (!hasBlockCharProps_ || blockCharProps_ != top().chr)) {
+        // An empty paragraph shows its mark in the format in force where it ends.
+        blockCharProps_ = top().chr;
+        hasBlockCharProps_ = true;
+        cursor_.setBlockCharFormat(charFormat(blockCharProps_));
+    }
     applyBlockFormat(top().para);
     paraHasContent_ = false;
     if (withBreak) {
