@@ -24,11 +24,15 @@
 namespace {
 
 // Pulls the file's fields from its bytes. Every read checks what is left first, so a length taken from
-// the file never makes it allocate more than the file holds.
+// the file never makes it allocate more than the file holds. With an owner, texts share the owner's
+// buffer instead of being copied.
 class TreeFileReader
 {
 public:
-    TreeFileReader(const char *data, qint64 size) : data_(data), size_(size) {}
+    TreeFileReader(const char *data, qint64 size, QByteArray *owner = nullptr)
+        : data_(data), size_(size), owner_(owner)
+    {
+    }
 
     qint64 pos() const { return pos_; }
     qint64 remaining() const { return size_ - pos_; }
@@ -68,14 +72,24 @@ public:
         if (remaining() < count) {
             return false;
         }
-        text = QByteArray(data_ + pos_, count);
+        text = owner_ != nullptr ? slice(pos_, count) : QByteArray(data_ + pos_, count);
         pos_ += count;
         return true;
     }
 
 private:
+    // A QByteArray over part of the owner's buffer, holding a reference to it: the buffer lives as
+    // long as any text of the file does. Writing to a text detaches it as usual.
+    QByteArray slice(qint64 offset, qint32 count)
+    {
+        QByteArray::DataPointer &whole = owner_->data_ptr();
+        whole.d_ptr()->ref();
+        return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + offset, count));
+    }
+
     const char *data_;
     qint64 size_;
+    QByteArray *owner_;
     qint64 pos_ = 0;
 };
 
@@ -274,11 +288,13 @@ void saveThrough(const QString &path, Write write)
 
 } // namespace
 
-TreeFileContents readTreeFile(const char *data, qint64 size)
+namespace {
+
+TreeFileContents parseTreeFile(const char *data, qint64 size, QByteArray *owner)
 {
     TreeFileContents contents;
     contents.fileSize = size;
-    TreeFileReader reader(data, size);
+    TreeFileReader reader(data, size, owner);
 
     qint32 count = 0;
     if (!reader.readInt32(count)) {
@@ -332,9 +348,34 @@ TreeFileContents readTreeFile(const char *data, qint64 size)
     return contents;
 }
 
+} // namespace
+
+TreeFileContents readTreeFile(const char *data, qint64 size)
+{
+    return parseTreeFile(data, size, nullptr);
+}
+
 TreeFileContents readTreeFile(const QByteArray &bytes)
 {
-    return readTreeFile(bytes.constData(), bytes.size());
+    return parseTreeFile(bytes.constData(), bytes.size(), nullptr);
+}
+
+TreeFileContents readTreeFile(QByteArray &&bytes)
+{
+    QByteArray owned = std::move(bytes);
+    // Owned alone from here on, so the terminators below touch no one else's bytes.
+    char *data = owned.data();
+    TreeFileContents contents = parseTreeFile(data, owned.size(), &owned);
+    // Each shared text ends in a zero byte, as every QByteArray's data does: the byte after a text is
+    // the first byte of the next record (already read) or the buffer's own terminator.
+    qint64 end = 4;
+    for (const TreeFileRecord &record : contents.records) {
+        end += TreeFileRecordHeader + record.text.size();
+        if (!record.text.isEmpty() && end < owned.size()) {
+            data[end] = '\0';
+        }
+    }
+    return contents;
 }
 
 TreeFileContents readTreeFile(const QString &path)
@@ -343,20 +384,12 @@ TreeFileContents readTreeFile(const QString &path)
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
     }
-    const qint64 size = file.size();
-    if (size > 0) {
-        // Mapped, the text bytes are copied once, straight from the page cache into the records.
-        if (uchar *mapped = file.map(0, size)) {
-            TreeFileContents contents = readTreeFile(reinterpret_cast<const char *>(mapped), size);
-            file.unmap(mapped);
-            return contents;
-        }
-    }
-    const QByteArray bytes = file.readAll();
+    // One read of the whole file; the records' texts then share its buffer rather than copy it.
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
     }
-    return readTreeFile(bytes);
+    return readTreeFile(std::move(bytes));
 }
 
 QString treeFileWarning(const QString &fileName, const TreeFileContents &contents)

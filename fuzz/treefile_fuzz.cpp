@@ -64,6 +64,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     require(bytes <= contents.fileSize);
 
+    // Reading into shared buffers gives the same records as copying.
+    {
+        const TreeFileContents shared = readTreeFile(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+        require(shared.complete == contents.complete);
+        require(shared.damageOffset == contents.damageOffset);
+        require(shared.records.size() == contents.records.size());
+        for (size_t i = 0; i < shared.records.size(); ++i) {
+            require(shared.records[i].text == contents.records[i].text);
+            require(shared.records[i].caption == contents.records[i].caption);
+            require(shared.records[i].text.constData()[shared.records[i].text.size()] == '\0');
+        }
+    }
+
     // Written back as read, the records read back identically.
     const QByteArray rewritten = writeRecords(contents.records);
     const TreeFileContents again = readTreeFile(rewritten);

@@ -171,6 +171,10 @@ void EditorTest::textFollowsSelectionAcrossLeaves()
     QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("first text plus"));
     w.TreeView1->setCurrentItem(b);
     QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("second"));
+    // Undo never reaches back past the load into another leaf's text.
+    QVERIFY(!w.RichEdit1->document()->isUndoAvailable());
+    w.RichEdit1->undo();
+    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("second"));
     // Records not visited since keep their texts.
     QCOMPARE(plainTextOf(c->record()), QStringLiteral("third"));
     QVERIFY(errors_.isEmpty());

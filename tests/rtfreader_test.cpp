@@ -135,6 +135,7 @@ private slots:
     void listTableParagraphsBecomeListItems();
     void listItemsKeepIndentsAsDocumentedUnits();
     void tablesBecomeTextTables();
+    void cellParagraphsKeepTheirOwnFormats();
     void tableCellsBeyondDefinitionAndNestedTablesKeepText();
     void hyperlinkFieldsBecomeAnchors();
     void otherFieldsKeepTheirResult();
@@ -622,6 +623,23 @@ void RtfReaderTest::tablesBecomeTextTables()
     QVERIFY(doc->find("before").position() < t->firstPosition());
 }
 
+void RtfReaderTest::cellParagraphsKeepTheirOwnFormats()
+{
+    auto doc = readRtf("{\\rtf1\\trowd\\cellx1 \\intbl\\ls1 a\\par\\pard\\intbl\\qc\\cell\\row\\pard\\ls1 b\\par}");
+    QTextTable *t = firstTable(*doc);
+    QVERIFY(t);
+    // "a" ended with \par stays a list item; the \cell ends a second, centred paragraph.
+    const QTextBlock a = blockWith(*doc, "a");
+    QVERIFY(a.textList());
+    QCOMPARE(a.next().text(), QString());
+    QCOMPARE(a.next().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QVERIFY(!a.next().textList());
+    QTextList *b = blockWith(*doc, "b").textList();
+    QVERIFY(b);
+    QCOMPARE(b, a.textList()); // the same \ls continues its list
+    QCOMPARE(b->count(), 2);
+}
+
 void RtfReaderTest::tableCellsBeyondDefinitionAndNestedTablesKeepText()
 {
     // More cells than \cellx, a \cell without \row, and a nested table: every text survives in order.
@@ -741,6 +759,11 @@ void RtfReaderTest::hostileInput_data()
                                              QByteArray("\\intbl\\cell\\cell\\cell\\row").repeated(40000) + " z}")
                                << QString("z");
     QTest::newRow("list level out of range") << QByteArray("{\\rtf1\\ls99999\\ilvl999 x\\par}") << QString("x");
+    // Found by fuzzing: a list paragraph formatted again by a cell end emptied its list, which
+    // the document then deleted while the reader still meant to add to it.
+    QTest::newRow("fuzz: list emptied by a cell end")
+        << QByteArray("{\\rtf1\\trowd\\cellx1 \\intbl\\ls1 a\\par\\pard\\intbl\\cell\\row\\pard\\ls1 b\\par}")
+        << QString("ab");
     QTest::newRow("unclosed field") << QByteArray("{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt t")
                                     << QString("t");
 }

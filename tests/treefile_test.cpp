@@ -191,6 +191,7 @@ private slots:
     void hugeLengthFieldOnTinyFileAllocatesNothing();
     void readsNonPositiveTextLengthAsEmptyText();
     void ignoresBytesAfterLastRecordAndPadding();
+    void sharedTextsEndInZeroAndDetachOnWrite();
     void populatesRecordsWithWholeTextAndDecodedCaption();
     void rewritingAddsOnlyOneCrLfPerText();
     void roundTripsRandomOutlines();
@@ -432,6 +433,43 @@ void TreeFileTest::ignoresBytesAfterLastRecordAndPadding()
     QCOMPARE(contents.records[0].caption, QByteArray("cap"));
     QCOMPARE(contents.records[0].category, QByteArray("Memo"));
     QCOMPARE(contents.records[0].text, QByteArray("abc"));
+}
+
+void TreeFileTest::sharedTextsEndInZeroAndDetachOnWrite()
+{
+    const QByteArray bytes = le32(4) + recordBytes("a", 0, "Memo", "first") + recordBytes("b", 1, "ToDo", "second") +
+                             recordBytes("c", 1, "", "") + recordBytes("d", 0, "Default", "last");
+    QByteArray owned = bytes;
+    owned.detach();
+    TreeFileContents shared = readTreeFile(std::move(owned));
+    const TreeFileContents copied = readTreeFile(bytes);
+    QVERIFY(shared.complete);
+    QCOMPARE(shared.records.size(), copied.records.size());
+    for (size_t i = 0; i < shared.records.size(); ++i) {
+        QCOMPARE(shared.records[i].caption, copied.records[i].caption);
+        QCOMPARE(shared.records[i].category, copied.records[i].category);
+        QCOMPARE(shared.records[i].level, copied.records[i].level);
+        QCOMPARE(shared.records[i].text, copied.records[i].text);
+        // Every text's data ends in a zero byte, as a QByteArray's data does.
+        const QByteArray &text = shared.records[i].text;
+        QCOMPARE(text.constData()[text.size()], '\0');
+    }
+    // A text outlives the rest of the file's records, and writing to it changes no other text.
+    QByteArray first = shared.records[0].text;
+    QByteArray second = shared.records[1].text;
+    shared.records.clear();
+    first.append(" more");
+    first[0] = 'F';
+    QCOMPARE(first, QByteArray("First more"));
+    QCOMPARE(second, QByteArray("second"));
+    second.prepend("a ");
+    QCOMPARE(second, QByteArray("a second"));
+    QCOMPARE(first, QByteArray("First more"));
+    // The caller's copy of the bytes is never written to.
+    QByteArray kept = bytes;
+    const TreeFileContents fromShared = readTreeFile(QByteArray(kept));
+    QCOMPARE(kept, bytes);
+    QCOMPARE(fromShared.records[3].text, QByteArray("last"));
 }
 
 void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -513,11 +514,13 @@ private:
     int red_ = -1, green_ = -1, blue_ = -1;
 
     std::vector<ListDef> lists_;
+    std::unordered_map<int, size_t> listById_;
     std::unordered_map<int, int> overrides_; // \ls -> list id
     int overrideListId_ = 0;
     int overrideLs_ = 0;
-    std::unordered_map<qint64, QTextList *> newLists_;
-    std::unordered_map<int, QTextList *> pnLists_; // consecutive old-style numbered paragraphs, by level
+    // The document deletes a list that loses its last paragraph, so lists are held by guarded pointers.
+    std::unordered_map<qint64, QPointer<QTextList>> newLists_;
+    std::unordered_map<int, QPointer<QTextList>> pnLists_; // consecutive old-style numbered paragraphs, by level
     std::unordered_map<int, NumStyle> pnListStyles_;
 
     std::vector<FieldInfo> fields_;
@@ -1000,11 +1003,9 @@ void Reader::applyBlockFormat(const ParaProps &p)
         const auto ov = overrides_.find(p.ls);
         const ListDef *def = nullptr;
         if (ov != overrides_.end()) {
-            for (const ListDef &d : lists_) {
-                if (d.id == ov->second) {
-                    def = &d;
-                    break;
-                }
+            const auto byId = listById_.find(ov->second);
+            if (byId != listById_.end()) {
+                def = &lists_[byId->second];
             }
         }
         level = std::max(0, std::min(8, p.ilvl));
@@ -1034,7 +1035,7 @@ void Reader::applyBlockFormat(const ParaProps &p)
         if (p.fi != 0) {
             bf.setTextIndent(p.fi / 15.0);
         }
-        if (!(bf == appliedBf_) || cursor_.currentList()) {
+        if (!(bf == appliedBf_)) {
             cursor_.setBlockFormat(bf);
         }
         appliedBf_ = bf;
@@ -1114,23 +1115,15 @@ void Reader::cell()
     // A cell end outside any table makes its paragraph a table paragraph.
     top().para.intbl = true;
     flushRun();
-    if (tablesExhausted_) {
-        appendChar(u'\t');
-        return;
+    if (!tablesExhausted_) {
+        // Starts the table or moves to the cell as needed; a \par just before ends one more
+        // (empty) paragraph here, so the paragraph it ended keeps its format.
+        prepareContent();
     }
-    if (!table_) {
-        startTable();
-        if (!table_) {
-            appendChar(u'\t');
-            return;
-        }
-    }
-    enterCell();
     if (!table_) {
         appendChar(u'\t');
         return;
     }
-    pendingBreak_ = false;
     applyBlockFormat(top().para);
     ++col_;
     needCellMove_ = true;
@@ -1443,6 +1436,7 @@ void Reader::word(const Token &t)
     case KwListid:
         if (s.dest == Dest::List && !lists_.empty()) {
             lists_.back().id = p;
+            listById_.emplace(p, lists_.size() - 1); // the first definition of an id counts
         } else if (s.dest == Dest::Override) {
             overrideListId_ = p;
             if (overrideLs_ != 0 && overrides_.size() < 10000) {

@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace rtf {
@@ -87,30 +88,60 @@ int roundToInt(double value)
     return int(std::lround(qBound(-1e8, value, 1e8)));
 }
 
+// Writes a number at p and returns the end; p needs room for 11 characters.
+char *putInt(char *p, int value)
+{
+    char buf[12];
+    int n = 0;
+    unsigned v = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    do {
+        buf[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (value < 0) {
+        *p++ = '-';
+    }
+    while (n > 0) {
+        *p++ = buf[--n];
+    }
+    return p;
+}
+
 // Text escaped for RTF: \ { } escaped, tab and line break as control words, Windows-1252 as \'hh,
 // everything else as \uN? (UTF-16 units, signed 16-bit, so a surrogate pair becomes two \u).
+// Written straight into room made ahead: at most 9 bytes a character ("\u-32768?").
 void appendText(QByteArray &out, const QChar *chars, qsizetype length)
 {
+    const qsizetype start = out.size();
+    out.resize(start + length * 9);
+    char *const begin = out.data();
+    char *p = begin + start;
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = chars[i].unicode();
         if (c >= 0x20 && c < 0x80) {
             if (c == '\\' || c == '{' || c == '}') {
-                out.append('\\');
+                *p++ = '\\';
             }
-            out.append(char(c));
+            *p++ = char(c);
         } else if (c == '\t') {
-            out.append("\\tab ", 5);
+            std::memcpy(p, "\\tab ", 5);
+            p += 5;
         } else if (c == QChar::LineSeparator) {
-            out.append("\\line ", 6);
+            std::memcpy(p, "\\line ", 6);
+            p += 6;
         } else if (const unsigned char b = cp1252Byte(c)) {
-            const char hex[4] = {'\\', '\'', HexDigits[b >> 4], HexDigits[b & 15]};
-            out.append(hex, 4);
+            *p++ = '\\';
+            *p++ = '\'';
+            *p++ = HexDigits[b >> 4];
+            *p++ = HexDigits[b & 15];
         } else {
-            out.append("\\u", 2);
-            appendInt(out, qint16(c));
-            out.append('?');
+            *p++ = '\\';
+            *p++ = 'u';
+            p = putInt(p, qint16(c));
+            *p++ = '?';
         }
     }
+    out.resize(p - begin);
 }
 
 void appendText(QByteArray &out, const QString &text)
@@ -162,7 +193,8 @@ public:
 
     QByteArray write()
     {
-        body_.reserve(qsizetype(document_.characterCount()) * 2 + 4096);
+        // Formatted text runs to about three bytes of RTF a character.
+        body_.reserve(qsizetype(document_.characterCount()) * 3 + 4096);
         writeFrame(document_.rootFrame(), 0);
         return assemble();
     }
@@ -193,8 +225,8 @@ private:
         return number;
     }
 
-    // One list definition per list of the document: nine levels alike, numbered or bulleted as
-    // the list is; a paragraph's own indents override the level's.
+    // One list definition per list of the document, its levels alike, numbered or bulleted as the
+    // list is; a paragraph's own indents override the level's.
     void appendListTables(QByteArray &out) const
     {
         if (listFormats_.isEmpty()) {
@@ -223,11 +255,16 @@ private:
             default:
                 break;
             }
-            const QString prefix = format.numberPrefix();
-            const QString suffix =
-                format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix() : QStringLiteral(".");
+            // ';' ends a level text, and its length must fit the one length byte.
+            const QString prefix = format.numberPrefix().left(100).remove(QLatin1Char(';'));
+            const QString suffix = (format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix()
+                                                                                       : QStringLiteral("."))
+                                       .left(100)
+                                       .remove(QLatin1Char(';'));
             appendControl(out, "\r\n{\\list\\listtemplateid", i + 1);
-            for (int level = 0; level < 9; ++level) {
+            // Levels up to the list's own; a paragraph names its level with \ilvl.
+            const int levels = qBound(1, format.indent(), 9);
+            for (int level = 0; level < levels; ++level) {
                 appendControl(out, "{\\listlevel\\levelnfc", nfc);
                 appendControl(out, "\\levelnfcn", nfc);
                 out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace0\\levelindent0");
@@ -333,12 +370,14 @@ private:
             out.append("\\i");
         }
         QTextCharFormat::UnderlineStyle underline = format.underlineStyle();
-        if (!format.hasProperty(QTextFormat::TextUnderlineStyle) && !format.hasProperty(QTextFormat::FontUnderline) &&
-            defaultFont.underline()) {
-            underline = QTextCharFormat::SingleUnderline;
+        if (!format.hasProperty(QTextFormat::TextUnderlineStyle)) {
+            const bool on = format.hasProperty(QTextFormat::FontUnderline) ? format.boolProperty(QTextFormat::FontUnderline)
+                                                                           : defaultFont.underline();
+            underline = on ? QTextCharFormat::SingleUnderline : QTextCharFormat::NoUnderline;
         }
         switch (underline) {
         case QTextCharFormat::NoUnderline:
+        case QTextCharFormat::SpellCheckUnderline: // marks a misspelling on screen, not a look of the text
             break;
         case QTextCharFormat::DashUnderline:
             out.append("\\uldash");
