@@ -23,16 +23,103 @@
 
 namespace {
 
-// Pulls the file's fields from its bytes. Every read checks what is left first, so a length taken from
-// the file never makes it allocate more than the file holds. With an owner, texts share the owner's
-// buffer instead of being copied.
+// A QByteArray over part of the owner's buffer, holding a reference to it: the buffer lives as long as
+// any text of the file does. Writing to a text detaches it as usual. Like raw data, a shared text is not
+// followed by a zero byte.
+QByteArray sharedSlice(QByteArray &owner, qint64 offset, qint32 count)
+{
+    QByteArray::DataPointer &whole = owner.data_ptr();
+    whole.d_ptr()->ref();
+    return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + offset, count));
+}
+
+// Where the reader's bytes come from.
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+    virtual qint64 size() const = 0;
+    // Points at n bytes (at most 512) at offset; the caller has checked they lie inside the size.
+    // Null when they cannot be read.
+    virtual const char *at(qint64 offset, int n) = 0;
+    // The text of count bytes at offset, inside the size.
+    virtual QByteArray text(qint64 offset, qint32 count) = 0;
+};
+
+// Bytes in memory; texts are copied, or shared when the buffer is owned.
+class MemorySource : public ByteSource
+{
+public:
+    MemorySource(const char *data, qint64 size, QByteArray *owner) : data_(data), size_(size), owner_(owner) {}
+    qint64 size() const override { return size_; }
+    const char *at(qint64 offset, int) override { return data_ + offset; }
+    QByteArray text(qint64 offset, qint32 count) override
+    {
+        return owner_ != nullptr ? sharedSlice(*owner_, offset, count) : QByteArray(data_ + offset, count);
+    }
+
+private:
+    const char *data_;
+    qint64 size_;
+    QByteArray *owner_;
+};
+
+// The file itself, read through one small window, for the record fields only: the texts are noted
+// by place and read later in one piece, so the program never walks over the text bytes itself.
+class FileWindowSource : public ByteSource
+{
+public:
+    static constexpr qint64 WindowSize = 1 << 20;
+
+    FileWindowSource(QFile &file, qint64 size) : file_(file), size_(size) { window_.resize(WindowSize); }
+    qint64 size() const override { return size_; }
+    const char *at(qint64 offset, int n) override
+    {
+        if (offset < windowStart_ || offset + n > windowStart_ + windowFill_) {
+            windowStart_ = offset;
+            windowFill_ = 0;
+            if (!file_.seek(offset)) {
+                failed_ = true;
+                return nullptr;
+            }
+            const qint64 got = file_.read(window_.data(), std::min(WindowSize, size_ - offset));
+            if (got < n) {
+                failed_ = true;
+                return nullptr;
+            }
+            windowFill_ = got;
+        }
+        return window_.constData() + (offset - windowStart_);
+    }
+    QByteArray text(qint64 offset, qint32 count) override
+    {
+        spans.push_back({offset, count});
+        return QByteArray();
+    }
+
+    struct Span
+    {
+        qint64 offset;
+        qint32 count;
+    };
+    std::vector<Span> spans;  // one per text read, in record order
+    bool failed() const { return failed_; }
+
+private:
+    QFile &file_;
+    qint64 size_;
+    QByteArray window_;
+    qint64 windowStart_ = 0;
+    qint64 windowFill_ = 0;
+    bool failed_ = false;
+};
+
+// Pulls the file's fields from a source. Every read checks what is left first, so a length taken from
+// the file never makes it allocate more than the file holds.
 class TreeFileReader
 {
 public:
-    TreeFileReader(const char *data, qint64 size, QByteArray *owner = nullptr)
-        : data_(data), size_(size), owner_(owner)
-    {
-    }
+    explicit TreeFileReader(ByteSource &source) : source_(source), size_(source.size()) {}
 
     qint64 pos() const { return pos_; }
     qint64 remaining() const { return size_ - pos_; }
@@ -42,7 +129,10 @@ public:
         if (remaining() < 4) {
             return false;
         }
-        const auto *p = reinterpret_cast<const unsigned char *>(data_ + pos_);
+        const auto *p = reinterpret_cast<const unsigned char *>(source_.at(pos_, 4));
+        if (p == nullptr) {
+            return false;
+        }
         const quint32 u = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
         value = qint32(u);
         pos_ += 4;
@@ -56,8 +146,12 @@ public:
         if (remaining() < width) {
             return false;
         }
-        const int length = std::min(int(static_cast<unsigned char>(data_[pos_])), width - 1);
-        text = QByteArray(data_ + pos_ + 1, length);
+        const char *p = source_.at(pos_, width);
+        if (p == nullptr) {
+            return false;
+        }
+        const int length = std::min(int(static_cast<unsigned char>(p[0])), width - 1);
+        text = QByteArray(p + 1, length);
         pos_ += width;
         return true;
     }
@@ -72,24 +166,14 @@ public:
         if (remaining() < count) {
             return false;
         }
-        text = owner_ != nullptr ? slice(pos_, count) : QByteArray(data_ + pos_, count);
+        text = source_.text(pos_, count);
         pos_ += count;
         return true;
     }
 
 private:
-    // A QByteArray over part of the owner's buffer, holding a reference to it: the buffer lives as
-    // long as any text of the file does. Writing to a text detaches it as usual.
-    QByteArray slice(qint64 offset, qint32 count)
-    {
-        QByteArray::DataPointer &whole = owner_->data_ptr();
-        whole.d_ptr()->ref();
-        return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + offset, count));
-    }
-
-    const char *data_;
+    ByteSource &source_;
     qint64 size_;
-    QByteArray *owner_;
     qint64 pos_ = 0;
 };
 
@@ -290,11 +374,12 @@ void saveThrough(const QString &path, Write write)
 
 namespace {
 
-TreeFileContents parseTreeFile(const char *data, qint64 size, QByteArray *owner)
+TreeFileContents parseTreeFile(ByteSource &source)
 {
+    const qint64 size = source.size();
     TreeFileContents contents;
     contents.fileSize = size;
-    TreeFileReader reader(data, size, owner);
+    TreeFileReader reader(source);
 
     qint32 count = 0;
     if (!reader.readInt32(count)) {
@@ -352,30 +437,22 @@ TreeFileContents parseTreeFile(const char *data, qint64 size, QByteArray *owner)
 
 TreeFileContents readTreeFile(const char *data, qint64 size)
 {
-    return parseTreeFile(data, size, nullptr);
+    MemorySource source(data, size, nullptr);
+    return parseTreeFile(source);
 }
 
 TreeFileContents readTreeFile(const QByteArray &bytes)
 {
-    return parseTreeFile(bytes.constData(), bytes.size(), nullptr);
+    return readTreeFile(bytes.constData(), bytes.size());
 }
 
 TreeFileContents readTreeFile(QByteArray &&bytes)
 {
     QByteArray owned = std::move(bytes);
-    // Owned alone from here on, so the terminators below touch no one else's bytes.
-    char *data = owned.data();
-    TreeFileContents contents = parseTreeFile(data, owned.size(), &owned);
-    // Each shared text ends in a zero byte, as every QByteArray's data does: the byte after a text is
-    // the first byte of the next record (already read) or the buffer's own terminator.
-    qint64 end = 4;
-    for (const TreeFileRecord &record : contents.records) {
-        end += TreeFileRecordHeader + record.text.size();
-        if (!record.text.isEmpty() && end < owned.size()) {
-            data[end] = '\0';
-        }
-    }
-    return contents;
+    // Owned alone from here on: the texts share this one buffer.
+    const char *data = owned.data();
+    MemorySource source(data, owned.size(), &owned);
+    return parseTreeFile(source);
 }
 
 TreeFileContents readTreeFile(const QString &path)
@@ -384,7 +461,34 @@ TreeFileContents readTreeFile(const QString &path)
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
     }
-    // One read of the whole file; the records' texts then share its buffer rather than copy it.
+    const qint64 size = file.size();
+    if (!file.isSequential() && size > 0) {
+        // First the record fields through a small window, then all text bytes in one read that the
+        // texts share. The bytes stay those of the file opened here, even if it is replaced meanwhile.
+        FileWindowSource source(file, size);
+        TreeFileContents contents = parseTreeFile(source);
+        if (!source.failed() && file.seek(0)) {
+            QByteArray whole = file.readAll();
+            if (file.error() == QFileDevice::NoError && whole.size() == size) {
+                // Records follow each other directly; one whose text length was 0 or less has no span.
+                size_t span = 0;
+                qint64 textOffset = 4 + TreeFileRecordHeader;
+                for (TreeFileRecord &record : contents.records) {
+                    if (span < source.spans.size() && source.spans[span].offset == textOffset) {
+                        record.text = sharedSlice(whole, textOffset, source.spans[span].count);
+                        textOffset += source.spans[span].count;
+                        ++span;
+                    }
+                    textOffset += TreeFileRecordHeader;
+                }
+                return contents;
+            }
+        }
+    }
+    // A pipe, a file that changed size or could not be read in pieces: the whole file at once.
+    if (!file.seek(0) && !file.isSequential()) {
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));

@@ -43,10 +43,11 @@ struct TreeFileContents
 // that cannot be read whole, which is dropped, and the stop is described in the result.
 TreeFileContents readTreeFile(const QByteArray &bytes);
 TreeFileContents readTreeFile(const char *data, qint64 size);
-// Takes the buffer over: the records' texts share it instead of copying it (each still ends in a zero
-// byte). The buffer is freed when the last text of the file goes.
+// Takes the buffer over: the records' texts share it instead of copying it. The buffer is freed when the
+// last text of the file goes. Like raw data, a shared text is not followed by a zero byte.
 TreeFileContents readTreeFile(QByteArray &&bytes);
-// Reads the file at path in bulk. Throws FileError("Cannot open file %1") when it cannot be opened.
+// Reads the file at path in bulk: the record fields through a small window, then every text byte in one
+// read whose buffer the texts share. Throws FileError("Cannot open file %1") when it cannot be opened.
 TreeFileContents readTreeFile(const QString &path);
 inline TreeFileContents readTreeFileAt(const QString &path)
 {

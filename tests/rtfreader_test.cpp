@@ -478,6 +478,9 @@ void RtfReaderTest::skipsDestinations_data()
     QTest::newRow("info") << QByteArray("{\\rtf1{\\info{\\title T}{\\author A}}x}") << QString("x");
     QTest::newRow("header and footer") << QByteArray("{\\rtf1{\\header h}{\\footerr f}x}") << QString("x");
     QTest::newRow("footnote") << QByteArray("{\\rtf1 a{\\footnote note}b}") << QString("ab");
+    QTest::newRow("footnote marks numbered")
+        << QByteArray("{\\rtf1 a{\\super\\chftn}{\\footnote{\\super\\chftn} one}b{\\chftn}{\\footnote\\chftn two}}")
+        << QString("a1b2");
     QTest::newRow("ignorable unknown") << QByteArray("{\\rtf1 a{\\*\\blah hidden {\\b x}}b}") << QString("ab");
     QTest::newRow("unknown not ignorable keeps text") << QByteArray("{\\rtf1 a{\\blah shown}b}")
                                                       << QString("ashownb");
@@ -508,7 +511,7 @@ void RtfReaderTest::specialCharacters()
     auto doc = readRtf("{\\rtf1 a\\tab b\\line c\\~d\\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote"
                        "\\{\\}\\\\e\\-f}");
     const QString expected = QString("a\tb") + QChar(QChar::LineSeparator) + "c" + QChar(0xA0) +
-                             QString::fromUtf8("d—–•‘’“”{}\\ef");
+                             QString::fromUtf8("d—–•‘’“”{}\\e\u00ADf");
     QCOMPARE(doc->toRawText(), expected);
     QCOMPARE(doc->blockCount(), 1);
 }

@@ -174,6 +174,36 @@ QByteArray randomCategory(QRandomGenerator &rng)
     return names[rng.bounded(7)];
 }
 
+// The same bytes read from a file, through the reader's file path.
+TreeFileContents readThroughFile(const QByteArray &bytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bytes.tre"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        qFatal("cannot write a fixture");
+    }
+    file.close();
+    return readTreeFile(path);
+}
+
+void compareContents(const TreeFileContents &a, const TreeFileContents &b)
+{
+    QCOMPARE(a.complete, b.complete);
+    QCOMPARE(a.announcedCount, b.announcedCount);
+    QCOMPARE(a.damageOffset, b.damageOffset);
+    QCOMPARE(a.damageReason, b.damageReason);
+    QCOMPARE(a.endOffset, b.endOffset);
+    QCOMPARE(a.fileSize, b.fileSize);
+    QCOMPARE(a.records.size(), b.records.size());
+    for (size_t i = 0; i < a.records.size(); ++i) {
+        QCOMPARE(a.records[i].caption, b.records[i].caption);
+        QCOMPARE(a.records[i].level, b.records[i].level);
+        QCOMPARE(a.records[i].category, b.records[i].category);
+        QCOMPARE(a.records[i].text, b.records[i].text);
+    }
+}
+
 } // namespace
 
 class TreeFileTest : public QObject
@@ -191,7 +221,7 @@ private slots:
     void hugeLengthFieldOnTinyFileAllocatesNothing();
     void readsNonPositiveTextLengthAsEmptyText();
     void ignoresBytesAfterLastRecordAndPadding();
-    void sharedTextsEndInZeroAndDetachOnWrite();
+    void sharedTextsMatchCopiesAndDetachOnWrite();
     void populatesRecordsWithWholeTextAndDecodedCaption();
     void rewritingAddsOnlyOneCrLfPerText();
     void roundTripsRandomOutlines();
@@ -388,6 +418,9 @@ void TreeFileTest::readsShortFileUpToLastWholeRecord()
     QTreeWidget tree;
     populateTree(tree, contents);
     QCOMPARE(depthsInDisplayOrder(tree).size(), records);
+
+    // Read from a file the same bytes give the same result.
+    compareContents(readThroughFile(bytes), contents);
 }
 
 void TreeFileTest::hugeLengthFieldOnTinyFileAllocatesNothing()
@@ -420,6 +453,8 @@ void TreeFileTest::readsNonPositiveTextLengthAsEmptyText()
     QVERIFY(contents.records[0].text.isEmpty());
     QCOMPARE(contents.records[1].caption, QByteArray("next"));
     QCOMPARE(contents.records[1].text, QByteArray("t"));
+    compareContents(readThroughFile(le32(3) + rec + recordBytes("next", 1, "ToDo", "t") + recordBytes("", 0, "", "")),
+                    readTreeFile(le32(3) + rec + recordBytes("next", 1, "ToDo", "t") + recordBytes("", 0, "", "")));
 }
 
 void TreeFileTest::ignoresBytesAfterLastRecordAndPadding()
@@ -435,7 +470,7 @@ void TreeFileTest::ignoresBytesAfterLastRecordAndPadding()
     QCOMPARE(contents.records[0].text, QByteArray("abc"));
 }
 
-void TreeFileTest::sharedTextsEndInZeroAndDetachOnWrite()
+void TreeFileTest::sharedTextsMatchCopiesAndDetachOnWrite()
 {
     const QByteArray bytes = le32(4) + recordBytes("a", 0, "Memo", "first") + recordBytes("b", 1, "ToDo", "second") +
                              recordBytes("c", 1, "", "") + recordBytes("d", 0, "Default", "last");
@@ -450,9 +485,25 @@ void TreeFileTest::sharedTextsEndInZeroAndDetachOnWrite()
         QCOMPARE(shared.records[i].category, copied.records[i].category);
         QCOMPARE(shared.records[i].level, copied.records[i].level);
         QCOMPARE(shared.records[i].text, copied.records[i].text);
-        // Every text's data ends in a zero byte, as a QByteArray's data does.
-        const QByteArray &text = shared.records[i].text;
-        QCOMPARE(text.constData()[text.size()], '\0');
+    }
+    // Texts larger than the reader's window, between small ones, read from a file as from memory.
+    const QByteArray large = le32(4) + recordBytes("s", 0, "", "small") + recordBytes("L", 1, "M", QByteArray(1536 * 1024, 'L')) +
+                             recordBytes("t", 1, "", "tiny") + recordBytes("L2", 0, "", QByteArray(3 << 20, 'm')) + "tail";
+    compareContents(readThroughFile(large), readTreeFile(large));
+    compareContents(readThroughFile(large.left(large.size() - 10)), readTreeFile(large.left(large.size() - 10)));
+
+    // Read from a file, texts are shared the same way and read the same.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shared.tre"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const TreeFileContents fromFile = readTreeFile(path);
+    QCOMPARE(fromFile.records.size(), copied.records.size());
+    for (size_t i = 0; i < fromFile.records.size(); ++i) {
+        QCOMPARE(fromFile.records[i].text, copied.records[i].text);
+        QCOMPARE(fromFile.records[i].caption, copied.records[i].caption);
     }
     // A text outlives the rest of the file's records, and writing to it changes no other text.
     QByteArray first = shared.records[0].text;

@@ -353,7 +353,7 @@ enum Kw : int {
     // breaks and special characters
     KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwLquote, KwRquote,
     KwLdblquote, KwRdblquote, KwBullet, KwEndash, KwEmdash, KwEnspace, KwEmspace, KwQmspace, KwZwj, KwZwnj,
-    KwBin,
+    KwBin, KwChftn,
     // pictures
     KwPngblip, KwJpegblip, KwOtherblip, KwPicw, KwPich, KwPicwgoal, KwPichgoal, KwPicscalex, KwPicscaley,
 };
@@ -404,7 +404,7 @@ const std::unordered_map<std::string_view, int> &keywords()
             {"trowd", KwTrowd}, {"cellx", KwCellx}, {"lquote", KwLquote}, {"rquote", KwRquote},
             {"ldblquote", KwLdblquote}, {"rdblquote", KwRdblquote}, {"bullet", KwBullet},
             {"endash", KwEndash}, {"emdash", KwEmdash}, {"enspace", KwEnspace}, {"emspace", KwEmspace},
-            {"qmspace", KwQmspace}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"bin", KwBin}, {"pngblip", KwPngblip},
+            {"qmspace", KwQmspace}, {"chftn", KwChftn}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"bin", KwBin}, {"pngblip", KwPngblip},
             {"jpegblip", KwJpegblip}, {"emfblip", KwOtherblip}, {"wmetafile", KwOtherblip},
             {"dibitmap", KwOtherblip}, {"wbitmap", KwOtherblip}, {"picw", KwPicw}, {"pich", KwPich},
             {"picwgoal", KwPicwgoal}, {"pichgoal", KwPichgoal}, {"picscalex", KwPicscalex},
@@ -527,6 +527,7 @@ private:
     std::vector<QString> hrefs_;
     std::vector<PictInfo> picts_;
     int imageCount_ = 0;
+    int footnotes_ = 0;
 
     // the pending run of text
     QByteArray pendBytes_;
@@ -1331,8 +1332,11 @@ void Reader::symbol(char c)
     case '\t':
         appendChar(u'\t');
         break;
+    case '-':
+        appendChar(0x00AD); // optional hyphen: shown only where the line breaks
+        break;
     default:
-        break; // \- optional hyphen, \: index subentry, \| formula: nothing to show
+        break; // \: index subentry, \| formula: nothing to show
     }
 }
 
@@ -1834,6 +1838,15 @@ void Reader::word(const Token &t)
         return;
     case KwZwnj:
         appendChar(0x200C);
+        return;
+    case KwChftn:
+        // The automatic number of a footnote's reference mark; the note itself is not shown.
+        if (!top().chr.hidden) {
+            const QString number = QString::number(++footnotes_);
+            for (QChar ch : number) {
+                appendChar(ch.unicode());
+            }
+        }
         return;
     default:
         return;
