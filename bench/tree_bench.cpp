@@ -346,6 +346,11 @@ int measure(int leaves)
         settle();
     });
     std::printf("  %-44s %10.1f ms\n", "prune the first top-level subtree", pruneTop);
+    const double clear = timed([&] {
+        form->ClearTree();
+        settle();
+    });
+    std::printf("  %-44s %10.1f ms\n", "clear the outline (ClearTree)", clear);
     std::fflush(stdout);
     return 0;
 }

@@ -4,10 +4,14 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QTreeWidget>
 
 #include <cstdint>
 #include <cstdlib>
+
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +77,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (size_t i = 0; i < shared.records.size(); ++i) {
             require(shared.records[i].text == contents.records[i].text);
             require(shared.records[i].caption == contents.records[i].caption);
+        }
+    }
+
+    // Read from a file, through the window and the shared text buffer, the same again.
+    {
+        static const QString path = QDir::tempPath() + QStringLiteral("/treefile_fuzz-%1.tre").arg(getpid());
+        QFile file(path);
+        require(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        require(file.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size));
+        file.close();
+        const TreeFileContents fromFile = readTreeFile(path);
+        require(fromFile.complete == contents.complete);
+        require(fromFile.damageOffset == contents.damageOffset);
+        require(fromFile.damageReason == contents.damageReason);
+        require(fromFile.endOffset == contents.endOffset);
+        require(fromFile.records.size() == contents.records.size());
+        for (size_t i = 0; i < fromFile.records.size(); ++i) {
+            require(fromFile.records[i].text == contents.records[i].text);
+            require(fromFile.records[i].caption == contents.records[i].caption);
+            require(fromFile.records[i].category == contents.records[i].category);
+            require(fromFile.records[i].level == contents.records[i].level);
         }
     }
 

@@ -688,6 +688,12 @@ void RtfReaderTest::otherFieldsKeepTheirResult()
     QCOMPARE(doc->toPlainText(), QString("p3 qinner"));
     QVERIFY(!formatOf(*doc, "3").isAnchor());
     QCOMPARE(formatOf(*doc, "inner").anchorHref(), QString("x"));
+
+    // A symbol field shows its character when its result is empty, and only then.
+    doc = readRtf("{\\rtf1 a{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\" \\\\s 10}{\\fldrslt }}"
+                  "b{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Wingdings 3\"}{\\fldrslt x}}"
+                  "c{\\field{\\*\\fldinst SYMBOL 8364 \\\\u}}d{\\field{\\*\\fldinst SYMBOL 0xe9}}}");
+    QCOMPARE(doc->toPlainText(), QString("a") + QChar(0xF0B7) + QString::fromUtf8("bxc€dé"));
 }
 
 void RtfReaderTest::pngAndJpegPicturesBecomeImages()
@@ -761,6 +767,9 @@ void RtfReaderTest::hostileInput_data()
     QTest::newRow("many rows") << QByteArray("{\\rtf1\\trowd\\cellx1\\cellx2\\cellx3" +
                                              QByteArray("\\intbl\\cell\\cell\\cell\\row").repeated(40000) + " z}")
                                << QString("z");
+    QTest::newRow("repeated pict words") << QByteArray("{\\rtf1 x{\\pict" + QByteArray("\\pict").repeated(1000) +
+                                                       "\\pngblip 00}y}")
+                                         << QString("xy");
     QTest::newRow("list level out of range") << QByteArray("{\\rtf1\\ls99999\\ilvl999 x\\par}") << QString("x");
     // Found by fuzzing: a list paragraph formatted again by a cell end emptied its list, which
     // the document then deleted while the reader still meant to add to it.

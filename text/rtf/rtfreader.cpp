@@ -142,7 +142,64 @@ struct FieldInfo
     QString inst;
     QString href;
     bool hrefParsed = false;
+    qint64 shownBefore = 0; // characters shown before the field began
 };
+
+bool isSymbolFontName(const QString &name)
+{
+    for (const char *symbolic : {"symbol", "wingdings", "webdings", "dingbats"}) {
+        if (name.contains(QLatin1String(symbolic), Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The character a SYMBOL field stands for ("SYMBOL 183 \f "Symbol" \s 10"), or 0 if none.
+// Symbol fonts map their codes to U+F000 + code, as for text in those fonts.
+char16_t symbolFieldCharacter(const QString &inst, int codePage)
+{
+    const QStringList parts = inst.simplified().split(QLatin1Char(' '));
+    if (parts.size() < 2 || parts.at(0).compare(QLatin1String("SYMBOL"), Qt::CaseInsensitive) != 0) {
+        return 0;
+    }
+    bool ok = false;
+    const QString num = parts.at(1);
+    const int code = num.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? num.mid(2).toInt(&ok, 16)
+                                                                               : num.toInt(&ok, 10);
+    if (!ok || code <= 0 || code > 0xFFFF) {
+        return 0;
+    }
+    bool unicode = false;
+    QString font;
+    for (int i = 2; i < parts.size(); ++i) {
+        const QString sw = parts.at(i).toLower();
+        if (sw == QLatin1String("\\u")) {
+            unicode = true;
+        } else if (sw == QLatin1String("\\f") && i + 1 < parts.size()) {
+            // The font name may be quoted and hold spaces.
+            QString name = parts.at(++i);
+            while (name.startsWith(QLatin1Char('"')) && !(name.size() > 1 && name.endsWith(QLatin1Char('"'))) &&
+                   i + 1 < parts.size()) {
+                name += QLatin1Char(' ') + parts.at(++i);
+            }
+            font = name.remove(QLatin1Char('"'));
+        }
+    }
+    if (unicode) {
+        return QChar::isSurrogate(char16_t(code)) ? 0 : char16_t(code);
+    }
+    if (code < 256 && isSymbolFontName(font)) {
+        return char16_t(0xF000 + code);
+    }
+    QByteArray bytes;
+    if (code > 255) {
+        bytes += char(code >> 8);
+    }
+    bytes += char(code & 0xFF);
+    const QString decoded = encoding::decodeCodePage(bytes, codePage);
+    return decoded.size() == 1 && decoded.at(0).unicode() >= 0x20 ? decoded.at(0).unicode() : 0;
+}
 
 struct PictInfo
 {
@@ -528,6 +585,7 @@ private:
     std::vector<PictInfo> picts_;
     int imageCount_ = 0;
     int footnotes_ = 0;
+    qint64 shown_ = 0; // characters and bytes of text shown so far
 
     // the pending run of text
     QByteArray pendBytes_;
@@ -678,6 +736,13 @@ void Reader::groupClose()
     }
     if (closed.field >= 0 && parent.field != closed.field && closed.dest == Dest::Field &&
         closed.field == int(fields_.size()) - 1) {
+        const FieldInfo &f = fields_.back();
+        // A symbol field without a shown result still shows its character.
+        if (closed.outer == Dest::Text && parent.dest == Dest::Text && shown_ == f.shownBefore) {
+            if (const char16_t c = symbolFieldCharacter(f.inst, ansiCpg_)) {
+                appendChar(c);
+            }
+        }
         fields_.pop_back();
     }
 }
@@ -747,6 +812,7 @@ void Reader::appendBytes(QByteArrayView bytes)
         return;
     }
     startRun();
+    shown_ += bytes.size();
     const int cp = codePageOf(top().chr.font);
     if (cp != pendCp_) {
         decodePending();
@@ -761,6 +827,7 @@ void Reader::appendChar(char16_t c)
         return;
     }
     startRun();
+    ++shown_;
     decodePending();
     runText_ += QChar(c);
 }
@@ -1229,6 +1296,7 @@ void Reader::text(QByteArrayView bytes)
                                          std::max(0, std::min(255, blue_)));
                 }
                 red_ = green_ = blue_ = -1;
+                formatCache_.clear(); // formats made before a late colour table
             }
         }
         break;
@@ -1469,6 +1537,7 @@ void Reader::word(const Token &t)
     case KwField:
         if (fields_.size() < 1000) {
             fields_.emplace_back();
+            fields_.back().shownBefore = shown_;
             s.field = int(fields_.size()) - 1;
             s.outer = s.dest;
             s.dest = Dest::Field;
@@ -1500,6 +1569,9 @@ void Reader::word(const Token &t)
         }
         return;
     case KwPict:
+        if (s.dest == Dest::Pict) {
+            return; // already reading a picture
+        }
         picts_.emplace_back();
         s.outer = s.dest;
         s.dest = Dest::Pict;
