@@ -44,6 +44,6 @@ public:
 // ';' become one filter with several patterns; an unpaired last description is dropped.
 QStringList qtNameFilters(const QString &barFilter);
 
-// Sets up a file dialog as the spec asks: Qt's own dialog, resizable, open or save with the replace
+// Sets up a file dialog from its description: Qt's own dialog, resizable, open or save with the replace
 // question, the filters with the first one selected, the default extension and the starting name.
 void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &spec);

@@ -4,6 +4,7 @@
 #include "document/outline.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
@@ -13,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScrollBar>
 
 namespace {
 
@@ -32,6 +34,13 @@ OutlineTree::OutlineTree(QWidget *parent) : QTreeWidget(parent)
     // Every row shows one caption line in the tree's font. Without this, bringing a new or moved row
     // into view measures every row above it: seconds on a 100,000-leaf outline.
     setUniformRowHeights(true);
+    // One row per tick while a dragged leaf is held at the top or bottom edge.
+    dragScrollTimer_.setInterval(100);
+    connect(&dragScrollTimer_, &QTimer::timeout, this, [this] {
+        if (!dragScrollStep(viewport()->mapFromGlobal(QCursor::pos()))) {
+            dragScrollTimer_.stop();
+        }
+    });
 }
 
 QTreeWidgetItem *OutlineTree::dropTarget() const
@@ -126,6 +135,7 @@ void OutlineTree::startLeafDrag(QTreeWidgetItem *item)
         ~Reset()
         {
             tree->draggingLeaf_ = false;
+            tree->dragScrollTimer_.stop();
             tree->setDropTarget(nullptr);
             tree->setState(NoState);
         }
@@ -158,16 +168,62 @@ void OutlineTree::dragMoveEvent(QDragMoveEvent *event)
     setDropTarget(itemAt(pos));
     event->setDropAction(Qt::MoveAction);
     event->accept();
+    // Held near the top or bottom edge, the tree scrolls, so a leaf can reach rows out of sight.
+    if (scrollEdgeAt(pos) != 0) {
+        if (!dragScrollTimer_.isActive()) {
+            dragScrollTimer_.start();
+        }
+    } else {
+        dragScrollTimer_.stop();
+    }
+}
+
+int OutlineTree::scrollEdgeAt(const QPoint &pos) const
+{
+    const QRect area = viewport()->rect();
+    const int margin = autoScrollMargin();
+    if (!area.contains(pos)) {
+        return 0;
+    }
+    if (pos.y() - area.top() < margin) {
+        return -1;
+    }
+    if (area.bottom() - pos.y() < margin) {
+        return 1;
+    }
+    return 0;
+}
+
+bool OutlineTree::dragScrollStep(const QPoint &pos)
+{
+    const int direction = scrollEdgeAt(pos);
+    QScrollBar *bar = verticalScrollBar();
+    const int before = bar->value();
+    if (direction < 0) {
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (direction > 0) {
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    if (bar->value() == before) {
+        return false;
+    }
+    // The row under the pointer changed: it is the drop target now.
+    if (draggingLeaf_) {
+        setDropTarget(itemAt(pos));
+    }
+    return true;
 }
 
 void OutlineTree::dragLeaveEvent(QDragLeaveEvent *event)
 {
+    dragScrollTimer_.stop();
     setDropTarget(nullptr);
     event->accept();
 }
 
 void OutlineTree::dropEvent(QDropEvent *event)
 {
+    dragScrollTimer_.stop();
     setDropTarget(nullptr);
     if (!carriesLeaf(event->mimeData())) {
         event->ignore();

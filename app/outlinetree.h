@@ -3,6 +3,7 @@
 
 #include <QPersistentModelIndex>
 #include <QPoint>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <functional>
@@ -36,6 +37,11 @@ public:
     bool isDraggingLeaf() const { return draggingLeaf_; }
     // Makes item current and drags it, its row's image following the pointer.
     void startLeafDrag(QTreeWidgetItem *item);
+    // Where a dragged leaf held still makes the tree scroll (viewport coordinates): -1 within the
+    // auto-scroll margin of the viewport's top edge, 1 within that of its bottom edge, 0 elsewhere.
+    int scrollEdgeAt(const QPoint &pos) const;
+    // One scroll step towards the edge the point is near; false when the tree did not move.
+    bool dragScrollStep(const QPoint &pos);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -57,4 +63,5 @@ private:
     QPersistentModelIndex pressed_;
     QPoint pressPos_;
     bool draggingLeaf_ = false;
+    QTimer dragScrollTimer_;
 };

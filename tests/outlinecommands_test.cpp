@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
@@ -156,6 +157,7 @@ private slots:
     void dropOnTheRegionsOfARealTree();
     void dragEventsAreAcceptedAndTheDropMovesTheLeaf();
     void dragStartsFromThePressedLeafWithItsRowImage();
+    void leafHeldAtAnEdgeScrollsTheTree();
 };
 
 void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf_data()
@@ -687,4 +689,54 @@ void OutlineCommandsTest::dragStartsFromThePressedLeafWithItsRowImage()
 }
 
 QTEST_MAIN(OutlineCommandsTest)
+void OutlineCommandsTest::leafHeldAtAnEdgeScrollsTheTree()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QStringList captions;
+    for (int i = 0; i < 120; ++i) {
+        captions << QStringLiteral("L%1").arg(i);
+    }
+    w.build(captions.join(QLatin1Char(' ')));
+    OutlineTree *tree = w.tree();
+    QScrollBar *bar = tree->verticalScrollBar();
+    // The scroll range follows once the view has laid out its rows.
+    QTRY_VERIFY(bar->maximum() > 0);
+    const QRect area = tree->viewport()->rect();
+    const QPoint top(area.center().x(), area.top() + 2);
+    const QPoint bottom(area.center().x(), area.bottom() - 2);
+    const QPoint middle = area.center();
+
+    QCOMPARE(tree->scrollEdgeAt(top), -1);
+    QCOMPARE(tree->scrollEdgeAt(bottom), 1);
+    QCOMPARE(tree->scrollEdgeAt(middle), 0);
+    QCOMPARE(tree->scrollEdgeAt(QPoint(area.center().x(), area.bottom() + 5)), 0);
+
+    // At the top of the outline the top edge has nowhere to go; the middle never scrolls.
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(!tree->dragScrollStep(top));
+    QVERIFY(!tree->dragScrollStep(middle));
+    QCOMPARE(bar->value(), 0);
+
+    // Each step at the bottom edge brings later rows into sight, up to the end of the outline.
+    QVERIFY(tree->dragScrollStep(bottom));
+    const int afterOne = bar->value();
+    QVERIFY(afterOne > 0);
+    QVERIFY(tree->dragScrollStep(bottom));
+    QVERIFY(bar->value() > afterOne);
+    while (tree->dragScrollStep(bottom)) {
+    }
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(area.intersects(tree->visualItemRect(w.item(QStringLiteral("L119")))));
+    QVERIFY(!area.intersects(tree->visualItemRect(w.item(QStringLiteral("L0")))));
+
+    // And back up at the top edge.
+    QVERIFY(tree->dragScrollStep(top));
+    QVERIFY(bar->value() < bar->maximum());
+
+    // Scrolling moves nothing in the outline and changes no selection.
+    QCOMPARE(tree->currentItem(), nullptr);
+    QCOMPARE(w.outline(), captions.join(QLatin1Char(' ')));
+}
+
 #include "outlinecommands_test.moc"
