@@ -33,40 +33,40 @@ QStringList qtNameFilters(const QString &barFilter)
     return filters;
 }
 
-void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &spec)
+void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &request)
 {
-    dialog.setObjectName(spec.objectName);
+    dialog.setObjectName(request.objectName);
     // Qt's own dialog: it behaves alike on every desktop and has no read-only check box to hide.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setSizeGripEnabled(true);
     // No dialog requires the named file to exist: a name that does not exist can be confirmed.
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (spec.kind == FileDialogSpec::Kind::Save) {
+    if (request.kind == FileDialogSpec::Kind::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
     }
-    const QStringList filters = qtNameFilters(spec.filter);
+    const QStringList filters = qtNameFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
     }
     // "*" means no default extension.
-    if (!spec.defaultExtension.isEmpty() && spec.defaultExtension != QLatin1String("*")) {
-        dialog.setDefaultSuffix(spec.defaultExtension);
+    if (!request.defaultExtension.isEmpty() && request.defaultExtension != QLatin1String("*")) {
+        dialog.setDefaultSuffix(request.defaultExtension);
     } else {
         dialog.setDefaultSuffix(QString());
     }
-    if (!spec.fileName.isEmpty()) {
-        dialog.selectFile(spec.fileName);
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
     }
 }
 
-QString DialogAsker::askFileName(QWidget *parent, const FileDialogSpec &spec)
+QString DialogAsker::askFileName(QWidget *parent, const FileDialogSpec &request)
 {
     QFileDialog dialog(parent);
-    configureFileDialog(dialog, spec);
+    configureFileDialog(dialog, request);
     while (dialog.exec() == QDialog::Accepted) {
         const QStringList chosen = dialog.selectedFiles();
         if (chosen.isEmpty() || chosen.first().isEmpty()) {

@@ -23,7 +23,7 @@ class FileAsker
 public:
     virtual ~FileAsker() = default;
     // The confirmed file name, or a null string when the user cancels.
-    virtual QString askFileName(QWidget *parent, const FileDialogSpec &spec) = 0;
+    virtual QString askFileName(QWidget *parent, const FileDialogSpec &request) = 0;
     // Asked before an existing file is written over; true lets the command go on.
     virtual bool confirmOverwrite(QWidget *parent, const QString &name) = 0;
     // A warning the user reads and dismisses (a damaged tree file, for instance).
@@ -34,7 +34,7 @@ public:
 class DialogAsker : public FileAsker
 {
 public:
-    QString askFileName(QWidget *parent, const FileDialogSpec &spec) override;
+    QString askFileName(QWidget *parent, const FileDialogSpec &request) override;
     bool confirmOverwrite(QWidget *parent, const QString &name) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };
@@ -46,4 +46,4 @@ QStringList qtNameFilters(const QString &barFilter);
 
 // Sets up a file dialog from its description: Qt's own dialog, resizable, open or save with the replace
 // question, the filters with the first one selected, the default extension and the starting name.
-void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &spec);
+void configureFileDialog(QFileDialog &dialog, const FileDialogSpec &request);

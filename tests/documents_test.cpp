@@ -36,9 +36,9 @@ public:
     bool overwriteAnswer = true;
     QStringList warnings;
 
-    QString askFileName(QWidget *, const FileDialogSpec &spec) override
+    QString askFileName(QWidget *, const FileDialogSpec &request) override
     {
-        dialogs.append(spec);
+        dialogs.append(request);
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
     bool confirmOverwrite(QWidget *, const QString &name) override
@@ -176,12 +176,12 @@ private slots:
         asker->answers = {target};
         form->Save1Click();
         QCOMPARE(asker->dialogs.size(), 1);
-        const FileDialogSpec spec = asker->dialogs.first();
-        QCOMPARE(spec.objectName, QStringLiteral("SaveDialog1"));
-        QCOMPARE(spec.kind, FileDialogSpec::Kind::Save);
-        QCOMPARE(spec.filter, QStringLiteral("Quillax (*.TRE)|*.TRE"));
-        QCOMPARE(spec.defaultExtension, QStringLiteral("tre"));
-        QCOMPARE(spec.fileName, QString());
+        const FileDialogSpec request = asker->dialogs.first();
+        QCOMPARE(request.objectName, QStringLiteral("SaveDialog1"));
+        QCOMPARE(request.kind, FileDialogSpec::Kind::Save);
+        QCOMPARE(request.filter, QStringLiteral("Quillax (*.TRE)|*.TRE"));
+        QCOMPARE(request.defaultExtension, QStringLiteral("tre"));
+        QCOMPARE(request.fileName, QString());
         QVERIFY(errors.isEmpty());
         QCOMPARE(readTreeFile(target).recordsRead(), 1);
         QCOMPARE(form->windowTitle(), QStringLiteral("first.tre"));
@@ -290,13 +290,13 @@ private slots:
         const QString file = sampleTree("README.TRE");
         asker->answers = {file};
         form->Open1Click();
-        const FileDialogSpec spec = asker->dialogs.first();
-        QCOMPARE(spec.objectName, QStringLiteral("OpenDialog1"));
-        QCOMPARE(spec.kind, FileDialogSpec::Kind::Open);
-        QCOMPARE(spec.filter, QStringLiteral("All Files (*.*)|*.*|Quillax (*.TRE)|*.TRE|Text Files (*.TXT)|*.TXT|"
+        const FileDialogSpec request = asker->dialogs.first();
+        QCOMPARE(request.objectName, QStringLiteral("OpenDialog1"));
+        QCOMPARE(request.kind, FileDialogSpec::Kind::Open);
+        QCOMPARE(request.filter, QStringLiteral("All Files (*.*)|*.*|Quillax (*.TRE)|*.TRE|Text Files (*.TXT)|*.TXT|"
                                              "Rich Text Files (*.RTF)|*.RTF"));
-        QCOMPARE(spec.defaultExtension, QStringLiteral("*"));
-        QCOMPARE(spec.fileName, QStringLiteral("*.*"));
+        QCOMPARE(request.defaultExtension, QStringLiteral("*"));
+        QCOMPARE(request.fileName, QStringLiteral("*.*"));
         QVERIFY(errors.isEmpty());
         QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
         QVERIFY(form->TreeView1->topLevelItem(0)->isExpanded());
@@ -513,12 +513,12 @@ private slots:
         const QString target = path("leaf.txt");
         asker->answers = {target};
         form->ExportText1Click();
-        const FileDialogSpec spec = asker->dialogs.first();
-        QCOMPARE(spec.objectName, QStringLiteral("SaveDialog2"));
-        QCOMPARE(spec.kind, FileDialogSpec::Kind::Save);
-        QCOMPARE(spec.filter,
+        const FileDialogSpec request = asker->dialogs.first();
+        QCOMPARE(request.objectName, QStringLiteral("SaveDialog2"));
+        QCOMPARE(request.kind, FileDialogSpec::Kind::Save);
+        QCOMPARE(request.filter,
                  QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Rich Text Files (*.RTF)|*.RTF"));
-        QCOMPARE(spec.defaultExtension, QStringLiteral("rtf"));
+        QCOMPARE(request.defaultExtension, QStringLiteral("rtf"));
         QVERIFY(errors.isEmpty());
         const QByteArray written = readFile(target);
         QVERIFY2(written.startsWith("{\\rtf"), written.left(40).constData());
