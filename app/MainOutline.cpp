@@ -166,11 +166,12 @@ void TForm1::DelBtnClick()
     // The remove routine first moves the selection where the tree would put it, with the handlers
     // running while the pruned leaf is whole: its texts are stored before the next leaf is loaded.
     if (pruned->childCount() > 0) {
-        const int index = outline::absoluteIndexOf(pruned);
+        // Then the node just before the pruned one in display order becomes current, even inside a
+        // collapsed subtree; it lies before the pruned subtree, so it outlives the removal.
+        QTreeWidgetItem *before = outline::displayPredecessor(pruned);
         outline::removeItem(*TreeView1, pruned);
-        if (index - 1 >= 0) {
-            // The node just before the pruned one in display order, even inside a collapsed subtree.
-            TreeView1->setCurrentItem(outline::itemAtAbsoluteIndex(*TreeView1, index - 1));
+        if (before != nullptr) {
+            TreeView1->setCurrentItem(before);
         }
     } else {
         outline::removeItem(*TreeView1, pruned);

@@ -2,6 +2,8 @@
 #include "document/outline.h"
 
 #include <QFontMetrics>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTreeWidget>
@@ -13,6 +15,9 @@
 namespace outline {
 
 namespace {
+
+// Puts a new node in its place without any care for the tree's layout work.
+void insertDirectly(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target);
 
 // The list an item belongs to: its parent's children, or the tree's top-level list.
 QTreeWidgetItem *containerOf(const QTreeWidgetItem *item)
@@ -201,6 +206,21 @@ QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index)
     }
 }
 
+QTreeWidgetItem *displayPredecessor(const QTreeWidgetItem *item)
+{
+    if (item == nullptr) {
+        return nullptr;
+    }
+    QTreeWidgetItem *node = previousSibling(item);
+    if (node == nullptr) {
+        return item->parent();
+    }
+    while (node->childCount() > 0) {
+        node = node->child(node->childCount() - 1);
+    }
+    return node;
+}
+
 QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree)
 {
     QList<QTreeWidgetItem *> order;
@@ -233,7 +253,51 @@ bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor
     return false;
 }
 
+namespace {
+
+// The node whose child list receives a new node at a placement; null for the top-level list.
+QTreeWidgetItem *receivingParent(Placement placement, QTreeWidgetItem *target)
+{
+    if (target == nullptr) {
+        return nullptr;
+    }
+    return placement == Placement::LastChild ? target : target->parent();
+}
+
+// A row added under an expanded node makes the tree lay out every row again (about 40 ms on a
+// 100,000-leaf outline); under a collapsed node it does not. So that node is collapsed for the insertion
+// and expanded again, which lays out its own subtree only; the scroll position is kept and no expand or
+// collapse is reported. Not while a caption is being edited: hiding the edit box would end the edit.
+template<typename Insert>
+void insertWithoutFullLayout(QTreeWidget &tree, QTreeWidgetItem *parent, Insert insert)
+{
+    // An open edit box is shown on the tree's viewport; closed ones are hidden until they are deleted.
+    const QList<QWidget *> boxes = tree.viewport()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    const bool editing = std::any_of(boxes.begin(), boxes.end(), [](const QWidget *w) { return !w->isHidden(); });
+    if (parent == nullptr || parent->childCount() == 0 || editing || !parent->isExpanded()) {
+        insert();
+        return;
+    }
+    const QSignalBlocker quiet(&tree);
+    QScrollBar *bar = tree.verticalScrollBar();
+    const int top = bar->value();
+    parent->setExpanded(false);
+    insert();
+    parent->setExpanded(true);
+    bar->setValue(top);
+}
+
+}  // namespace
+
 void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target)
+{
+    insertWithoutFullLayout(tree, receivingParent(placement, target),
+                            [&] { insertDirectly(tree, item, placement, target); });
+}
+
+namespace {
+
+void insertDirectly(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target)
 {
     switch (placement) {
     case Placement::LastChild:
@@ -262,6 +326,8 @@ void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, Q
     // No target: the last top-level leaf.
     tree.addTopLevelItem(item);
 }
+
+}  // namespace
 
 void removeItem(QTreeWidget &tree, QTreeWidgetItem *item)
 {
@@ -310,7 +376,8 @@ MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placemen
         const int at = beforeAnchor != nullptr ? beforeList->indexOfChild(beforeAnchor) + 1 : 0;
         beforeList->insertChild(at, leaf);
     } else {
-        insertItem(tree, leaf, placement, target);
+        // The tree lays out everything anyway once a row has left it.
+        insertDirectly(tree, leaf, placement, target);
     }
     if (formerParent != nullptr && formerParent->childCount() == 0) {
         formerParent->setExpanded(false);

@@ -25,6 +25,9 @@ int subtreeSize(const QTreeWidgetItem *item);
 int absoluteIndexOf(const QTreeWidgetItem *item);
 // The node at an absolute index, or null when there is none. Skips whole subtrees on the way down.
 QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index);
+// The node just before item in display order (the last node of the previous sibling's subtree, else the
+// parent), whether its parent is expanded or not; null for the first node. Costs a walk down one branch.
+QTreeWidgetItem *displayPredecessor(const QTreeWidgetItem *item);
 // Every node in display order.
 QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree);
 // True when item lies strictly below ancestor.

@@ -2,6 +2,8 @@
 #include "document/leafitem.h"
 #include "document/outline.h"
 
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -89,6 +91,9 @@ private slots:
     void indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot();
     void placementsPutTheNewLeafWhereTheTableSays_data();
     void placementsPutTheNewLeafWhereTheTableSays();
+    void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data();
+    void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly();
+    void insertingLeavesAnOpenCaptionEditAlone();
     void removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive_data();
     void removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive();
     void removedRecordsLiveExactlyAsLongAsSomethingRefersToThem();
@@ -116,6 +121,7 @@ void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
             QCOMPARE(absoluteIndexOf(order[i]), i);
             QCOMPARE(itemAtAbsoluteIndex(tree, i), order[i]);
             QCOMPARE(levelOf(order[i]), levels[i]);
+            QCOMPARE(displayPredecessor(order[i]), i > 0 ? order[i - 1] : nullptr);
         }
         // The second pass sees the same indices with every subtree expanded.
         expandAll(tree);
@@ -123,6 +129,7 @@ void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
     QCOMPARE(itemAtAbsoluteIndex(tree, -1), nullptr);
     QCOMPARE(itemAtAbsoluteIndex(tree, expected.size()), nullptr);
     QCOMPARE(absoluteIndexOf(nullptr), -1);
+    QCOMPARE(displayPredecessor(nullptr), nullptr);
     QCOMPARE(subtreeSize(find(tree, QStringLiteral("B"))), 4);
     QCOMPARE(subtreeSize(find(tree, QStringLiteral("G"))), 1);
     QVERIFY(isDescendantOf(find(tree, QStringLiteral("E")), find(tree, QStringLiteral("A"))));
@@ -169,6 +176,114 @@ void OutlineTest::placementsPutTheNewLeafWhereTheTableSays()
     insertItem(tree, item, Placement(placement), find(tree, target));
     QCOMPARE(describe(tree), expected);
     QCOMPARE(item->treeWidget(), &tree);
+}
+
+void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data()
+{
+    QTest::addColumn<int>("placement");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("parent");
+    const int lastChild = int(Placement::LastChild);
+    const int lastSibling = int(Placement::LastSibling);
+    const int before = int(Placement::Before);
+    QTest::newRow("last child of an open branch") << lastChild << "B" << "B";
+    QTest::newRow("after the last sibling, deep") << lastSibling << "b7" << "B";
+    QTest::newRow("before a deep leaf") << before << "b3" << "B";
+    QTest::newRow("before a second-level leaf") << before << "Z" << "A";
+    QTest::newRow("top level") << lastSibling << "A" << "";
+    QTest::newRow("last child of a deep branch") << lastChild << "b5" << "b5";
+}
+
+void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly()
+{
+    QFETCH(int, placement);
+    QFETCH(QString, target);
+    QFETCH(QString, parent);
+
+    // A long open branch in a short window, scrolled to its end: collapsing B would pull the view up.
+    QString text = QStringLiteral("A[B[");
+    for (int i = 0; i < 40; ++i) {
+        text += QStringLiteral("b%1[c%1] ").arg(i);
+    }
+    text += QStringLiteral("] Z] Y");
+    QTreeWidget tree;
+    tree.resize(200, 150);
+    buildOutline(tree, text);
+    expandAll(tree);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    tree.setCurrentItem(find(tree, QStringLiteral("c38")));
+    tree.scrollToBottom();
+    QCoreApplication::processEvents();
+    QScrollBar *bar = tree.verticalScrollBar();
+    QVERIFY(bar->value() > 0);
+    const int top = bar->value();
+    QList<QTreeWidgetItem *> open;
+    for (QTreeWidgetItem *node : displayOrder(tree)) {
+        if (node->childCount() > 0) {
+            QVERIFY(node->isExpanded());
+            open << node;
+        }
+    }
+    QSignalSpy expanded(&tree, &QTreeWidget::itemExpanded);
+    QSignalSpy collapsed(&tree, &QTreeWidget::itemCollapsed);
+    QSignalSpy currentChanged(&tree, &QTreeWidget::currentItemChanged);
+
+    auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
+    insertItem(tree, item, Placement(placement), find(tree, target));
+
+    QCOMPARE(item->parent(), find(tree, parent));
+    for (QTreeWidgetItem *node : open) {
+        QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
+    }
+    QCOMPARE(expanded.count(), 0);
+    QCOMPARE(collapsed.count(), 0);
+    QCOMPARE(currentChanged.count(), 0);
+    QCOMPARE(tree.currentItem(), find(tree, QStringLiteral("c38")));
+    QCOMPARE(bar->value(), top);
+    // Every row, the new one included, is laid out where display order puts it.
+    QCoreApplication::processEvents();
+    const QList<QTreeWidgetItem *> order = displayOrder(tree);
+    const bool newRowShown = item->parent() == nullptr || item->parent()->isExpanded();
+    int previousY = -1;
+    for (QTreeWidgetItem *node : order) {
+        if (node->parent() != nullptr && !node->parent()->isExpanded()) {
+            continue;
+        }
+        const QModelIndex index = tree.indexFromItem(node);
+        tree.scrollTo(index);
+        const int y = tree.visualRect(index).top() + bar->value() * tree.visualRect(index).height();
+        QVERIFY2(y > previousY, qPrintable(node->text(0)));
+        previousY = y;
+    }
+    QCOMPARE(tree.visualItemRect(item).isValid(), newRowShown);
+}
+
+void OutlineTest::insertingLeavesAnOpenCaptionEditAlone()
+{
+    QTreeWidget tree;
+    buildOutline(tree, QStringLiteral("A[B C] D"));
+    expandAll(tree);
+    for (QTreeWidgetItem *node : displayOrder(tree)) {
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+    }
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    tree.editItem(find(tree, QStringLiteral("B")));
+    auto *edit = tree.viewport()->findChild<QLineEdit *>();
+    QVERIFY(edit != nullptr);
+    QVERIFY(edit->isVisible());
+    edit->setText(QStringLiteral("typed"));
+
+    insertItem(tree, new LeafItem(std::make_shared<noteob>(), QStringLiteral("N")), Placement::LastSibling,
+               find(tree, QStringLiteral("C")));
+
+    QCOMPARE(describe(tree), QStringLiteral("A[B C N] D"));
+    // The edit box is still open with what was typed; nothing was confirmed yet.
+    QVERIFY(edit->isVisible());
+    QCOMPARE(edit->text(), QStringLiteral("typed"));
+    QCOMPARE(find(tree, QStringLiteral("typed")), nullptr);
+    QVERIFY(find(tree, QStringLiteral("B"))->parent()->isExpanded());
 }
 
 void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive_data()

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
@@ -144,6 +145,7 @@ private slots:
     void addLeafGoesToTheEndOfTheSelectedLeafsList();
     void addLeafAboveCopiesTheSelectedLeafsText();
     void addLeafBelowMakesALastChildAndExpandsTheParent();
+    void addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafInView();
     void newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves();
     void captionEditIsConfirmedOrCancelled();
     void pruneStoresTheLeavingLeafBeforeLoadingTheNext();
@@ -287,6 +289,57 @@ void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
     QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
 }
 
+void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafInView()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QString text = QStringLiteral("A[B[");
+    for (int i = 0; i < 30; ++i) {
+        text += QStringLiteral("b%1[c%1] ").arg(i);
+    }
+    w.build(text + QStringLiteral("] Z] Y"));
+    QList<QTreeWidgetItem *> open;
+    for (QTreeWidgetItemIterator it(w.tree()); *it; ++it) {
+        if ((*it)->childCount() > 0) {
+            (*it)->setExpanded(true);
+            open << *it;
+        }
+    }
+    w.select(QStringLiteral("c20"));
+    QSignalSpy expanded(w.tree(), &QTreeWidget::itemExpanded);
+    QSignalSpy collapsed(w.tree(), &QTreeWidget::itemCollapsed);
+    auto rowInView = [&](QTreeWidgetItem *item) {
+        return w.tree()->viewport()->rect().intersects(w.tree()->visualItemRect(item));
+    };
+
+    w.click("CutButton");
+    QTreeWidgetItem *branch = w.item(QStringLiteral("b20"));
+    QCOMPARE(branch->childCount(), 2);
+    QTreeWidgetItem *added = branch->child(1);
+    QCOMPARE(added->text(0), QStringLiteral("O"));
+    QCOMPARE(w.tree()->currentItem(), added);
+    QCOMPARE(textOf(w.item(QStringLiteral("c20"))), QStringLiteral("text of c20"));
+    QVERIFY(w.captionEditor() != nullptr);
+    QVERIFY(rowInView(added));
+
+    // Add above while the new caption is still being edited: the edit is confirmed as before.
+    w.captionEditor()->setText(QStringLiteral("first"));
+    w.click("PasteButton");
+    QCOMPARE(branch->childCount(), 3);
+    QCOMPARE(branch->child(0)->text(0), QStringLiteral("c20"));
+    QCOMPARE(branch->child(1)->text(0), QStringLiteral("O"));
+    QCOMPARE(branch->child(2)->text(0), QStringLiteral("first"));
+    QCOMPARE(w.tree()->currentItem(), branch->child(1));
+    QVERIFY(w.captionEditor() != nullptr);
+    QVERIFY(rowInView(branch->child(1)));
+
+    for (QTreeWidgetItem *node : open) {
+        QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
+    }
+    QCOMPARE(expanded.count(), 0);
+    QCOMPARE(collapsed.count(), 0);
+}
+
 void OutlineCommandsTest::newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves()
 {
     Window w;
@@ -391,6 +444,16 @@ void OutlineCommandsTest::pruneOfALeafWithChildrenSelectsTheNodeJustBefore()
     QCOMPARE(w.outline(), QStringLiteral("F"));
     QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("F")));
     QCOMPARE(w.editorText(), QStringLiteral("text of F"));
+
+    // A first child with children: the node just before it is its parent.
+    Window w2;
+    QVERIFY(QTest::qWaitForWindowActive(&w2.form));
+    w2.build(QStringLiteral("A[B[C] D] E"));
+    w2.select(QStringLiteral("B"));
+    w2.click("UndoButton");
+    QCOMPARE(w2.outline(), QStringLiteral("A[D] E"));
+    QCOMPARE(w2.tree()->currentItem(), w2.item(QStringLiteral("A")));
+    QCOMPARE(w2.editorText(), QStringLiteral("text of A"));
 }
 
 void OutlineCommandsTest::pruneOfTheOnlyLeafKeepsItsTextForTheNextAdd()
