@@ -57,6 +57,17 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
+        if (element == PE_PanelItemViewItem) {
+            // The selection covers the caption only, not the rest of the row.
+            if (const auto *item = qstyleoption_cast<const QStyleOptionViewItem *>(option)) {
+                QStyleOptionViewItem narrowed(*item);
+                const QRect text = subElementRect(SE_ItemViewItemText, item, widget);
+                const int width = item->fontMetrics.horizontalAdvance(item->text) + 6;
+                narrowed.rect = QRect(text.left(), item->rect.top(), qMin(width, text.width()), item->rect.height());
+                QProxyStyle::drawPrimitive(element, &narrowed, painter, widget);
+                return;
+            }
+        }
         if (element != PE_IndicatorBranch) {
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;

@@ -33,7 +33,9 @@ QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree);
 // True when item lies strictly below ancestor.
 bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor);
 
-// Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target.
+// Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target. Under an
+// expanded node and with no caption being edited, the tree lays out only that node's subtree again; what
+// is expanded, the current item and the scroll position stay as they were, and no expansion is reported.
 void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target);
 
 // The one way nodes leave the tree. When the current item lies in the doomed subtree, the current first
