@@ -26,6 +26,15 @@ const char *const Usage =
     "\n"
     "Exit status: 0 success, 1 a file cannot be opened, 2 bad usage, 3 a short or damaged tree file.\n";
 
+// The tool's own output is its text; Qt's notes about the environment (no runtime folder, no screen)
+// would only clutter standard error.
+void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+}
+
 int usageError(QTextStream &err, const QString &message)
 {
     err << "quillax-tool: " << message << "\n"
@@ -122,6 +131,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
