@@ -8,6 +8,7 @@
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "document/errors.h"
+#include "document/helpdoc.h"
 #include "document/leafitem.h"
 #include "document/treefile.h"
 #include "text/richtext.h"
@@ -36,7 +37,6 @@ const QString TreeFilter = QStringLiteral(
 const QString SaveTreeFilter = QStringLiteral("Quillax (*.TRE)|*.TRE");
 const QString DocumentFilter =
     QStringLiteral("All Files (*.*)|*.*|Text Files (*.TXT)|*.TXT|Rich Text Files (*.RTF)|*.RTF");
-const QString HelpDocumentName = QStringLiteral("Quillax.tre");
 const QString InitialDialogName = QStringLiteral("*.*");
 
 // Whether the last three characters of the name are these, in any case. A name of fewer than three
@@ -97,11 +97,14 @@ void writeFileSafely(const QString &path, const QByteArray &bytes)
 // The name stays relative for the current directory, so the caption and the remembered name show it so.
 QStringList TForm1::helpDocumentCandidates()
 {
-    QStringList candidates{HelpDocumentName};
-    candidates.append(QDir(QCoreApplication::applicationDirPath()).filePath(HelpDocumentName));
+    // The current folder, beside the program, the data folders, and the folder this build installs into.
+    QStringList candidates = helpdoc::candidatePaths();
     const QString dataDir = QStringLiteral(QUILLAX_DATADIR);
     if (!dataDir.isEmpty()) {
-        candidates.append(QDir(dataDir).filePath(HelpDocumentName));
+        const QString installed = QDir::cleanPath(dataDir + QLatin1Char('/') + helpdoc::FileName);
+        if (!candidates.contains(installed)) {
+            candidates.append(installed);
+        }
     }
     return candidates;
 }
@@ -241,7 +244,7 @@ void TForm1::Contents1Click()
         }
         if (found.isEmpty()) {
             // The outline stays as it was.
-            throw FileError(QStringLiteral("Cannot open file %1").arg(HelpDocumentName));
+            throw FileError(QStringLiteral("Cannot open file %1").arg(helpdoc::FileName));
         }
         // OpenDocument clears the outline itself, and only once the help document has been read.
         OpenDocument(found);
