@@ -219,6 +219,18 @@ void RtfReaderTest::emptyParagraphKeepsTheFormatOfItsMark()
     QCOMPARE(mark.fontWeight(), int(QFont::Bold));
     QCOMPARE(mark.fontFamilies().toStringList(), QStringList("Courier New"));
     QCOMPARE(formatOf(*doc, "b").fontPointSize(), 12.0);
+
+    // The first paragraph is made by no break: its mark (which draws a list item's number) still takes
+    // the format its text starts in, like the list items after it.
+    auto list = readRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}\\f1\\fs40 "
+                        "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}one\\par"
+                        "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec}two\\par}");
+    QCOMPARE(paragraphs(*list), QStringList({"one", "two"}));
+    for (int i = 0; i < 2; ++i) {
+        const QTextCharFormat itemMark = list->findBlockByNumber(i).charFormat();
+        QCOMPARE(itemMark.fontPointSize(), 20.0);
+        QCOMPARE(itemMark.fontFamilies().toStringList(), QStringList("Courier New"));
+    }
 }
 
 void RtfReaderTest::characterFormats_data()

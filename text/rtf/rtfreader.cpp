@@ -952,6 +952,12 @@ void Reader::prepareContent()
         cursor_.insertBlock(nextBf_, charFormat(blockCharProps_));
         appliedBf_ = nextBf_;
         pendingBreak_ = false;
+    } else if (!hasBlockCharProps_ && !paraHasContent_) {
+        // The first paragraph of the document or of a cell was not made by a break: its mark (which
+        // also draws a list item's number) takes the format its text starts in, as later paragraphs do.
+        blockCharProps_ = top().chr;
+        hasBlockCharProps_ = true;
+        cursor_.setBlockCharFormat(charFormat(blockCharProps_));
     }
 }
 
