@@ -1,8 +1,7 @@
 // Converts a document (RTF or plain text) to plain text, HTML or RTF, as the command-line tool does.
 #include "text/convert.h"
 
-#include "document/encoding.h"
-#include "text/rtf/rtfreader.h"
+#include "text/richtext.h"
 #include "text/rtf/rtfwriter.h"
 
 #include <QTextBlock>
@@ -13,21 +12,6 @@
 namespace convert {
 
 namespace {
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-// RTF is recognised by its content alone: "{\rtf" after optional white space.
-bool looksLikeRtf(const QByteArray &bytes)
-{
-    qsizetype i = 0;
-    while (i < bytes.size() && isSpace(bytes.at(i))) {
-        ++i;
-    }
-    return QByteArrayView(bytes).sliced(i).startsWith("{\\rtf");
-}
 
 // A block's text as it reads: line breaks inside the paragraph become new lines, embedded
 // objects (pictures) leave nothing.
@@ -132,12 +116,8 @@ QString plainText(const QTextDocument &document)
 
 void readDocument(const QByteArray &input, QTextDocument &document)
 {
-    if (looksLikeRtf(input)) {
-        rtf::read(input, document);
-    } else {
-        document.clear();
-        document.setPlainText(encoding::decodePlainText(input));
-    }
+    // Exactly as the editor reads a document.
+    richtext::loadBytes(document, input);
 }
 
 QByteArray convertBytes(const QByteArray &input, Format format)
