@@ -21,7 +21,7 @@ class QTabWidget;
 class QTextDocument;
 class QToolBar;
 class QToolButton;
-class QTreeWidgetItem;
+class OutlineItem;
 
 class CompletingComboBox;
 class FileAsker;
@@ -151,8 +151,8 @@ public:
     void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
 
     // ---- Leaf editor and formatting (MainEditor.cpp) --------------------------------------------
-    void TreeView1Changing(QTreeWidgetItem *leaving);
-    void TreeView1Change(QTreeWidgetItem *arriving);
+    void TreeView1Changing(OutlineItem *leaving);
+    void TreeView1Change(OutlineItem *arriving);
     void RichEdit1Exit();
     void RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event);
     void RichEdit1KeyUp(LeafEditor *sender, QKeyEvent *event);

@@ -277,7 +277,7 @@ void TForm1::openTreeFile(const QString &path)
     openDialog1Name_ = path;
     // The first leaf is selected, so the editor shows a leaf's text and what the user types there is
     // kept. After ClearTree nothing was selected, so nothing is stored by the selection handlers.
-    if (QTreeWidgetItem *first = TreeView1->topLevelItem(0)) {
+    if (OutlineItem *first = TreeView1->topLevelItem(0)) {
         TreeView1->setCurrentItem(first);
     }
     if (!contents.complete) {

@@ -24,8 +24,8 @@ void TForm1::bindEditorHandlers()
     QList<QMetaObject::Connection> &c = editorConnections_;
 
     // The tree reports the move after it happened: the leaf being left is stored, then the new one loaded.
-    c << connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-                 [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
+    c << connect(TreeView1, &OutlineWidget::currentItemChanged, this,
+                 [this](OutlineItem *current, OutlineItem *previous) {
                      if (!selectionHandlersOn()) {
                          return;
                      }
@@ -102,7 +102,7 @@ void TForm1::storeLeafEditor()
     }
 }
 
-void TForm1::TreeView1Changing(QTreeWidgetItem *leaving)
+void TForm1::TreeView1Changing(OutlineItem *leaving)
 {
     if (leaving == nullptr) {
         return;
@@ -116,7 +116,7 @@ void TForm1::TreeView1Changing(QTreeWidgetItem *leaving)
     shownRecord_->setCategory(TreeViewComboBox->currentText());
 }
 
-void TForm1::TreeView1Change(QTreeWidgetItem *arriving)
+void TForm1::TreeView1Change(OutlineItem *arriving)
 {
     const auto *leaf = dynamic_cast<const LeafItem *>(arriving);
     if (leaf == nullptr) {

@@ -68,7 +68,7 @@ void TForm1::bindOutlineHandlers()
 namespace {
 
 // Everything the three add commands do after the node is in the tree, up to the editor's recording.
-void selectAndEditNewLeaf(TForm1 &form, QTreeWidgetItem *item)
+void selectAndEditNewLeaf(TForm1 &form, OutlineItem *item)
 {
     // The selection handlers store the leaf that was selected and load the new record.
     form.TreeView1->setCurrentItem(item);
@@ -97,7 +97,7 @@ NoteRef recordOfEditorText(const TForm1 &form)
 }
 
 // Moves the selected leaf by the move rules, with the selection handlers off throughout.
-outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, QTreeWidgetItem *target)
+outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineItem *target)
 {
     const SelectionHandlersOff handlersOff(form);
     return outline::moveItem(*form.TreeView1, form.TreeView1->currentItem(), placement, target);
@@ -149,7 +149,7 @@ void TForm1::AddChildBtnClick()
     if (!HasSelectedLeaf()) {
         return;
     }
-    QTreeWidgetItem *parent = TreeView1->currentItem();
+    OutlineItem *parent = TreeView1->currentItem();
     auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
     outline::insertItem(*TreeView1, item, outline::Placement::LastChild, parent);
     parent->setExpanded(true);
@@ -162,13 +162,13 @@ void TForm1::DelBtnClick()
     if (!HasSelectedLeaf()) {
         return;
     }
-    QTreeWidgetItem *pruned = TreeView1->currentItem();
+    OutlineItem *pruned = TreeView1->currentItem();
     // The remove routine first moves the selection where the tree would put it, with the handlers
     // running while the pruned leaf is whole: its texts are stored before the next leaf is loaded.
     if (pruned->childCount() > 0) {
         // Then the node just before the pruned one in display order becomes current, even inside a
         // collapsed subtree; it lies before the pruned subtree, so it outlives the removal.
-        QTreeWidgetItem *before = outline::displayPredecessor(pruned);
+        OutlineItem *before = outline::displayPredecessor(pruned);
         outline::removeItem(*TreeView1, pruned);
         if (before != nullptr) {
             TreeView1->setCurrentItem(before);
@@ -182,8 +182,8 @@ void TForm1::DelBtnClick()
 void TForm1::InBtnClick()
 {
     if (HasSelectedLeaf()) {
-        QTreeWidgetItem *leaf = TreeView1->currentItem();
-        QTreeWidgetItem *container = leaf->parent() != nullptr ? leaf->parent() : TreeView1->invisibleRootItem();
+        OutlineItem *leaf = TreeView1->currentItem();
+        OutlineItem *container = leaf->parent() != nullptr ? leaf->parent() : TreeView1->invisibleRootItem();
         const int position = container->indexOfChild(leaf);
         if (position > 0) {
             moveSelectedLeaf(*this, outline::Placement::LastChild, container->child(position - 1));
@@ -195,7 +195,7 @@ void TForm1::InBtnClick()
 void TForm1::OutBtnClick()
 {
     if (HasSelectedLeaf()) {
-        QTreeWidgetItem *leaf = TreeView1->currentItem();
+        OutlineItem *leaf = TreeView1->currentItem();
         if (leaf->parent() != nullptr) {
             // To the end of the parent's list, after all later siblings of the parent.
             moveSelectedLeaf(*this, outline::Placement::LastSibling, leaf->parent());

@@ -25,7 +25,7 @@ bool carriesLeaf(const QMimeData *mime)
 
 }  // namespace
 
-OutlineTree::OutlineTree(QWidget *parent) : QTreeWidget(parent)
+OutlineTree::OutlineTree(QWidget *parent) : OutlineWidget(parent)
 {
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
@@ -43,12 +43,12 @@ OutlineTree::OutlineTree(QWidget *parent) : QTreeWidget(parent)
     });
 }
 
-QTreeWidgetItem *OutlineTree::dropTarget() const
+OutlineItem *OutlineTree::dropTarget() const
 {
     return dropTarget_.isValid() ? itemFromIndex(dropTarget_) : nullptr;
 }
 
-void OutlineTree::setDropTarget(QTreeWidgetItem *item)
+void OutlineTree::setDropTarget(OutlineItem *item)
 {
     const QPersistentModelIndex index =
         item != nullptr ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
@@ -62,13 +62,13 @@ void OutlineTree::setDropTarget(QTreeWidgetItem *item)
 void OutlineTree::mousePressEvent(QMouseEvent *event)
 {
     // The press selects the row (the selection handlers run) and gives the tree the focus.
-    QTreeWidget::mousePressEvent(event);
+    OutlineWidget::mousePressEvent(event);
     pressed_ = QPersistentModelIndex();
     if (event->button() != Qt::LeftButton) {
         return;
     }
     const QPoint pos = event->position().toPoint();
-    QTreeWidgetItem *item = itemAt(pos);
+    OutlineItem *item = itemAt(pos);
     if (item == nullptr) {
         return;
     }
@@ -84,14 +84,14 @@ void OutlineTree::mousePressEvent(QMouseEvent *event)
 void OutlineTree::mouseMoveEvent(QMouseEvent *event)
 {
     if (!pressed_.isValid() || !(event->buttons() & Qt::LeftButton)) {
-        QTreeWidget::mouseMoveEvent(event);
+        OutlineWidget::mouseMoveEvent(event);
         return;
     }
     // While a leaf is held the pointer does not sweep the selection over other rows.
     if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) {
         return;
     }
-    QTreeWidgetItem *item = itemFromIndex(pressed_);
+    OutlineItem *item = itemFromIndex(pressed_);
     pressed_ = QPersistentModelIndex();
     startLeafDrag(item);
 }
@@ -99,7 +99,7 @@ void OutlineTree::mouseMoveEvent(QMouseEvent *event)
 void OutlineTree::mouseReleaseEvent(QMouseEvent *event)
 {
     pressed_ = QPersistentModelIndex();
-    QTreeWidget::mouseReleaseEvent(event);
+    OutlineWidget::mouseReleaseEvent(event);
 }
 
 void OutlineTree::startDrag(Qt::DropActions)
@@ -108,7 +108,7 @@ void OutlineTree::startDrag(Qt::DropActions)
     startLeafDrag(currentItem());
 }
 
-void OutlineTree::startLeafDrag(QTreeWidgetItem *item)
+void OutlineTree::startLeafDrag(OutlineItem *item)
 {
     if (item == nullptr || draggingLeaf_) {
         return;
@@ -239,7 +239,7 @@ void OutlineTree::dropEvent(QDropEvent *event)
 
 void OutlineTree::focusInEvent(QFocusEvent *event)
 {
-    QTreeWidget::focusInEvent(event);
+    OutlineWidget::focusInEvent(event);
     if (onEnter) {
         onEnter();
     }
@@ -251,7 +251,7 @@ bool OutlineTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *ev
     if (draggingLeaf_) {
         return false;
     }
-    return QTreeWidget::edit(index, trigger, event);
+    return OutlineWidget::edit(index, trigger, event);
 }
 
 void OutlineTree::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -259,8 +259,8 @@ void OutlineTree::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
     if (dropTarget_.isValid() && index == dropTarget_) {
         QStyleOptionViewItem highlighted(option);
         highlighted.state |= QStyle::State_Selected;
-        QTreeWidget::drawRow(painter, highlighted, index);
+        OutlineWidget::drawRow(painter, highlighted, index);
         return;
     }
-    QTreeWidget::drawRow(painter, option, index);
+    OutlineWidget::drawRow(painter, option, index);
 }

@@ -1,10 +1,11 @@
 // The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
 #pragma once
 
+#include "document/outlinewidget.h"
+
 #include <QPersistentModelIndex>
 #include <QPoint>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <functional>
 
@@ -12,7 +13,7 @@ class QDrag;
 
 // A tree of leaves that drags a leaf itself and hands the drop point to the window, which decides what
 // the drop means. Qt's own item moving is never used: the window's move rules keep records and selection.
-class OutlineTree : public QTreeWidget
+class OutlineTree : public OutlineWidget
 {
     Q_OBJECT
 
@@ -32,11 +33,11 @@ public:
     std::function<Qt::DropAction(QDrag &)> dragRunner;
 
     // The leaf highlighted as the drop target while a drag passes over it, or null.
-    QTreeWidgetItem *dropTarget() const;
+    OutlineItem *dropTarget() const;
     // True while a leaf dragged from this tree is on its way.
     bool isDraggingLeaf() const { return draggingLeaf_; }
     // Makes item current and drags it, its row's image following the pointer.
-    void startLeafDrag(QTreeWidgetItem *item);
+    void startLeafDrag(OutlineItem *item);
     // Where a dragged leaf held still makes the tree scroll (viewport coordinates): -1 within the
     // auto-scroll margin of the viewport's top edge, 1 within that of its bottom edge, 0 elsewhere.
     int scrollEdgeAt(const QPoint &pos) const;
@@ -57,7 +58,7 @@ protected:
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    void setDropTarget(QTreeWidgetItem *item);
+    void setDropTarget(OutlineItem *item);
 
     QPersistentModelIndex dropTarget_;
     QPersistentModelIndex pressed_;

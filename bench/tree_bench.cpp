@@ -5,6 +5,7 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 #include "document/treefile.h"
 #include "text/rtf/rtfwriter.h"
 
@@ -155,9 +156,9 @@ Outline makeOutline(const QString &folder, int leaves)
     return outline;
 }
 
-QTreeWidgetItem *itemAt(QTreeWidget &tree, int absoluteIndex)
+OutlineItem *itemAt(OutlineWidget &tree, int absoluteIndex)
 {
-    QTreeWidgetItemIterator it(&tree);
+    OutlineItemIterator it(&tree);
     for (int i = 0; *it && i < absoluteIndex; ++i) {
         ++it;
     }
@@ -223,7 +224,7 @@ int measure(int leaves)
     {
         TreeFileContents contents;
         readerOnly = timed([&] { contents = readTreeFile(outline.path); });
-        QTreeWidget bare;
+        OutlineWidget bare;
         bare.show();
         settle();
         populateOnly = timed([&] {
@@ -241,7 +242,7 @@ int measure(int leaves)
     const qint64 openKiB = residentKiB();
     const int count = [&] {
         int n = 0;
-        for (QTreeWidgetItemIterator it(form->TreeView1); *it; ++it) {
+        for (OutlineItemIterator it(form->TreeView1); *it; ++it) {
             ++n;
         }
         return n;
@@ -271,8 +272,8 @@ int measure(int leaves)
     }
 
     // Switching to the leaf with 1 MB of text, beside Qt's own import of the same text as HTML.
-    QTreeWidgetItem *big = itemAt(*form->TreeView1, outline.bigLeaf);
-    QTreeWidgetItem *ordinary = itemAt(*form->TreeView1, outline.bigLeaf + 1);
+    OutlineItem *big = itemAt(*form->TreeView1, outline.bigLeaf);
+    OutlineItem *ordinary = itemAt(*form->TreeView1, outline.bigLeaf + 1);
     const double bigSwitch = timed([&] {
         form->TreeView1->setCurrentItem(big);
         settle();

@@ -3,13 +3,13 @@
 
 #include <utility>
 
-LeafItem::LeafItem(NoteRef record, const QString &caption) : QTreeWidgetItem(Type), record_(std::move(record))
+LeafItem::LeafItem(NoteRef record, const QString &caption) : OutlineItem(Type), record_(std::move(record))
 {
     setText(0, caption);
     setFlags(flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
 }
 
-NoteRef recordOf(const QTreeWidgetItem *item)
+NoteRef recordOf(const OutlineItem *item)
 {
     if (item == nullptr || item->type() != LeafItem::Type) {
         return nullptr;

@@ -1,14 +1,14 @@
 // A node of the outline tree: its caption lives in the item, its record is shared.
 #pragma once
 
+#include "document/outlinewidget.h"
 #include "document/tvclasses.h"
 
-#include <QTreeWidgetItem>
 
-class LeafItem : public QTreeWidgetItem
+class LeafItem : public OutlineItem
 {
 public:
-    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+    static constexpr int Type = OutlineItem::UserType + 1;
 
     LeafItem(NoteRef record, const QString &caption);
 
@@ -19,4 +19,4 @@ private:
 };
 
 // The record of a tree item, or null for anything that is not a leaf.
-NoteRef recordOf(const QTreeWidgetItem *item);
+NoteRef recordOf(const OutlineItem *item);

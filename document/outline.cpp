@@ -1,13 +1,13 @@
 // The rules of the outline: display order, levels, absolute indices, placements, removing and moving leaves.
 #include "document/outline.h"
 
+#include "document/outlinewidget.h"
+
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTreeWidget>
-#include <QTreeWidgetItem>
 
 #include <algorithm>
 #include <vector>
@@ -17,37 +17,37 @@ namespace outline {
 namespace {
 
 // Puts a new node in its place without any care for the tree's layout work.
-void insertDirectly(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target);
+void insertDirectly(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target);
 
 // The list an item belongs to: its parent's children, or the tree's top-level list.
-QTreeWidgetItem *containerOf(const QTreeWidgetItem *item)
+OutlineItem *containerOf(const OutlineItem *item)
 {
     if (item->parent() != nullptr) {
         return item->parent();
     }
-    QTreeWidget *tree = item->treeWidget();
+    OutlineWidget *tree = item->treeWidget();
     return tree != nullptr ? tree->invisibleRootItem() : nullptr;
 }
 
-QTreeWidgetItem *previousSibling(const QTreeWidgetItem *item)
+OutlineItem *previousSibling(const OutlineItem *item)
 {
-    QTreeWidgetItem *container = containerOf(item);
+    OutlineItem *container = containerOf(item);
     if (container == nullptr) {
         return nullptr;
     }
-    const int i = container->indexOfChild(const_cast<QTreeWidgetItem *>(item));
+    const int i = container->indexOfChild(const_cast<OutlineItem *>(item));
     return i > 0 ? container->child(i - 1) : nullptr;
 }
 
 // Where the tree control moves its current item when that item goes away: the row below, else the
 // row above, else the parent, else nothing.
-QTreeWidgetItem *successorOnRemoval(const QTreeWidgetItem *item)
+OutlineItem *successorOnRemoval(const OutlineItem *item)
 {
-    QTreeWidgetItem *container = containerOf(item);
+    OutlineItem *container = containerOf(item);
     if (container == nullptr) {
         return nullptr;
     }
-    const int i = container->indexOfChild(const_cast<QTreeWidgetItem *>(item));
+    const int i = container->indexOfChild(const_cast<OutlineItem *>(item));
     if (i + 1 < container->childCount()) {
         return container->child(i + 1);
     }
@@ -58,9 +58,9 @@ QTreeWidgetItem *successorOnRemoval(const QTreeWidgetItem *item)
 }
 
 // Takes an item out of its list without deleting it. Returns false when it is in no list.
-bool takeOut(QTreeWidget &tree, QTreeWidgetItem *item)
+bool takeOut(OutlineWidget &tree, OutlineItem *item)
 {
-    if (QTreeWidgetItem *parent = item->parent()) {
+    if (OutlineItem *parent = item->parent()) {
         parent->takeChild(parent->indexOfChild(item));
         return true;
     }
@@ -73,11 +73,11 @@ bool takeOut(QTreeWidget &tree, QTreeWidgetItem *item)
 }
 
 // Only nodes that are expanded need a call: collapsing a hidden node costs a search in the view.
-void collapseSubtree(QTreeWidgetItem *root)
+void collapseSubtree(OutlineItem *root)
 {
-    std::vector<QTreeWidgetItem *> stack{root};
+    std::vector<OutlineItem *> stack{root};
     while (!stack.empty()) {
-        QTreeWidgetItem *node = stack.back();
+        OutlineItem *node = stack.back();
         stack.pop_back();
         if (node->isExpanded()) {
             node->setExpanded(false);
@@ -90,7 +90,7 @@ void collapseSubtree(QTreeWidgetItem *root)
 
 // The right edge of what counts as a row's caption: the text's start plus its advance width and a margin
 // on each side, as the item delegate draws it. The text rectangle itself runs to the row's end.
-int captionRight(const QTreeWidget &tree, const QTreeWidgetItem *item, const QRect &rowRect)
+int captionRight(const OutlineWidget &tree, const OutlineItem *item, const QRect &rowRect)
 {
     QStyle *style = tree.style();
     QStyleOptionViewItem opt;
@@ -122,16 +122,16 @@ int captionRight(const QTreeWidget &tree, const QTreeWidgetItem *item, const QRe
 
 }  // namespace
 
-int levelOf(const QTreeWidgetItem *item)
+int levelOf(const OutlineItem *item)
 {
     int level = 0;
-    for (const QTreeWidgetItem *p = item != nullptr ? item->parent() : nullptr; p != nullptr; p = p->parent()) {
+    for (const OutlineItem *p = item != nullptr ? item->parent() : nullptr; p != nullptr; p = p->parent()) {
         ++level;
     }
     return level;
 }
 
-int subtreeSize(const QTreeWidgetItem *item)
+int subtreeSize(const OutlineItem *item)
 {
     if (item == nullptr) {
         return 0;
@@ -141,9 +141,9 @@ int subtreeSize(const QTreeWidgetItem *item)
         return 1;
     }
     int count = 0;
-    std::vector<const QTreeWidgetItem *> stack{item};
+    std::vector<const OutlineItem *> stack{item};
     while (!stack.empty()) {
-        const QTreeWidgetItem *node = stack.back();
+        const OutlineItem *node = stack.back();
         stack.pop_back();
         ++count;
         for (int i = 0; i < node->childCount(); ++i) {
@@ -153,7 +153,7 @@ int subtreeSize(const QTreeWidgetItem *item)
     return count;
 }
 
-int absoluteIndexOf(const QTreeWidgetItem *item)
+int absoluteIndexOf(const OutlineItem *item)
 {
     if (item == nullptr) {
         return -1;
@@ -161,12 +161,12 @@ int absoluteIndexOf(const QTreeWidgetItem *item)
     // Every node before item in display order is an ancestor or lies in the subtree of an earlier
     // sibling of item or of one of its ancestors.
     int index = 0;
-    for (const QTreeWidgetItem *node = item; node != nullptr; node = node->parent()) {
-        const QTreeWidgetItem *container = containerOf(node);
+    for (const OutlineItem *node = item; node != nullptr; node = node->parent()) {
+        const OutlineItem *container = containerOf(node);
         if (container == nullptr) {
             break;
         }
-        const int position = container->indexOfChild(const_cast<QTreeWidgetItem *>(node));
+        const int position = container->indexOfChild(const_cast<OutlineItem *>(node));
         for (int i = 0; i < position; ++i) {
             index += subtreeSize(container->child(i));
         }
@@ -177,17 +177,17 @@ int absoluteIndexOf(const QTreeWidgetItem *item)
     return index;
 }
 
-QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index)
+OutlineItem *itemAtAbsoluteIndex(const OutlineWidget &tree, int index)
 {
     if (index < 0) {
         return nullptr;
     }
-    const QTreeWidgetItem *container = tree.invisibleRootItem();
+    const OutlineItem *container = tree.invisibleRootItem();
     int remaining = index;
     for (;;) {
-        QTreeWidgetItem *next = nullptr;
+        OutlineItem *next = nullptr;
         for (int i = 0; i < container->childCount(); ++i) {
-            QTreeWidgetItem *child = container->child(i);
+            OutlineItem *child = container->child(i);
             if (remaining == 0) {
                 return child;
             }
@@ -206,12 +206,12 @@ QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index)
     }
 }
 
-QTreeWidgetItem *displayPredecessor(const QTreeWidgetItem *item)
+OutlineItem *displayPredecessor(const OutlineItem *item)
 {
     if (item == nullptr) {
         return nullptr;
     }
-    QTreeWidgetItem *node = previousSibling(item);
+    OutlineItem *node = previousSibling(item);
     if (node == nullptr) {
         return item->parent();
     }
@@ -221,16 +221,16 @@ QTreeWidgetItem *displayPredecessor(const QTreeWidgetItem *item)
     return node;
 }
 
-QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree)
+QList<OutlineItem *> displayOrder(const OutlineWidget &tree)
 {
-    QList<QTreeWidgetItem *> order;
-    std::vector<QTreeWidgetItem *> stack;
-    const QTreeWidgetItem *root = tree.invisibleRootItem();
+    QList<OutlineItem *> order;
+    std::vector<OutlineItem *> stack;
+    const OutlineItem *root = tree.invisibleRootItem();
     for (int i = root->childCount() - 1; i >= 0; --i) {
         stack.push_back(root->child(i));
     }
     while (!stack.empty()) {
-        QTreeWidgetItem *node = stack.back();
+        OutlineItem *node = stack.back();
         stack.pop_back();
         order.append(node);
         for (int i = node->childCount() - 1; i >= 0; --i) {
@@ -240,12 +240,12 @@ QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree)
     return order;
 }
 
-bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor)
+bool isDescendantOf(const OutlineItem *item, const OutlineItem *ancestor)
 {
     if (item == nullptr || ancestor == nullptr) {
         return false;
     }
-    for (const QTreeWidgetItem *p = item->parent(); p != nullptr; p = p->parent()) {
+    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
         if (p == ancestor) {
             return true;
         }
@@ -256,7 +256,7 @@ bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor
 namespace {
 
 // The node whose child list receives a new node at a placement; null for the top-level list.
-QTreeWidgetItem *receivingParent(Placement placement, QTreeWidgetItem *target)
+OutlineItem *receivingParent(Placement placement, OutlineItem *target)
 {
     if (target == nullptr) {
         return nullptr;
@@ -269,7 +269,7 @@ QTreeWidgetItem *receivingParent(Placement placement, QTreeWidgetItem *target)
 // and expanded again, which lays out its own subtree only; the scroll position is kept and no expand or
 // collapse is reported. Not while a caption is being edited: hiding the edit box would end the edit.
 template<typename Insert>
-void insertWithoutFullLayout(QTreeWidget &tree, QTreeWidgetItem *parent, Insert insert)
+void insertWithoutFullLayout(OutlineWidget &tree, OutlineItem *parent, Insert insert)
 {
     // An open edit box is shown on the tree's viewport; closed ones are hidden until they are deleted.
     const QList<QWidget *> boxes = tree.viewport()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
@@ -289,7 +289,7 @@ void insertWithoutFullLayout(QTreeWidget &tree, QTreeWidgetItem *parent, Insert 
 
 }  // namespace
 
-void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target)
+void insertItem(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target)
 {
     insertWithoutFullLayout(tree, receivingParent(placement, target),
                             [&] { insertDirectly(tree, item, placement, target); });
@@ -297,7 +297,7 @@ void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, Q
 
 namespace {
 
-void insertDirectly(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target)
+void insertDirectly(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target)
 {
     switch (placement) {
     case Placement::LastChild:
@@ -314,7 +314,7 @@ void insertDirectly(QTreeWidget &tree, QTreeWidgetItem *item, Placement placemen
         break;
     case Placement::Before:
         if (target != nullptr) {
-            if (QTreeWidgetItem *parent = target->parent()) {
+            if (OutlineItem *parent = target->parent()) {
                 parent->insertChild(parent->indexOfChild(target), item);
             } else {
                 tree.insertTopLevelItem(tree.indexOfTopLevelItem(target), item);
@@ -329,12 +329,12 @@ void insertDirectly(QTreeWidget &tree, QTreeWidgetItem *item, Placement placemen
 
 }  // namespace
 
-void removeItem(QTreeWidget &tree, QTreeWidgetItem *item)
+void removeItem(OutlineWidget &tree, OutlineItem *item)
 {
     if (item == nullptr) {
         return;
     }
-    QTreeWidgetItem *current = tree.currentItem();
+    OutlineItem *current = tree.currentItem();
     if (current != nullptr && (current == item || isDescendantOf(current, item))) {
         // Reported as an ordinary selection change while the leaving node is whole.
         tree.setCurrentItem(successorOnRemoval(item));
@@ -344,7 +344,7 @@ void removeItem(QTreeWidget &tree, QTreeWidgetItem *item)
     }
 }
 
-MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placement, QTreeWidgetItem *target)
+MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement, OutlineItem *target)
 {
     if (leaf == nullptr || (target == nullptr && placement != Placement::LastSibling)) {
         return MoveResult::Refused;
@@ -354,20 +354,25 @@ MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placemen
     }
     const bool stays = placement == Placement::Before ? previousSibling(target) == leaf : target == leaf;
     if (stays) {
-        if (QTreeWidgetItem *parent = leaf->parent()) {
+        if (OutlineItem *parent = leaf->parent()) {
             parent->setExpanded(true);
         }
         tree.setCurrentItem(leaf);
         return MoveResult::Stayed;
     }
 
-    QTreeWidgetItem *formerParent = leaf->parent();
+    OutlineItem *formerParent = leaf->parent();
     // "Before T" means directly after T's previous sibling, or first in T's list; T may be the leaf itself,
     // so the place is fixed before the leaf leaves the tree.
-    QTreeWidgetItem *beforeList = placement == Placement::Before ? containerOf(target) : nullptr;
-    QTreeWidgetItem *beforeAnchor = placement == Placement::Before ? previousSibling(target) : nullptr;
+    OutlineItem *beforeList = placement == Placement::Before ? containerOf(target) : nullptr;
+    OutlineItem *beforeAnchor = placement == Placement::Before ? previousSibling(target) : nullptr;
     if (placement == Placement::Before && beforeList == nullptr) {
         return MoveResult::Refused;
+    }
+    // A parent left without children is collapsed, and stays so when it gains children again; a view
+    // refuses to collapse a node that has none, so that happens while the leaf is still there.
+    if (formerParent != nullptr && formerParent->childCount() == 1) {
+        formerParent->setExpanded(false);
     }
     if (!takeOut(tree, leaf)) {
         return MoveResult::Refused;
@@ -380,24 +385,23 @@ MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placemen
         insertDirectly(tree, leaf, placement, target);
     }
     if (formerParent != nullptr && formerParent->childCount() == 0) {
-        formerParent->setExpanded(false);
-        formerParent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        formerParent->setChildIndicatorPolicy(OutlineItem::DontShowIndicatorWhenChildless);
     }
     collapseSubtree(leaf);
-    if (QTreeWidgetItem *parent = leaf->parent()) {
+    if (OutlineItem *parent = leaf->parent()) {
         parent->setExpanded(true);
     }
     tree.setCurrentItem(leaf);
     return MoveResult::Moved;
 }
 
-DropPlan classifyDropPoint(const QTreeWidget &tree, const QPoint &pos, bool buttonsShown)
+DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool buttonsShown)
 {
     DropPlan plan;
     if (!tree.viewport()->rect().contains(pos)) {
         return plan;
     }
-    QTreeWidgetItem *item = tree.itemAt(pos);
+    OutlineItem *item = tree.itemAt(pos);
     if (item == nullptr) {
         // Inside the viewport but under no row: below the last one.
         plan.action = DropPlan::LastTopLevel;
@@ -411,7 +415,7 @@ DropPlan classifyDropPoint(const QTreeWidget &tree, const QPoint &pos, bool butt
         const bool hasBranchCell = tree.rootIsDecorated() || item->parent() != nullptr;
         const bool inBranchCell = hasBranchCell && pos.x() >= row.left() - tree.indentation();
         const bool hasButton = buttonsShown && (item->childCount() > 0 ||
-                                                item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator);
+                                                item->childIndicatorPolicy() == OutlineItem::ShowIndicator);
         plan.action = inBranchCell && hasButton ? DropPlan::Nothing : DropPlan::Before;
         return plan;
     }

@@ -4,8 +4,8 @@
 #include <QList>
 #include <QPoint>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+class OutlineWidget;
+class OutlineItem;
 
 namespace outline {
 
@@ -17,32 +17,32 @@ enum class Placement {
 };
 
 // 0 for a top-level leaf, one more than its parent's otherwise.
-int levelOf(const QTreeWidgetItem *item);
+int levelOf(const OutlineItem *item);
 // The number of nodes in the subtree of item, item included.
-int subtreeSize(const QTreeWidgetItem *item);
+int subtreeSize(const OutlineItem *item);
 // Position in display order (a node, then the subtrees of its children in order), counting every node
 // whether its parent is expanded or not. One walk over the nodes before it; -1 for null.
-int absoluteIndexOf(const QTreeWidgetItem *item);
+int absoluteIndexOf(const OutlineItem *item);
 // The node at an absolute index, or null when there is none. Skips whole subtrees on the way down.
-QTreeWidgetItem *itemAtAbsoluteIndex(const QTreeWidget &tree, int index);
+OutlineItem *itemAtAbsoluteIndex(const OutlineWidget &tree, int index);
 // The node just before item in display order (the last node of the previous sibling's subtree, else the
 // parent), whether its parent is expanded or not; null for the first node. Costs a walk down one branch.
-QTreeWidgetItem *displayPredecessor(const QTreeWidgetItem *item);
+OutlineItem *displayPredecessor(const OutlineItem *item);
 // Every node in display order.
-QList<QTreeWidgetItem *> displayOrder(const QTreeWidget &tree);
+QList<OutlineItem *> displayOrder(const OutlineWidget &tree);
 // True when item lies strictly below ancestor.
-bool isDescendantOf(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor);
+bool isDescendantOf(const OutlineItem *item, const OutlineItem *ancestor);
 
 // Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target. Under an
 // expanded node and with no caption being edited, the tree lays out only that node's subtree again; what
 // is expanded, the current item and the scroll position stay as they were, and no expansion is reported.
-void insertItem(QTreeWidget &tree, QTreeWidgetItem *item, Placement placement, QTreeWidgetItem *target);
+void insertItem(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target);
 
 // The one way nodes leave the tree. When the current item lies in the doomed subtree, the current first
 // moves where the tree itself would put it (the next sibling, else the previous one, else the parent, else
 // none), so the selection change is reported while every node is still whole; then the subtree is taken
 // out and deleted. Records stay alive as long as anything else refers to them.
-void removeItem(QTreeWidget &tree, QTreeWidgetItem *item);
+void removeItem(OutlineWidget &tree, OutlineItem *item);
 
 // What a move did.
 enum class MoveResult {
@@ -54,7 +54,7 @@ enum class MoveResult {
 // Moves leaf with its subtree to a placement relative to target (null target only with LastSibling).
 // The tree's selection signals fire while the leaf is out of the tree: callers that react to them must
 // be switched off for the duration. The moved leaf is current afterwards.
-MoveResult moveItem(QTreeWidget &tree, QTreeWidgetItem *leaf, Placement placement, QTreeWidgetItem *target);
+MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement, OutlineItem *target);
 
 // Where a dragged leaf would go when released at a point of the tree's viewport.
 struct DropPlan {
@@ -65,11 +65,11 @@ struct DropPlan {
         Before,        // on the indentation left of the button and caption: placed before target
     };
     Action action = Nothing;
-    QTreeWidgetItem *target = nullptr;
+    OutlineItem *target = nullptr;
 };
 
 // Hit-tests a point in viewport coordinates of a laid-out tree. Without buttons drawn (a display option),
 // the branch cell of a node with children is indentation like any other.
-DropPlan classifyDropPoint(const QTreeWidget &tree, const QPoint &pos, bool buttonsShown = true);
+DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool buttonsShown = true);
 
 }  // namespace outline

@@ -4,6 +4,7 @@
 #include "document/encoding.h"
 #include "document/errors.h"
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 #include "document/tvclasses.h"
 
 #include <QFile>
@@ -12,14 +13,17 @@
 #include <QIODevice>
 #include <QList>
 #include <QSaveFile>
-#include <QTreeWidget>
-#include <QTreeWidgetItem>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <utility>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -31,6 +35,31 @@ QByteArray sharedSlice(QByteArray &owner, qint64 offset, qint32 count)
     QByteArray::DataPointer &whole = owner.data_ptr();
     whole.d_ptr()->ref();
     return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + offset, count));
+}
+
+// The whole of a file in one buffer. A large buffer asks for huge pages first: filling hundreds of
+// megabytes page by page costs more than reading them. An empty result with an error means failure.
+QByteArray readWhole(QFile &file, qint64 size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+#ifdef __linux__
+    constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
+    const std::uintptr_t last = (start + std::uintptr_t(size)) & ~(HugePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+    }
+#endif
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(bytes.data() + done, size - done);
+        if (got <= 0) {
+            return QByteArray();
+        }
+        done += got;
+    }
+    return bytes;
 }
 
 // Where the reader's bytes come from.
@@ -318,12 +347,12 @@ void writeCount(ChunkWriter &writer, const QString &name, std::size_t count)
 
 struct PlacedItem
 {
-    const QTreeWidgetItem *item;
+    const OutlineItem *item;
     int level;
 };
 
 // Every node in display order with its level: a node, then the subtrees of its children in order.
-std::vector<PlacedItem> displayOrder(const QTreeWidget &tree)
+std::vector<PlacedItem> displayOrder(const OutlineWidget &tree)
 {
     std::vector<PlacedItem> order;
     std::vector<PlacedItem> stack;
@@ -468,7 +497,7 @@ TreeFileContents readTreeFile(const QString &path)
         FileWindowSource source(file, size);
         TreeFileContents contents = parseTreeFile(source);
         if (!source.failed() && file.seek(0)) {
-            QByteArray whole = file.readAll();
+            QByteArray whole = readWhole(file, size);
             if (file.error() == QFileDevice::NoError && whole.size() == size) {
                 // Records follow each other directly; one whose text length was 0 or less has no span.
                 size_t span = 0;
@@ -534,7 +563,7 @@ std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records)
     return levels;
 }
 
-void populateTree(QTreeWidget &tree, const TreeFileContents &contents)
+void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
 {
     const std::vector<TreeFileRecord> &records = contents.records;
     if (records.empty()) {
@@ -546,11 +575,11 @@ void populateTree(QTreeWidget &tree, const TreeFileContents &contents)
     // tree, so the view hears of the whole outline once.
     struct Open
     {
-        QTreeWidgetItem *item;
-        QList<QTreeWidgetItem *> children;
+        OutlineItem *item;
+        QList<OutlineItem *> children;
     };
     std::vector<Open> path;
-    QList<QTreeWidgetItem *> tops;
+    QList<OutlineItem *> tops;
     auto closeDeepest = [&path] {
         Open &open = path.back();
         if (!open.children.isEmpty()) {
@@ -587,7 +616,7 @@ void populateTree(QTreeWidget &tree, const TreeFileContents &contents)
     tree.setUpdatesEnabled(updates);
 }
 
-void writeTreeFile(QIODevice &out, const QTreeWidget &tree, const QString &name)
+void writeTreeFile(QIODevice &out, const OutlineWidget &tree, const QString &name)
 {
     const QString fileName = deviceName(out, name);
     const std::vector<PlacedItem> order = displayOrder(tree);
@@ -637,7 +666,7 @@ void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records
     writer.flush();
 }
 
-void saveTreeFile(const QString &path, const QTreeWidget &tree)
+void saveTreeFile(const QString &path, const OutlineWidget &tree)
 {
     saveThrough(path, [&](QIODevice &out) { writeTreeFile(out, tree, path); });
 }

@@ -1,12 +1,12 @@
 // libFuzzer target: the tree file reader on arbitrary bytes, and writing back what it read.
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 #include "document/treefile.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QTreeWidget>
 
 #include <cstdint>
 #include <cstdlib>
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Through the outline tree: the same shape, each text with one more CR LF.
     if (contents.records.size() <= 300) {
-        static QTreeWidget tree;
+        static OutlineWidget tree;
         tree.clear();
         populateTree(tree, contents);
         QBuffer buffer;

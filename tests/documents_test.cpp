@@ -18,7 +18,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTreeWidgetItemIterator>
 #include <QtTest>
 
 #include <memory>
@@ -94,12 +93,12 @@ QByteArray readFile(const QString &path)
 }
 
 // "caption@level" for every node in display order.
-QStringList outlineOf(const QTreeWidget &tree)
+QStringList outlineOf(const OutlineWidget &tree)
 {
     QStringList lines;
-    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&tree)); *it; ++it) {
+    for (OutlineItemIterator it(const_cast<OutlineWidget *>(&tree)); *it; ++it) {
         int level = 0;
-        for (QTreeWidgetItem *p = (*it)->parent(); p; p = p->parent()) {
+        for (OutlineItem *p = (*it)->parent(); p; p = p->parent()) {
             ++level;
         }
         lines.append(QStringLiteral("%1@%2").arg((*it)->text(0)).arg(level));
@@ -319,7 +318,7 @@ private slots:
     void firstLeafIsSelectedAfterLoadAndTypingIsKept()
     {
         form->OpenDocument(sampleTree("select.tre"));
-        QTreeWidgetItem *first = form->TreeView1->topLevelItem(0);
+        OutlineItem *first = form->TreeView1->topLevelItem(0);
         QCOMPARE(form->TreeView1->currentItem(), first);
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("first text"));
 
@@ -577,7 +576,7 @@ private slots:
         const QString doc = path("import.txt");
         QVERIFY(writeFile(doc, "imported words"));
         form->OpenDocument(sampleTree("import.tre"));
-        QTreeWidgetItem *second = form->TreeView1->topLevelItem(0)->child(0);
+        OutlineItem *second = form->TreeView1->topLevelItem(0)->child(0);
         form->TreeView1->setCurrentItem(second);
         const QFont fontBefore = form->RichEdit1->document()->defaultFont();
         asker->answers = {doc};
@@ -608,7 +607,7 @@ private slots:
         QVERIFY(errors.isEmpty());
         QCOMPARE(outlineOf(*form->TreeView1), QStringList{doc + "@0"});
         QCOMPARE(form->NewLeafCaption, QStringLiteral("O"));
-        QTreeWidgetItem *made = form->TreeView1->topLevelItem(0);
+        OutlineItem *made = form->TreeView1->topLevelItem(0);
         QCOMPARE(form->TreeView1->currentItem(), made);
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("plain bold end"));
         QVERIFY(recordOf(made)->Notes.join().contains("bold"));

@@ -95,7 +95,7 @@ private slots:
 
 private:
     LeafItem *addLeaf(const QString &caption, const QString &text = QString(),
-                      const QString &category = QStringLiteral("Unknown"), QTreeWidgetItem *parent = nullptr);
+                      const QString &category = QStringLiteral("Unknown"), OutlineItem *parent = nullptr);
 
     std::unique_ptr<TForm1> w_;
     QStringList errors_;
@@ -128,7 +128,7 @@ void EditorTest::cleanup()
 }
 
 LeafItem *EditorTest::addLeaf(const QString &caption, const QString &text, const QString &category,
-                              QTreeWidgetItem *parent)
+                              OutlineItem *parent)
 {
     auto record = std::make_shared<noteob>();
     record->setCategory(category);
@@ -239,7 +239,7 @@ void EditorTest::deletedCurrentItemStoresIntoItsRecordSafely()
 
     // The tree reports the change from inside the item's destructor, with the item half destroyed.
     delete b;
-    QCOMPARE(w.TreeView1->currentItem(), static_cast<QTreeWidgetItem *>(a));
+    QCOMPARE(w.TreeView1->currentItem(), static_cast<OutlineItem *>(a));
     QCOMPARE(plainTextOf(recordB), QStringLiteral("beta edited"));
     QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("alpha"));
     QVERIFY(errors_.isEmpty());

@@ -1,10 +1,10 @@
 // Tests of the Groups list logic on a bare tree and list: order, exact category match, filling, picking.
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 #include "text/groups.h"
 
 #include <QListWidget>
 #include <QSignalSpy>
-#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -42,12 +42,12 @@ QStringList listTexts(const QListWidget &list)
 //   D  ("")
 // E  (Memo)
 // F  (Café)
-void buildSample(QTreeWidget &tree)
+void buildSample(OutlineWidget &tree)
 {
-    QTreeWidgetItem *a = leaf("A", "Memo");
-    QTreeWidgetItem *b = leaf("B", "memo");
-    QTreeWidgetItem *c = leaf("C", "Memo ");
-    QTreeWidgetItem *d = leaf("D", "");
+    OutlineItem *a = leaf("A", "Memo");
+    OutlineItem *b = leaf("B", "memo");
+    OutlineItem *c = leaf("C", "Memo ");
+    OutlineItem *d = leaf("D", "");
     tree.addTopLevelItem(a);
     a->addChild(b);
     b->addChild(c);
@@ -67,26 +67,26 @@ class GroupsTest : public QObject
 private slots:
     void allLeavesFollowsDisplayOrderIncludingCollapsed()
     {
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         const groups::Entries entries = groups::allLeaves(tree);
         QCOMPARE(captionsOf(entries), (QStringList{"A", "B", "C", "D", "E", "F"}));
         // Each entry refers to the node's own record, not to a copy.
         QCOMPARE(entries[2].record.get(), recordOf(tree.topLevelItem(0)->child(0)->child(0)).get());
 
-        QTreeWidget empty;
+        OutlineWidget empty;
         QVERIFY(groups::allLeaves(empty).empty());
     }
 
     void allLeavesWalksAVeryDeepOutline()
     {
         // A chain as deep as it is long must not exhaust the stack.
-        QTreeWidget tree;
-        QTreeWidgetItem *parent = leaf("0", "Memo");
+        OutlineWidget tree;
+        OutlineItem *parent = leaf("0", "Memo");
         tree.addTopLevelItem(parent);
         const int depth = 20000;
         for (int i = 1; i < depth; ++i) {
-            QTreeWidgetItem *child = leaf(QString::number(i), "Memo");
+            OutlineItem *child = leaf(QString::number(i), "Memo");
             parent->addChild(child);
             parent = child;
         }
@@ -112,14 +112,14 @@ private slots:
     {
         QFETCH(QString, chooser);
         QFETCH(QStringList, expected);
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         QCOMPARE(captionsOf(groups::leavesOfCategory(tree, chooser)), expected);
     }
 
     void fillReplacesEntriesAndPicksNothing()
     {
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         QListWidget list;
         list.addItems({"old 1", "old 2"});
@@ -153,7 +153,7 @@ private slots:
 
     void pickedEntryIsTheSelectedOne()
     {
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         QListWidget list;
         list.setSelectionMode(QAbstractItemView::SingleSelection);
@@ -174,7 +174,7 @@ private slots:
 
     void recordsFollowRowsChangedByOthers()
     {
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         QListWidget list;
         GroupListRecords records(list);
@@ -196,7 +196,7 @@ private slots:
 
     void entriesKeepRecordsOfRemovedLeavesAlive()
     {
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         QListWidget list;
         GroupListRecords records(list);
@@ -215,7 +215,7 @@ private slots:
 
     void destroyingTheListIsSafe()
     {
-        QTreeWidget tree;
+        OutlineWidget tree;
         buildSample(tree);
         auto *list = new QListWidget;
         auto *records = new GroupListRecords(*list);

@@ -140,7 +140,7 @@ private slots:
 
     void allListsEveryLeafInDisplayOrder()
     {
-        QTreeWidgetItem *alpha = form->TreeView1->topLevelItem(0);
+        OutlineItem *alpha = form->TreeView1->topLevelItem(0);
         alpha->child(0)->setExpanded(false);
         alpha->setExpanded(false);
         list()->clear();
@@ -222,7 +222,7 @@ private slots:
     void prunedLeafStillWorks()
     {
         showTreePage();
-        QTreeWidgetItem *epsilon = form->TreeView1->topLevelItem(1);
+        OutlineItem *epsilon = form->TreeView1->topLevelItem(1);
         form->TreeView1->setCurrentItem(epsilon);
         form->DelBtnClick();
         QCOMPARE(form->TreeView1->topLevelItemCount(), 1);

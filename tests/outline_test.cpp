@@ -1,12 +1,12 @@
 // Tests of the outline rules on a bare tree widget: indices, placements, removing and moving leaves, drop points.
 #include "document/leafitem.h"
 #include "document/outline.h"
+#include "document/outlinewidget.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <memory>
 
@@ -15,10 +15,10 @@ using namespace outline;
 namespace {
 
 // Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
-void buildOutline(QTreeWidget &tree, const QString &text)
+void buildOutline(OutlineWidget &tree, const QString &text)
 {
-    QTreeWidgetItem *container = tree.invisibleRootItem();
-    QTreeWidgetItem *last = nullptr;
+    OutlineItem *container = tree.invisibleRootItem();
+    OutlineItem *last = nullptr;
     QString name;
     auto flush = [&] {
         if (!name.isEmpty()) {
@@ -44,11 +44,11 @@ void buildOutline(QTreeWidget &tree, const QString &text)
     flush();
 }
 
-QString describe(const QTreeWidgetItem *container)
+QString describe(const OutlineItem *container)
 {
     QStringList parts;
     for (int i = 0; i < container->childCount(); ++i) {
-        const QTreeWidgetItem *child = container->child(i);
+        const OutlineItem *child = container->child(i);
         QString part = child->text(0);
         if (child->childCount() > 0) {
             part += QLatin1Char('[') + describe(child) + QLatin1Char(']');
@@ -58,23 +58,27 @@ QString describe(const QTreeWidgetItem *container)
     return parts.join(QLatin1Char(' '));
 }
 
-QString describe(const QTreeWidget &tree)
+QString describe(const OutlineWidget &tree)
 {
     return describe(tree.invisibleRootItem());
 }
 
-QTreeWidgetItem *find(const QTreeWidget &tree, const QString &caption)
+OutlineItem *find(const OutlineWidget &tree, const QString &caption)
 {
     if (caption.isEmpty()) {
         return nullptr;
     }
-    const QList<QTreeWidgetItem *> found = tree.findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.first();
+    for (OutlineItemIterator it(&tree); *it; ++it) {
+        if ((*it)->text(0) == caption) {
+            return *it;
+        }
+    }
+    return nullptr;
 }
 
-void expandAll(QTreeWidget &tree)
+void expandAll(OutlineWidget &tree)
 {
-    for (QTreeWidgetItem *item : displayOrder(tree)) {
+    for (OutlineItem *item : displayOrder(tree)) {
         if (item->childCount() > 0) {
             item->setExpanded(true);
         }
@@ -107,14 +111,14 @@ private slots:
 
 void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, QStringLiteral("A[B[C D[E]] F] G H[I[J[K]]]"));
     QCOMPARE(describe(tree), QStringLiteral("A[B[C D[E]] F] G H[I[J[K]]]"));
     const QStringList expected = QStringLiteral("A B C D E F G H I J K").split(QLatin1Char(' '));
     const QList<int> levels = {0, 1, 2, 2, 3, 1, 0, 0, 1, 2, 3};
 
     for (int pass = 0; pass < 2; ++pass) {
-        const QList<QTreeWidgetItem *> order = displayOrder(tree);
+        const QList<OutlineItem *> order = displayOrder(tree);
         QCOMPARE(order.size(), expected.size());
         for (int i = 0; i < order.size(); ++i) {
             QCOMPARE(order[i]->text(0), expected[i]);
@@ -136,7 +140,7 @@ void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
     QVERIFY(!isDescendantOf(find(tree, QStringLiteral("A")), find(tree, QStringLiteral("A"))));
     QVERIFY(!isDescendantOf(find(tree, QStringLiteral("G")), find(tree, QStringLiteral("A"))));
 
-    QTreeWidget empty;
+    OutlineWidget empty;
     QVERIFY(displayOrder(empty).isEmpty());
     QCOMPARE(itemAtAbsoluteIndex(empty, 0), nullptr);
 }
@@ -170,7 +174,7 @@ void OutlineTest::placementsPutTheNewLeafWhereTheTableSays()
     QFETCH(QString, target);
     QFETCH(QString, expected);
 
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, outline);
     auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
     insertItem(tree, item, Placement(placement), find(tree, target));
@@ -206,7 +210,7 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
         text += QStringLiteral("b%1[c%1] ").arg(i);
     }
     text += QStringLiteral("] Z] Y");
-    QTreeWidget tree;
+    OutlineWidget tree;
     tree.resize(200, 150);
     buildOutline(tree, text);
     expandAll(tree);
@@ -218,22 +222,22 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
     QScrollBar *bar = tree.verticalScrollBar();
     QVERIFY(bar->value() > 0);
     const int top = bar->value();
-    QList<QTreeWidgetItem *> open;
-    for (QTreeWidgetItem *node : displayOrder(tree)) {
+    QList<OutlineItem *> open;
+    for (OutlineItem *node : displayOrder(tree)) {
         if (node->childCount() > 0) {
             QVERIFY(node->isExpanded());
             open << node;
         }
     }
-    QSignalSpy expanded(&tree, &QTreeWidget::itemExpanded);
-    QSignalSpy collapsed(&tree, &QTreeWidget::itemCollapsed);
-    QSignalSpy currentChanged(&tree, &QTreeWidget::currentItemChanged);
+    QSignalSpy expanded(&tree, &OutlineWidget::itemExpanded);
+    QSignalSpy collapsed(&tree, &OutlineWidget::itemCollapsed);
+    QSignalSpy currentChanged(&tree, &OutlineWidget::currentItemChanged);
 
     auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
     insertItem(tree, item, Placement(placement), find(tree, target));
 
     QCOMPARE(item->parent(), find(tree, parent));
-    for (QTreeWidgetItem *node : open) {
+    for (OutlineItem *node : open) {
         QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
     }
     QCOMPARE(expanded.count(), 0);
@@ -243,10 +247,10 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
     QCOMPARE(bar->value(), top);
     // Every row, the new one included, is laid out where display order puts it.
     QCoreApplication::processEvents();
-    const QList<QTreeWidgetItem *> order = displayOrder(tree);
+    const QList<OutlineItem *> order = displayOrder(tree);
     const bool newRowShown = item->parent() == nullptr || item->parent()->isExpanded();
     int previousY = -1;
-    for (QTreeWidgetItem *node : order) {
+    for (OutlineItem *node : order) {
         if (node->parent() != nullptr && !node->parent()->isExpanded()) {
             continue;
         }
@@ -261,10 +265,10 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
 
 void OutlineTest::insertingLeavesAnOpenCaptionEditAlone()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, QStringLiteral("A[B C] D"));
     expandAll(tree);
-    for (QTreeWidgetItem *node : displayOrder(tree)) {
+    for (OutlineItem *node : displayOrder(tree)) {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
     }
     tree.show();
@@ -311,17 +315,17 @@ void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAliv
     QFETCH(QString, expected);
     QFETCH(QString, newCurrent);
 
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, outline);
     expandAll(tree);
-    QTreeWidgetItem *currentItem = find(tree, current);
+    OutlineItem *currentItem = find(tree, current);
     tree.setCurrentItem(currentItem);
     const NoteRef leavingRecord = recordOf(currentItem);
 
     // What a selection handler can see at the moment of the change.
     QStringList seen;
-    connect(&tree, &QTreeWidget::currentItemChanged, this,
-            [&](QTreeWidgetItem *now, QTreeWidgetItem *previous) {
+    connect(&tree, &OutlineWidget::currentItemChanged, this,
+            [&](OutlineItem *now, OutlineItem *previous) {
                 QVERIFY(previous != nullptr);
                 // The leaving node is still whole: a leaf in this tree that hands out its record.
                 QCOMPARE(previous->treeWidget(), &tree);
@@ -342,7 +346,7 @@ void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAliv
 
 void OutlineTest::removedRecordsLiveExactlyAsLongAsSomethingRefersToThem()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, QStringLiteral("A[B[C]] D"));
     NoteRef kept = recordOf(find(tree, QStringLiteral("C")));
     kept->Notes = {QByteArray("kept text")};
@@ -418,20 +422,20 @@ void OutlineTest::movesFollowTheFiveRules()
     QFETCH(QString, expected);
     QFETCH(int, result);
 
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, outline);
-    QTreeWidgetItem *leaf = find(tree, moved);
+    OutlineItem *leaf = find(tree, moved);
     tree.setCurrentItem(leaf);
-    const QList<QTreeWidgetItem *> itemsBefore = displayOrder(tree);
+    const QList<OutlineItem *> itemsBefore = displayOrder(tree);
 
     QCOMPARE(int(moveItem(tree, leaf, Placement(placement), find(tree, target))), result);
     QCOMPARE(describe(tree), expected);
     // Rule 5 holds in every case: the leaf stays selected.
     QCOMPARE(tree.currentItem(), leaf);
     // No node was lost or added, and every node still carries a record.
-    const QList<QTreeWidgetItem *> itemsAfter = displayOrder(tree);
+    const QList<OutlineItem *> itemsAfter = displayOrder(tree);
     QCOMPARE(itemsAfter.size(), itemsBefore.size());
-    for (QTreeWidgetItem *item : itemsAfter) {
+    for (OutlineItem *item : itemsAfter) {
         QVERIFY(itemsBefore.contains(item));
         QVERIFY(recordOf(item) != nullptr);
     }
@@ -443,13 +447,13 @@ void OutlineTest::movesFollowTheFiveRules()
 
 void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, QStringLiteral("A[B[C[D]] E] F"));
     tree.show();
     expandAll(tree);
-    QTreeWidgetItem *b = find(tree, QStringLiteral("B"));
-    QTreeWidgetItem *c = find(tree, QStringLiteral("C"));
-    QTreeWidgetItem *f = find(tree, QStringLiteral("F"));
+    OutlineItem *b = find(tree, QStringLiteral("B"));
+    OutlineItem *c = find(tree, QStringLiteral("C"));
+    OutlineItem *f = find(tree, QStringLiteral("F"));
     const NoteRef recordB = recordOf(b);
     const NoteRef recordC = recordOf(c);
     const NoteRef recordD = recordOf(find(tree, QStringLiteral("D")));
@@ -472,11 +476,11 @@ void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
 
 void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, QStringLiteral("A[B] C"));
     tree.show();
-    QTreeWidgetItem *a = find(tree, QStringLiteral("A"));
-    QTreeWidgetItem *b = find(tree, QStringLiteral("B"));
+    OutlineItem *a = find(tree, QStringLiteral("A"));
+    OutlineItem *b = find(tree, QStringLiteral("B"));
     a->setExpanded(true);
     tree.setCurrentItem(b);
 
@@ -484,7 +488,7 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
     QCOMPARE(describe(tree), QStringLiteral("A C B"));
     QCOMPARE(a->childCount(), 0);
     QVERIFY(!a->isExpanded());
-    QVERIFY(a->childIndicatorPolicy() != QTreeWidgetItem::ShowIndicator);
+    QVERIFY(a->childIndicatorPolicy() != OutlineItem::ShowIndicator);
     // The drop classifier finds no button there any more: its branch cell is indentation now.
     tree.resize(300, 200);
     QVERIFY(QTest::qWaitForWindowExposed(&tree));
@@ -499,12 +503,12 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
 
 void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     buildOutline(tree, QStringLiteral("A[B[C]] D[E]"));
     tree.show();
     expandAll(tree);
-    QTreeWidgetItem *a = find(tree, QStringLiteral("A"));
-    QTreeWidgetItem *d = find(tree, QStringLiteral("D"));
+    OutlineItem *a = find(tree, QStringLiteral("A"));
+    OutlineItem *d = find(tree, QStringLiteral("D"));
     tree.setCurrentItem(d);
 
     // Before itself: directly after its previous sibling A, which is where it is.
@@ -522,7 +526,7 @@ void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
 
 void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     tree.setHeaderHidden(true);
     tree.resize(400, 300);
     buildOutline(tree, QStringLiteral("Alpha[Beta[Gamma] Delta] Epsilon"));
@@ -531,10 +535,10 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
     tree.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tree));
 
-    QTreeWidgetItem *beta = find(tree, QStringLiteral("Beta"));
-    QTreeWidgetItem *gamma = find(tree, QStringLiteral("Gamma"));
-    QTreeWidgetItem *delta = find(tree, QStringLiteral("Delta"));
-    QTreeWidgetItem *epsilon = find(tree, QStringLiteral("Epsilon"));
+    OutlineItem *beta = find(tree, QStringLiteral("Beta"));
+    OutlineItem *gamma = find(tree, QStringLiteral("Gamma"));
+    OutlineItem *delta = find(tree, QStringLiteral("Delta"));
+    OutlineItem *epsilon = find(tree, QStringLiteral("Epsilon"));
     const int indent = tree.indentation();
     const QFontMetrics fm(tree.font());
 
@@ -542,7 +546,7 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
         const char *name;
         QPoint point;
         DropPlan::Action action;
-        QTreeWidgetItem *target;
+        OutlineItem *target;
     };
     const QRect betaRow = tree.visualItemRect(beta);
     const QRect gammaRow = tree.visualItemRect(gamma);

@@ -24,11 +24,11 @@
 namespace {
 
 // Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
-QString describe(const QTreeWidgetItem *container)
+QString describe(const OutlineItem *container)
 {
     QStringList parts;
     for (int i = 0; i < container->childCount(); ++i) {
-        const QTreeWidgetItem *child = container->child(i);
+        const OutlineItem *child = container->child(i);
         QString part = child->text(0);
         if (child->childCount() > 0) {
             part += QLatin1Char('[') + describe(child) + QLatin1Char(']');
@@ -46,7 +46,7 @@ QString plainText(const LineList &notes)
 }
 
 // The text a leaf's record holds, as the editor would show it.
-QString textOf(const QTreeWidgetItem *item)
+QString textOf(const OutlineItem *item)
 {
     return plainText(recordOf(item)->Notes);
 }
@@ -71,8 +71,8 @@ public:
     // Builds leaves whose records hold "text of X" and category "cat X".
     void build(const QString &text)
     {
-        QTreeWidgetItem *container = tree()->invisibleRootItem();
-        QTreeWidgetItem *last = nullptr;
+        OutlineItem *container = tree()->invisibleRootItem();
+        OutlineItem *last = nullptr;
         QString name;
         auto flush = [&] {
             if (!name.isEmpty()) {
@@ -102,10 +102,14 @@ public:
     }
 
     OutlineTree *tree() { return form.TreeView1; }
-    QTreeWidgetItem *item(const QString &caption)
+    OutlineItem *item(const QString &caption)
     {
-        const QList<QTreeWidgetItem *> found = tree()->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
+        for (OutlineItemIterator it(tree()); *it; ++it) {
+            if ((*it)->text(0) == caption) {
+                return *it;
+            }
+        }
+        return nullptr;
     }
     QString outline() { return describe(tree()->invisibleRootItem()); }
     QString editorText() { return form.RichEdit1->toPlainText(); }
@@ -180,7 +184,7 @@ void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf()
 
     w.click(button.toLatin1().constData());
     QCOMPARE(w.outline(), QStringLiteral("O"));
-    QTreeWidgetItem *leaf = w.tree()->topLevelItem(0);
+    OutlineItem *leaf = w.tree()->topLevelItem(0);
     QCOMPARE(w.tree()->currentItem(), leaf);
     // Every add command on an empty tree is Add Leaf: the category comes from the box.
     QCOMPARE(recordOf(leaf)->categoryText(), QStringLiteral("Memo"));
@@ -223,7 +227,7 @@ void OutlineCommandsTest::addLeafGoesToTheEndOfTheSelectedLeafsList()
 
     w.click("CutButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B C D O] E"));
-    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    OutlineItem *added = w.item(QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     // The leaf that was selected got the editor and the box before the new one was loaded.
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
@@ -246,7 +250,7 @@ void OutlineCommandsTest::addLeafAboveCopiesTheSelectedLeafsText()
 
     w.click("PasteButton");
     QCOMPARE(w.outline(), QStringLiteral("A[O B C] D"));
-    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    OutlineItem *added = w.item(QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
     QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("Memo"));
@@ -276,7 +280,7 @@ void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
 
     w.click("CopyButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B[C O] D] E"));
-    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    OutlineItem *added = w.item(QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     QVERIFY(w.item(QStringLiteral("B"))->isExpanded());
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
@@ -298,24 +302,24 @@ void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafI
         text += QStringLiteral("b%1[c%1] ").arg(i);
     }
     w.build(text + QStringLiteral("] Z] Y"));
-    QList<QTreeWidgetItem *> open;
-    for (QTreeWidgetItemIterator it(w.tree()); *it; ++it) {
+    QList<OutlineItem *> open;
+    for (OutlineItemIterator it(w.tree()); *it; ++it) {
         if ((*it)->childCount() > 0) {
             (*it)->setExpanded(true);
             open << *it;
         }
     }
     w.select(QStringLiteral("c20"));
-    QSignalSpy expanded(w.tree(), &QTreeWidget::itemExpanded);
-    QSignalSpy collapsed(w.tree(), &QTreeWidget::itemCollapsed);
-    auto rowInView = [&](QTreeWidgetItem *item) {
+    QSignalSpy expanded(w.tree(), &OutlineWidget::itemExpanded);
+    QSignalSpy collapsed(w.tree(), &OutlineWidget::itemCollapsed);
+    auto rowInView = [&](OutlineItem *item) {
         return w.tree()->viewport()->rect().intersects(w.tree()->visualItemRect(item));
     };
 
     w.click("CutButton");
-    QTreeWidgetItem *branch = w.item(QStringLiteral("b20"));
+    OutlineItem *branch = w.item(QStringLiteral("b20"));
     QCOMPARE(branch->childCount(), 2);
-    QTreeWidgetItem *added = branch->child(1);
+    OutlineItem *added = branch->child(1);
     QCOMPARE(added->text(0), QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     QCOMPARE(textOf(w.item(QStringLiteral("c20"))), QStringLiteral("text of c20"));
@@ -333,7 +337,7 @@ void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafI
     QVERIFY(w.captionEditor() != nullptr);
     QVERIFY(rowInView(branch->child(1)));
 
-    for (QTreeWidgetItem *node : open) {
+    for (OutlineItem *node : open) {
         QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
     }
     QCOMPARE(expanded.count(), 0);
@@ -347,7 +351,7 @@ void OutlineCommandsTest::newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves
     w.build(QStringLiteral("A B"));
     w.select(QStringLiteral("A"));
     w.click("CutButton");
-    QTreeWidgetItem *added = w.item(QStringLiteral("O"));
+    OutlineItem *added = w.item(QStringLiteral("O"));
     QVERIFY(added != nullptr);
     // Resetting the editor and the box stored nothing: the record keeps its copies for now.
     QCOMPARE(textOf(added), QStringLiteral("text of A"));
@@ -532,7 +536,7 @@ void OutlineCommandsTest::moveRightAndLeftFollowTheRules()
 
     // Right under a previous sibling with children: after them, the sibling expanded.
     w.select(QStringLiteral("D"));
-    QTreeWidgetItem *b = w.item(QStringLiteral("B"));
+    OutlineItem *b = w.item(QStringLiteral("B"));
     b->setExpanded(false);
     w.click("ToolButton4");
     QCOMPARE(w.outline(), QStringLiteral("A[B[C D]] E F"));
@@ -593,7 +597,7 @@ void OutlineCommandsTest::moveLeftOfAnOnlyChildRemovesTheParentsButton()
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A[B] C"));
-    QTreeWidgetItem *a = w.item(QStringLiteral("A"));
+    OutlineItem *a = w.item(QStringLiteral("A"));
     a->setExpanded(true);
     w.select(QStringLiteral("B"));
     w.click("ToolButton3");
@@ -613,7 +617,7 @@ void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
     auto reset = [&] {
         w.tree()->clear();
         w.build(start);
-        for (QTreeWidgetItem *item : outline::displayOrder(*w.tree())) {
+        for (OutlineItem *item : outline::displayOrder(*w.tree())) {
             item->setExpanded(item->childCount() > 0);
         }
     };
@@ -716,7 +720,7 @@ void OutlineCommandsTest::dragStartsFromThePressedLeafWithItsRowImage()
     w.form.RichEdit1->setPlainText(QStringLiteral("A edited"));
 
     int drags = 0;
-    QTreeWidgetItem *currentDuringDrag = nullptr;
+    OutlineItem *currentDuringDrag = nullptr;
     QSize imageSize;
     bool carriesLeaf = false;
     bool editorOpened = true;

@@ -79,7 +79,7 @@ QStringList tabOrder(QWidget *start, const QList<QWidget *> &wanted)
     return order;
 }
 
-LeafItem *addLeaf(QTreeWidgetItem *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
+LeafItem *addLeaf(OutlineItem *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
 {
     auto *item = new LeafItem(record ? record : std::make_shared<noteob>(), caption);
     if (parent) {
@@ -593,7 +593,7 @@ void ShellTest::formCreateFillsBoxesStartsNewTreeThenPlaysStartSound()
     // The first leaf takes its category from the box, so the boxes were filled before it was made.
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
     QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
-    QTreeWidgetItem *leaf = w->TreeView1->topLevelItem(0);
+    OutlineItem *leaf = w->TreeView1->topLevelItem(0);
     QCOMPARE(leaf->text(0), QStringLiteral("O"));
     QCOMPARE(leaf->childCount(), 0);
     const NoteRef record = recordOf(leaf);

@@ -1,6 +1,7 @@
 // Tests of the tree file reader and writer: byte layout, placement, cuts, damaged files and saving safely.
 #include "document/errors.h"
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 #include "document/treefile.h"
 #include "document/tvclasses.h"
 
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QtTest>
 
 #include <unistd.h>
@@ -51,13 +51,13 @@ LeafItem *makeLeaf(const QString &caption, const QByteArray &category, const Lin
 }
 
 // Levels of the tree's nodes in display order, found by walking parents, not by the writer's walk.
-QList<int> depthsInDisplayOrder(const QTreeWidget &tree)
+QList<int> depthsInDisplayOrder(const OutlineWidget &tree)
 {
     QList<int> depths;
-    QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(&tree));
+    OutlineItemIterator it(const_cast<OutlineWidget *>(&tree));
     while (*it) {
         int d = 0;
-        for (QTreeWidgetItem *p = (*it)->parent(); p; p = p->parent()) {
+        for (OutlineItem *p = (*it)->parent(); p; p = p->parent()) {
             ++d;
         }
         depths.append(d);
@@ -66,7 +66,7 @@ QList<int> depthsInDisplayOrder(const QTreeWidget &tree)
     return depths;
 }
 
-QByteArray written(const QTreeWidget &tree)
+QByteArray written(const OutlineWidget &tree)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -234,7 +234,7 @@ private slots:
 
 void TreeFileTest::writesOneLeafExactlyAsLaidOut()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     const QByteArray line = "{\\rtf1 Hello}";
     tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {line}));
     const QByteArray bytes = written(tree);
@@ -254,7 +254,7 @@ void TreeFileTest::writesOneLeafExactlyAsLaidOut()
     QCOMPARE(bytes, expected);
 
     // The same leaf at a deeper place writes its level; two lines each end in CR LF.
-    QTreeWidget nested;
+    OutlineWidget nested;
     LeafItem *top = makeLeaf(QStringLiteral("A"), "Memo", {});
     nested.addTopLevelItem(top);
     top->addChild(makeLeaf(QStringLiteral("B"), "ToDo", {"x", ""}));
@@ -264,7 +264,7 @@ void TreeFileTest::writesOneLeafExactlyAsLaidOut()
 
 void TreeFileTest::writesEmptyOutlineAsFourZeroBytes()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     QCOMPARE(written(tree), QByteArray::fromHex("00000000"));
 
     const TreeFileContents contents = readTreeFile(QByteArray::fromHex("00000000"));
@@ -322,17 +322,17 @@ void TreeFileTest::placesRecordsByLevelRules()
     const std::vector<int> levels = placedLevels(contents.records);
     QCOMPARE(QList<int>(levels.begin(), levels.end()), placed);
 
-    QTreeWidget tree;
+    OutlineWidget tree;
     populateTree(tree, contents);
     QCOMPARE(depthsInDisplayOrder(tree), placed);
-    QList<QTreeWidgetItem *> order;
-    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+    QList<OutlineItem *> order;
+    for (OutlineItemIterator it(&tree); *it; ++it) {
         order.append(*it);
     }
     QCOMPARE(order.size(), stored.size());
     for (int i = 0; i < order.size(); ++i) {
         QCOMPARE(order[i]->text(0), QStringLiteral("n%1").arg(i));
-        QTreeWidgetItem *expectedParent = parents[i] < 0 ? nullptr : order[parents[i]];
+        OutlineItem *expectedParent = parents[i] < 0 ? nullptr : order[parents[i]];
         QCOMPARE(order[i]->parent(), expectedParent);
     }
     // Written back, the file stores the placed levels.
@@ -341,7 +341,7 @@ void TreeFileTest::placesRecordsByLevelRules()
 
 void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     const QString longCaption = QString(300, QLatin1Char('c'));
     tree.addTopLevelItem(makeLeaf(longCaption, "Default", {}));
     const QByteArray bytes = written(tree);
@@ -349,7 +349,7 @@ void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
     QCOMPARE(quint8(bytes[4]), quint8(255));
     QCOMPARE(bytes.mid(5, 255), QByteArray(255, 'c'));
 
-    QTreeWidget back;
+    OutlineWidget back;
     populateTree(back, readTreeFile(bytes));
     QCOMPARE(back.topLevelItem(0)->text(0), longCaption.left(255));
 
@@ -365,7 +365,7 @@ void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
     QCOMPARE(padded.records[0].category, QByteArray("M"));
 
     // A 25-character category in a record is written as its first 20.
-    QTreeWidget cat;
+    OutlineWidget cat;
     cat.addTopLevelItem(makeLeaf(QStringLiteral("O"), QByteArray(25, 'k'), {}));
     const QByteArray catBytes = written(cat);
     QCOMPARE(quint8(catBytes[4 + 260]), quint8(20));
@@ -415,7 +415,7 @@ void TreeFileTest::readsShortFileUpToLastWholeRecord()
     QVERIFY2(warning.startsWith(QStringLiteral("plan.tre: read %1 of ").arg(records)), qPrintable(warning));
     QVERIFY(warning.contains(QStringLiteral("at byte %1").arg(damageOffset)));
 
-    QTreeWidget tree;
+    OutlineWidget tree;
     populateTree(tree, contents);
     QCOMPARE(depthsInDisplayOrder(tree).size(), records);
 
@@ -528,22 +528,22 @@ void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
     const QByteArray text = "{\\rtf1 line one\\par\r\nline two\\par\r\n}\r\n";
     const QByteArray bytes = le32(3) + recordBytes("Caf\xe9 \x80", 0, "Memo", text) +
                              recordBytes("child", 1, "", "") + recordBytes("grand", 2, "ToDo", "x\ry\nz");
-    QTreeWidget tree;
+    OutlineWidget tree;
     tree.show();
     populateTree(tree, readTreeFile(bytes));
 
     QCOMPARE(tree.topLevelItemCount(), 1);
-    QTreeWidgetItem *top = tree.topLevelItem(0);
+    OutlineItem *top = tree.topLevelItem(0);
     QCOMPARE(top->text(0), QString::fromUtf8("Caf\u00e9 \u20ac"));
     const NoteRef record = recordOf(top);
     QVERIFY(record);
     QCOMPARE(record->Notes, LineList{text});
     QCOMPARE(record->Category(), QByteArray("Memo"));
-    QTreeWidgetItem *child = top->child(0);
+    OutlineItem *child = top->child(0);
     QVERIFY(child);
     QCOMPARE(recordOf(child)->Notes, LineList{QByteArray()});
     QCOMPARE(recordOf(child)->Category(), QByteArray());
-    QTreeWidgetItem *grand = child->child(0);
+    OutlineItem *grand = child->child(0);
     QVERIFY(grand);
     QCOMPARE(recordOf(grand)->Notes, LineList{QByteArray("x\ry\nz")});
     QCOMPARE(recordOf(grand)->Category(), QByteArray("ToDo"));
@@ -558,7 +558,7 @@ void TreeFileTest::rewritingAddsOnlyOneCrLfPerText()
 {
     const QByteArray original = le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
                                 recordBytes("b", 1, "Memo", "") + recordBytes("c", 0, "ToDo", "no break");
-    QTreeWidget tree;
+    OutlineWidget tree;
     populateTree(tree, readTreeFile(original));
     QCOMPARE(written(tree), le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n\r\n") +
                                 recordBytes("b", 1, "Memo", "\r\n") + recordBytes("c", 0, "ToDo", "no break\r\n"));
@@ -571,8 +571,8 @@ void TreeFileTest::roundTripsRandomOutlines()
     qInfo("round-trip seed %u (set QUILLAX_SEED to repeat)", seed);
     QRandomGenerator rng(seed);
     for (int round = 0; round < 40; ++round) {
-        QTreeWidget tree;
-        QList<QTreeWidgetItem *> path;
+        OutlineWidget tree;
+        QList<OutlineItem *> path;
         const int leaves = int(rng.bounded(0, 60));
         for (int i = 0; i < leaves; ++i) {
             const int level = path.isEmpty() ? 0 : int(rng.bounded(0, qMin(int(path.size()), 8) + 1));
@@ -588,7 +588,7 @@ void TreeFileTest::roundTripsRandomOutlines()
             path.append(leaf);
         }
         const QByteArray first = written(tree);
-        QTreeWidget loaded;
+        OutlineWidget loaded;
         populateTree(loaded, readTreeFile(first));
         const QByteArray second = written(loaded);
 
@@ -610,7 +610,7 @@ void TreeFileTest::roundTripsRandomOutlines()
 
 void TreeFileTest::writerReportsRefusedWriteWithNameAndReason()
 {
-    QTreeWidget tree;
+    OutlineWidget tree;
     tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {QByteArray(5000, 'x')}));
     const QByteArray full = written(tree);
     for (const qint64 limit : {qint64(0), qint64(3), qint64(300), qint64(full.size() - 1)}) {
@@ -638,7 +638,7 @@ void TreeFileTest::savesThroughTemporaryAndReplacesTarget()
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(10000, 'o'));
     }
-    QTreeWidget tree;
+    OutlineWidget tree;
     auto *top = makeLeaf(QStringLiteral("Top"), "Memo", {"{\\rtf1 a}"});
     tree.addTopLevelItem(top);
     top->addChild(makeLeaf(QStringLiteral("Child"), "ToDo", {}));
@@ -659,7 +659,7 @@ void TreeFileTest::failedSaveLeavesOldFileIntact()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QTreeWidget tree;
+    OutlineWidget tree;
     tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {}));
 
     const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/plan.tre"));
@@ -704,7 +704,7 @@ void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
         QVERIFY(f.open(QIODevice::WriteOnly));
         QCOMPARE(f.write(old), old.size());
     }
-    QTreeWidget tree;
+    OutlineWidget tree;
     for (int i = 0; i < 40; ++i) {
         tree.addTopLevelItem(makeLeaf(QStringLiteral("leaf %1").arg(i), "Memo", {QByteArray(4000, 'z')}));
     }
@@ -722,7 +722,7 @@ void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
     QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plan.tre")});
 
     // A small outline still fits and replaces the old file.
-    QTreeWidget small;
+    OutlineWidget small;
     small.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {"t"}));
     saveTreeFile(path, small);
     QVERIFY(f.open(QIODevice::ReadOnly));

@@ -1,8 +1,8 @@
 // Tests of the leaf record, its line lists and the tree item that carries it.
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 #include "document/tvclasses.h"
 
-#include <QTreeWidget>
 #include <QtTest>
 
 class TvClassesTest : public QObject
@@ -123,7 +123,7 @@ void TvClassesTest::leafItemCarriesItsOwnRecord()
 {
     auto record = std::make_shared<noteob>();
     record->Notes = {"text"};
-    QTreeWidget tree;
+    OutlineWidget tree;
     auto *item = new LeafItem(record, QStringLiteral("Caption"));
     tree.addTopLevelItem(item);
     QCOMPARE(item->text(0), QStringLiteral("Caption"));
@@ -134,7 +134,7 @@ void TvClassesTest::leafItemCarriesItsOwnRecord()
     QVERIFY(item->flags().testFlag(Qt::ItemIsDropEnabled));
 
     // Anything that is not a leaf has no record.
-    auto *plain = new QTreeWidgetItem(QStringList{QStringLiteral("plain")});
+    auto *plain = new OutlineItem(QStringList{QStringLiteral("plain")});
     tree.addTopLevelItem(plain);
     QCOMPARE(recordOf(plain), NoteRef());
     QCOMPARE(recordOf(nullptr), NoteRef());

@@ -3,10 +3,10 @@
 
 #include "document/encoding.h"
 #include "document/leafitem.h"
+#include "document/outlinewidget.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
-#include <QTreeWidget>
 
 #include <utility>
 
@@ -16,9 +16,9 @@ namespace {
 
 // Visits every item in display order without recursion: outlines can be as deep as they are long.
 template <class Visit>
-void walkDisplayOrder(const QTreeWidget &tree, Visit &&visit)
+void walkDisplayOrder(const OutlineWidget &tree, Visit &&visit)
 {
-    std::vector<std::pair<const QTreeWidgetItem *, int>> stack;
+    std::vector<std::pair<const OutlineItem *, int>> stack;
     stack.emplace_back(tree.invisibleRootItem(), 0);
     while (!stack.empty()) {
         auto &top = stack.back();
@@ -26,7 +26,7 @@ void walkDisplayOrder(const QTreeWidget &tree, Visit &&visit)
             stack.pop_back();
             continue;
         }
-        const QTreeWidgetItem *child = top.first->child(top.second++);
+        const OutlineItem *child = top.first->child(top.second++);
         visit(child);
         if (child->childCount() > 0) {
             stack.emplace_back(child, 0);
@@ -36,10 +36,10 @@ void walkDisplayOrder(const QTreeWidget &tree, Visit &&visit)
 
 } // namespace
 
-Entries allLeaves(const QTreeWidget &tree)
+Entries allLeaves(const OutlineWidget &tree)
 {
     Entries entries;
-    walkDisplayOrder(tree, [&](const QTreeWidgetItem *item) {
+    walkDisplayOrder(tree, [&](const OutlineItem *item) {
         if (NoteRef record = ::recordOf(item)) {
             entries.push_back({item->text(0), std::move(record)});
         }
@@ -47,10 +47,10 @@ Entries allLeaves(const QTreeWidget &tree)
     return entries;
 }
 
-Entries leavesOfCategory(const QTreeWidget &tree, const QByteArray &category)
+Entries leavesOfCategory(const OutlineWidget &tree, const QByteArray &category)
 {
     Entries entries;
-    walkDisplayOrder(tree, [&](const QTreeWidgetItem *item) {
+    walkDisplayOrder(tree, [&](const OutlineItem *item) {
         if (item->type() != LeafItem::Type) {
             return;
         }
@@ -62,7 +62,7 @@ Entries leavesOfCategory(const QTreeWidget &tree, const QByteArray &category)
     return entries;
 }
 
-Entries leavesOfCategory(const QTreeWidget &tree, const QString &category)
+Entries leavesOfCategory(const OutlineWidget &tree, const QString &category)
 {
     return leavesOfCategory(tree, encoding::toCp1252(category));
 }

@@ -11,7 +11,7 @@
 
 class QListWidget;
 class QListWidgetItem;
-class QTreeWidget;
+class OutlineWidget;
 
 namespace groups {
 
@@ -24,12 +24,12 @@ struct Entry
 using Entries = std::vector<Entry>;
 
 // Every leaf of the tree in display order (a node, then its children's subtrees), expanded or not.
-Entries allLeaves(const QTreeWidget &tree);
+Entries allLeaves(const OutlineWidget &tree);
 
 // The leaves whose category is exactly these bytes: same length, same bytes, case counts, nothing trimmed.
-Entries leavesOfCategory(const QTreeWidget &tree, const QByteArray &category);
+Entries leavesOfCategory(const OutlineWidget &tree, const QByteArray &category);
 // The same for a category typed or picked in a box, compared as its Windows-1252 bytes.
-Entries leavesOfCategory(const QTreeWidget &tree, const QString &category);
+Entries leavesOfCategory(const OutlineWidget &tree, const QString &category);
 
 // The picked entry: the list's selected entry, or null when none is selected.
 QListWidgetItem *pickedItem(const QListWidget &list);
