@@ -262,9 +262,9 @@ void TForm1::OpenDocument(const QString &path)
 
 void TForm1::openTreeFile(const QString &path)
 {
-    // Read whole before anything changes: a file that cannot be opened leaves the outline as it was.
-    const TreeFileContents contents = readTreeFile(path);
-    ClearTree();
+    // Nothing changes before the file has been opened and its records read: a file that cannot be opened
+    // leaves the outline as it was. The old outline then goes before the new texts take their memory.
+    const TreeFileContents contents = readTreeFile(path, [this] { ClearTree(); });
     {
         // Building the tree selects nothing, and no text may move while it is built.
         const bool handlersWereOn = selectionHandlersOn();

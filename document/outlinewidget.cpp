@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -438,6 +439,23 @@ OutlineWidget::~OutlineWidget()
         delete top;
     }
     delete root_;
+}
+
+void OutlineWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Asterisk && currentIndex().isValid()) {
+        int level = 0;
+        for (const OutlineItem *p = currentItem()->parent(); p != nullptr; p = p->parent()) {
+            ++level;
+        }
+        // The current node at level L may open its descendants down to level MaxOpenDepth - 1.
+        if (level < MaxOpenDepth) {
+            expandRecursively(currentIndex(), MaxOpenDepth - 1 - level);
+        }
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void OutlineWidget::setModel(QAbstractItemModel *model)

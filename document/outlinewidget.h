@@ -99,6 +99,10 @@ class OutlineWidget : public QTreeView
     Q_OBJECT
 
 public:
+    // How deep nodes may be opened: the view lays out open nodes recursively, and a chain of tens of
+    // thousands of open nodes exhausts the stack. A node at this level (0 at the top) stays closed.
+    static constexpr int MaxOpenDepth = 1000;
+
     explicit OutlineWidget(QWidget *parent = nullptr);
     ~OutlineWidget() override;
 
@@ -139,6 +143,10 @@ signals:
     void itemExpanded(OutlineItem *item);
     void itemCollapsed(OutlineItem *item);
     void itemSelectionChanged();
+
+protected:
+    // "*" opens the current node's subtree, down to MaxOpenDepth.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     friend class OutlineItem;

@@ -13,6 +13,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QSaveFile>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cstdint>
@@ -484,8 +485,15 @@ TreeFileContents readTreeFile(QByteArray &&bytes)
     return parseTreeFile(source);
 }
 
-TreeFileContents readTreeFile(const QString &path)
+TreeFileContents readTreeFile(const QString &path, const std::function<void()> &beforeTexts)
 {
+    bool announced = false;
+    auto textsNext = [&] {
+        if (!announced && beforeTexts) {
+            announced = true;
+            beforeTexts();
+        }
+    };
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
@@ -497,6 +505,7 @@ TreeFileContents readTreeFile(const QString &path)
         FileWindowSource source(file, size);
         TreeFileContents contents = parseTreeFile(source);
         if (!source.failed() && file.seek(0)) {
+            textsNext();
             QByteArray whole = readWhole(file, size);
             if (file.error() == QFileDevice::NoError && whole.size() == size) {
                 // Records follow each other directly; one whose text length was 0 or less has no span.
@@ -522,6 +531,7 @@ TreeFileContents readTreeFile(const QString &path)
     if (file.error() != QFileDevice::NoError) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
     }
+    textsNext();
     return readTreeFile(std::move(bytes));
 }
 
@@ -580,10 +590,13 @@ void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
     };
     std::vector<Open> path;
     QList<OutlineItem *> tops;
-    auto closeDeepest = [&path] {
+    // Whether some parent lies too deep to be opened.
+    bool tooDeep = false;
+    auto closeDeepest = [&path, &tooDeep] {
         Open &open = path.back();
         if (!open.children.isEmpty()) {
             open.item->addChildren(open.children);
+            tooDeep = tooDeep || int(path.size()) > OutlineWidget::MaxOpenDepth;
         }
         path.pop_back();
     };
@@ -612,7 +625,28 @@ void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
     const bool updates = tree.updatesEnabled();
     tree.setUpdatesEnabled(false);
     tree.addTopLevelItems(tops);
-    tree.expandAll();
+    if (!tooDeep) {
+        tree.expandAll();
+    } else {
+        // The view lays out open nodes recursively: a chain of tens of thousands of open nodes would
+        // exhaust the stack. The tree lays out once, later, so each node only notes its expansion here.
+        const QSignalBlocker quiet(&tree);
+        std::vector<std::pair<OutlineItem *, int>> stack;
+        for (OutlineItem *top : tops) {
+            stack.emplace_back(top, 0);
+        }
+        while (!stack.empty()) {
+            const auto [node, level] = stack.back();
+            stack.pop_back();
+            if (node->childCount() == 0 || level >= OutlineWidget::MaxOpenDepth) {
+                continue;
+            }
+            node->setExpanded(true);
+            for (int i = 0; i < node->childCount(); ++i) {
+                stack.emplace_back(node->child(i), level + 1);
+            }
+        }
+    }
     tree.setUpdatesEnabled(updates);
 }
 

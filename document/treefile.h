@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QIODevice;
@@ -48,7 +49,10 @@ TreeFileContents readTreeFile(const char *data, qint64 size);
 TreeFileContents readTreeFile(QByteArray &&bytes);
 // Reads the file at path in bulk: the record fields through a small window, then every text byte in one
 // read whose buffer the texts share. Throws FileError("Cannot open file %1") when it cannot be opened.
-TreeFileContents readTreeFile(const QString &path);
+// beforeTexts, when given, runs once when the file has been opened and its record fields read,
+// before memory is taken for the texts: a window lets its old outline go there, so that the old
+// and the new texts are never held at once. It does not run when the file cannot be opened.
+TreeFileContents readTreeFile(const QString &path, const std::function<void()> &beforeTexts = {});
 inline TreeFileContents readTreeFileAt(const QString &path)
 {
     return readTreeFile(path);
@@ -69,7 +73,8 @@ int AttachLoadedLeaf(int previousLevel, qint32 storedLevel);
 std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
 
 // Builds the outline from the records: one LeafItem per record, appended after the tree's existing
-// top-level items (the window clears the tree first), every node expanded. Record Notes hold one entry
+// top-level items (the window clears the tree first), every node expanded down to the tree's
+// OutlineWidget::MaxOpenDepth; deeper nodes stay collapsed. Record Notes hold one entry
 // with the whole text; captions are decoded from Windows-1252. Selects nothing, fills no other view.
 void populateTree(OutlineWidget &tree, const TreeFileContents &contents);
 
