@@ -458,6 +458,24 @@ void OutlineWidget::keyPressEvent(QKeyEvent *event)
     QTreeView::keyPressEvent(event);
 }
 
+void OutlineWidget::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    const OutlineItem *item = itemFromIndex(index);
+    if (item == nullptr) {
+        QTreeView::scrollTo(index, hint);
+        return;
+    }
+    int level = 0;
+    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
+        ++level;
+    }
+    // A node at level L needs its ancestors at levels 0 to L - 1 open.
+    for (; level > MaxOpenDepth; --level) {
+        item = item->parent();
+    }
+    QTreeView::scrollTo(indexFromItem(item), hint);
+}
+
 void OutlineWidget::setModel(QAbstractItemModel *model)
 {
     // The nodes are the model; another one is never set.

@@ -75,7 +75,6 @@ private:
     OutlineItem(RootTag, OutlineWidget *view);
 
     void changed();
-    bool canTake(const OutlineItem *child) const;
     void renumberFrom(int index);
 
     OutlineItem *parent_ = nullptr;
@@ -132,6 +131,10 @@ public:
 
     QModelIndex indexFromItem(const OutlineItem *item, int column = 0) const;
     OutlineItem *itemFromIndex(const QModelIndex &index) const;
+
+    // Showing a node opens its ancestors, but none at MaxOpenDepth or deeper: below that, the nearest
+    // ancestor that can be shown is scrolled to instead.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
 public slots:
     // Deletes every node; the current item becomes none first, while every node is whole.

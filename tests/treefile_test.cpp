@@ -54,7 +54,7 @@ LeafItem *makeLeaf(const QString &caption, const QByteArray &category, const Lin
 QList<int> depthsInDisplayOrder(const OutlineWidget &tree)
 {
     QList<int> depths;
-    OutlineItemIterator it(const_cast<OutlineWidget *>(&tree));
+    OutlineItemIterator it(&tree);
     while (*it) {
         int d = 0;
         for (OutlineItem *p = (*it)->parent(); p; p = p->parent()) {
@@ -230,6 +230,7 @@ private slots:
     void failedSaveLeavesOldFileIntact();
     void fullDiskSaveLeavesOldFileIntact();
     void cannotOpenMissingFileOrFolder();
+    void deepChainOpensDownToTheDepthLimit();
 };
 
 void TreeFileTest::writesOneLeafExactlyAsLaidOut()
@@ -733,14 +734,17 @@ void TreeFileTest::cannotOpenMissingFileOrFolder()
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("missing.tre"));
+    // A window lets its old outline go only once the new file has been opened.
+    int announced = 0;
+    const auto count = [&announced] { ++announced; };
     try {
-        readTreeFile(missing);
+        readTreeFile(missing, count);
         QFAIL("a missing file must raise an error");
     } catch (const FileError &e) {
         QCOMPARE(e.message(), QStringLiteral("Cannot open file %1").arg(missing));
     }
     try {
-        readTreeFile(dir.path());
+        readTreeFile(dir.path(), count);
         QFAIL("a folder must raise an error");
     } catch (const FileError &e) {
         QCOMPARE(e.message(), QStringLiteral("Cannot open file %1").arg(dir.path()));
@@ -750,9 +754,67 @@ void TreeFileTest::cannotOpenMissingFileOrFolder()
     QFile f(empty);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    const TreeFileContents contents = readTreeFile(empty);
+    QCOMPARE(announced, 0);
+    const TreeFileContents contents = readTreeFile(empty, count);
     QVERIFY(!contents.complete);
     QCOMPARE(contents.recordsRead(), 0);
+    QCOMPARE(announced, 1);
+
+    // A whole file: announced once, and every text is there afterwards.
+    const QString whole = dir.filePath(QStringLiteral("whole.tre"));
+    QFile w(whole);
+    QVERIFY(w.open(QIODevice::WriteOnly));
+    w.write(le32(2) + recordBytes("a", 0, "", "first text") + recordBytes("b", 1, "", "second"));
+    w.close();
+    const TreeFileContents read = readTreeFile(whole, count);
+    QCOMPARE(announced, 2);
+    QVERIFY(read.complete);
+    QCOMPARE(read.records.at(0).text, QByteArray("first text"));
+    QCOMPARE(read.records.at(1).text, QByteArray("second"));
+}
+
+void TreeFileTest::deepChainOpensDownToTheDepthLimit()
+{
+    // Each record one level deeper than the one before: a chain far deeper than the view can lay out.
+    constexpr int Depth = 30000;
+    TreeFileContents contents;
+    for (int i = 0; i < Depth; ++i) {
+        TreeFileRecord record;
+        record.caption = QByteArray::number(i);
+        record.level = i;
+        contents.records.push_back(record);
+    }
+    OutlineWidget tree;
+    tree.resize(300, 300);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    populateTree(tree, contents);
+    QCoreApplication::processEvents();
+
+    std::vector<OutlineItem *> chain;
+    for (OutlineItemIterator it(&tree); *it; ++it) {
+        QCOMPARE((*it)->parent(), chain.empty() ? nullptr : chain.back());
+        chain.push_back(*it);
+    }
+    QCOMPARE(int(chain.size()), Depth);
+    QVERIFY(chain[0]->isExpanded());
+    QVERIFY(chain[OutlineWidget::MaxOpenDepth - 1]->isExpanded());
+    QVERIFY(!chain[OutlineWidget::MaxOpenDepth]->isExpanded());
+    QVERIFY(!chain[Depth - 2]->isExpanded());
+
+    // A shallow outline still opens completely.
+    tree.clear();
+    TreeFileContents shallow;
+    for (const int level : {0, 1, 2, 1, 0, 1}) {
+        TreeFileRecord record;
+        record.caption = "x";
+        record.level = level;
+        shallow.records.push_back(record);
+    }
+    populateTree(tree, shallow);
+    for (OutlineItemIterator it(&tree); *it; ++it) {
+        QCOMPARE((*it)->isExpanded(), (*it)->childCount() > 0);
+    }
 }
 
 QTEST_MAIN(TreeFileTest)

@@ -1,0 +1,389 @@
+// Tests of the outline's tree control: nodes that keep their place, the model the view sees, signals,
+// leaves that are never expanded, and chains deeper than the view can open.
+#include "document/outlinewidget.h"
+
+#include <QAbstractItemModelTester>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+OutlineItem *node(const QString &caption)
+{
+    return new OutlineItem(QStringList{caption});
+}
+
+// Every node of the tree, checked against the model the view sees: rows, parents, indices and owner.
+void checkConsistent(const OutlineWidget &tree)
+{
+    const QAbstractItemModel *model = tree.model();
+    std::vector<const OutlineItem *> stack{tree.invisibleRootItem()};
+    int seen = 0;
+    while (!stack.empty()) {
+        const OutlineItem *container = stack.back();
+        stack.pop_back();
+        const QModelIndex parentIndex = container == tree.invisibleRootItem() ? QModelIndex()
+                                                                              : tree.indexFromItem(container);
+        QCOMPARE(model->rowCount(parentIndex), container->childCount());
+        for (int row = 0; row < container->childCount(); ++row) {
+            const OutlineItem *child = container->child(row);
+            ++seen;
+            QCOMPARE(container->indexOfChild(child), row);
+            QCOMPARE(child->treeWidget(), &tree);
+            QCOMPARE(child->parent(), container == tree.invisibleRootItem() ? nullptr : container);
+            const QModelIndex index = tree.indexFromItem(child);
+            QCOMPARE(index.row(), row);
+            QCOMPARE(model->index(row, 0, parentIndex), index);
+            QCOMPARE(index.parent(), parentIndex);
+            QCOMPARE(tree.itemFromIndex(index), child);
+            QCOMPARE(index.data().toString(), child->text(0));
+            stack.push_back(child);
+        }
+    }
+    int walked = 0;
+    for (OutlineItemIterator it(&tree); *it; ++it) {
+        ++walked;
+    }
+    QCOMPARE(walked, seen);
+}
+
+int levelOf(const OutlineItem *item)
+{
+    int level = 0;
+    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
+        ++level;
+    }
+    return level;
+}
+
+}  // namespace
+
+class OutlineWidgetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nodesKeepTheirPlaceThroughRandomEdits();
+    void takenNodesLeaveWholeAndPlacedNodesStayPut();
+    void aChainOfAnyDepthIsDeletedAndWalked();
+    void leavesAreNeverExpanded();
+    void signalsReportChangesWhileNodesAreWhole();
+    void asteriskOpensTheSubtreeDownToTheDepthLimit();
+};
+
+void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
+{
+    OutlineWidget tree;
+    QAbstractItemModelTester tester(tree.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    tree.resize(300, 400);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+
+    QRandomGenerator rng(20261208);
+    std::vector<OutlineItem *> nodes;  // every node in the tree
+    auto pick = [&]() -> OutlineItem * {
+        return nodes.empty() ? tree.invisibleRootItem() : nodes[rng.bounded(int(nodes.size()))];
+    };
+    auto forget = [&](OutlineItem *gone) {
+        // Drops gone and its subtree from the list.
+        std::vector<OutlineItem *> subtree{gone};
+        for (std::size_t i = 0; i < subtree.size(); ++i) {
+            for (int c = 0; c < subtree[i]->childCount(); ++c) {
+                subtree.push_back(subtree[i]->child(c));
+            }
+        }
+        for (OutlineItem *n : subtree) {
+            nodes.erase(std::find(nodes.begin(), nodes.end(), n));
+        }
+        return subtree.size();
+    };
+    for (int step = 0; step < 600; ++step) {
+        const int what = int(rng.bounded(10));
+        OutlineItem *target = rng.bounded(4) == 0 ? tree.invisibleRootItem() : pick();
+        if (what < 5 || nodes.size() < 3) {
+            // A new node, or a few at once, anywhere in a list.
+            QList<OutlineItem *> fresh;
+            for (int i = int(rng.bounded(3)); i >= 0; --i) {
+                fresh << node(QStringLiteral("n%1-%2").arg(step).arg(i));
+            }
+            target->insertChildren(int(rng.bounded(target->childCount() + 1)), fresh);
+            nodes.insert(nodes.end(), fresh.begin(), fresh.end());
+            if (target != tree.invisibleRootItem() && rng.bounded(2) == 0) {
+                target->setExpanded(true);
+            }
+        } else if (what < 7) {
+            // A subtree moved elsewhere, never into itself.
+            OutlineItem *moving = pick();
+            OutlineItem *container = moving->parent() != nullptr ? moving->parent() : tree.invisibleRootItem();
+            OutlineItem *taken = container->takeChild(container->indexOfChild(moving));
+            QCOMPARE(taken, moving);
+            const std::size_t size = forget(moving);
+            OutlineItem *into = nodes.empty() ? tree.invisibleRootItem() : pick();
+            into->insertChild(int(rng.bounded(into->childCount() + 1)), moving);
+            std::vector<OutlineItem *> back{moving};
+            for (std::size_t i = 0; i < back.size(); ++i) {
+                for (int c = 0; c < back[i]->childCount(); ++c) {
+                    back.push_back(back[i]->child(c));
+                }
+            }
+            QCOMPARE(back.size(), size);
+            nodes.insert(nodes.end(), back.begin(), back.end());
+        } else if (what < 9) {
+            // A subtree deleted where it stands, sometimes the current one.
+            OutlineItem *doomed = pick();
+            if (rng.bounded(2) == 0) {
+                tree.setCurrentItem(doomed);
+            }
+            forget(doomed);
+            delete doomed;
+        } else {
+            OutlineItem *renamed = pick();
+            if (renamed != tree.invisibleRootItem()) {
+                renamed->setText(0, QStringLiteral("r%1").arg(step));
+            }
+        }
+        if (step % 50 == 0) {
+            QCoreApplication::processEvents();
+        }
+        checkConsistent(tree);
+        if (QTest::currentTestFailed()) {
+            QFAIL(qPrintable(QStringLiteral("inconsistent after step %1").arg(step)));
+        }
+    }
+    QCOMPARE(int(nodes.size()), [&] {
+        int n = 0;
+        for (OutlineItemIterator it(&tree); *it; ++it) {
+            ++n;
+        }
+        return n;
+    }());
+    tree.clear();
+    QCOMPARE(tree.topLevelItemCount(), 0);
+    QCOMPARE(tree.model()->rowCount(), 0);
+    QCOMPARE(tree.currentItem(), nullptr);
+}
+
+void OutlineWidgetTest::takenNodesLeaveWholeAndPlacedNodesStayPut()
+{
+    OutlineWidget tree;
+    OutlineItem *a = node(QStringLiteral("A"));
+    OutlineItem *b = node(QStringLiteral("B"));
+    OutlineItem *c = node(QStringLiteral("C"));
+    b->addChild(c);
+    tree.addTopLevelItems({a, b});
+    QCOMPARE(c->treeWidget(), &tree);
+    QCOMPARE(a->parent(), nullptr);
+    QCOMPARE(c->parent(), b);
+
+    // A node already in a tree, listed twice, or the root itself is not placed again.
+    a->addChild(c);
+    QCOMPARE(a->childCount(), 0);
+    OutlineItem *d = node(QStringLiteral("D"));
+    a->addChildren({d, d, tree.invisibleRootItem(), nullptr});
+    QCOMPARE(a->childCount(), 1);
+    QCOMPARE(tree.indexOfTopLevelItem(b), 1);
+    QCOMPARE(tree.indexOfTopLevelItem(c), -1);
+    QCOMPARE(a->indexOfChild(nullptr), -1);
+    QCOMPARE(a->child(5), nullptr);
+    QCOMPARE(a->takeChild(-1), nullptr);
+
+    // Taken out: no parent, no tree, for the whole subtree; the rows after it move up.
+    tree.insertTopLevelItem(0, node(QStringLiteral("Z")));
+    OutlineItem *taken = tree.takeTopLevelItem(2);
+    QCOMPARE(taken, b);
+    QCOMPARE(b->parent(), nullptr);
+    QCOMPARE(b->treeWidget(), nullptr);
+    QCOMPARE(c->treeWidget(), nullptr);
+    QCOMPARE(c->parent(), b);
+    QCOMPARE(tree.indexFromItem(c), QModelIndex());
+    QCOMPARE(tree.topLevelItemCount(), 2);
+    QCOMPARE(tree.indexOfTopLevelItem(a), 1);
+    checkConsistent(tree);
+
+    // Put back under another node, then deleted where it stands: it leaves its parent's list first.
+    d->addChild(b);
+    QCOMPARE(c->treeWidget(), &tree);
+    QCOMPARE(levelOf(c), 3);
+    delete b;
+    QCOMPARE(d->childCount(), 0);
+    checkConsistent(tree);
+}
+
+void OutlineWidgetTest::aChainOfAnyDepthIsDeletedAndWalked()
+{
+    // Far deeper than a recursive walk could go on the stack.
+    constexpr int Depth = 300000;
+    auto chain = [] {
+        OutlineItem *top = node(QStringLiteral("top"));
+        OutlineItem *last = top;
+        for (int i = 1; i < Depth; ++i) {
+            OutlineItem *next = node(QString());
+            last->addChild(next);
+            last = next;
+        }
+        return std::make_pair(top, last);
+    };
+    {
+        auto [top, deepest] = chain();
+        OutlineWidget tree;
+        tree.addTopLevelItem(top);
+        QCOMPARE(deepest->treeWidget(), &tree);
+        int walked = 0;
+        for (OutlineItemIterator it(&tree); *it; ++it) {
+            ++walked;
+        }
+        QCOMPARE(walked, Depth);
+        OutlineItem *after = node(QStringLiteral("after"));
+        tree.addTopLevelItem(after);
+        // Past the end of the chain the walk climbs all the way back up to the next top-level node.
+        OutlineItemIterator it(&tree);
+        for (int i = 0; i < Depth; ++i) {
+            ++it;
+        }
+        QCOMPARE(*it, after);
+        tree.clear();
+        QCOMPARE(tree.topLevelItemCount(), 0);
+    }
+    auto [top, deepest] = chain();
+    Q_UNUSED(deepest);
+    delete top;
+}
+
+void OutlineWidgetTest::leavesAreNeverExpanded()
+{
+    OutlineWidget tree;
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    OutlineItem *parent = node(QStringLiteral("P"));
+    OutlineItem *leaf = node(QStringLiteral("L"));
+    tree.addTopLevelItems({parent, leaf});
+
+    const QModelIndex leafIndex = tree.indexFromItem(leaf);
+    QVERIFY(tree.model()->flags(leafIndex) & Qt::ItemNeverHasChildren);
+    QVERIFY(!(leaf->flags() & Qt::ItemNeverHasChildren));
+    leaf->setExpanded(true);
+    QVERIFY(!leaf->isExpanded());
+    QVERIFY(!tree.model()->hasChildren(leafIndex));
+
+    // With a child it is a parent like any other; without children again, a leaf.
+    leaf->addChild(node(QStringLiteral("X")));
+    QVERIFY(!(tree.model()->flags(leafIndex) & Qt::ItemNeverHasChildren));
+    leaf->setExpanded(true);
+    QVERIFY(leaf->isExpanded());
+    delete leaf->takeChild(0);
+    QVERIFY(tree.model()->flags(leafIndex) & Qt::ItemNeverHasChildren);
+    QVERIFY(!leaf->isExpanded());
+
+    // A node told to show its button counts as one with children.
+    parent->setChildIndicatorPolicy(OutlineItem::ShowIndicator);
+    const QModelIndex parentIndex = tree.indexFromItem(parent);
+    QVERIFY(tree.model()->hasChildren(parentIndex));
+    QVERIFY(!(tree.model()->flags(parentIndex) & Qt::ItemNeverHasChildren));
+    parent->setChildIndicatorPolicy(OutlineItem::DontShowIndicator);
+    parent->addChild(node(QStringLiteral("Y")));
+    QVERIFY(!tree.model()->hasChildren(parentIndex));
+
+    // A node in no tree is neither expanded nor selected, and asking changes nothing.
+    OutlineItem loose(QStringList{QStringLiteral("loose")});
+    loose.setExpanded(true);
+    loose.setSelected(true);
+    QVERIFY(!loose.isExpanded());
+    QVERIFY(!loose.isSelected());
+}
+
+void OutlineWidgetTest::signalsReportChangesWhileNodesAreWhole()
+{
+    OutlineWidget tree;
+    OutlineItem *a = node(QStringLiteral("A"));
+    OutlineItem *b = node(QStringLiteral("B"));
+    OutlineItem *c = node(QStringLiteral("C"));
+    tree.addTopLevelItems({a, b, c});
+
+    QStringList heard;
+    connect(&tree, &OutlineWidget::currentItemChanged, this, [&](OutlineItem *current, OutlineItem *previous) {
+        heard << (current != nullptr ? current->text(0) : QStringLiteral("-")) + QLatin1Char('<') +
+                     (previous != nullptr ? previous->text(0) : QStringLiteral("-"));
+    });
+    tree.setCurrentItem(b);
+    QCOMPARE(heard, QStringList{QStringLiteral("B<-")});
+    QVERIFY(b->isSelected());
+    QCOMPARE(tree.selectedItems(), QList<OutlineItem *>{b});
+
+    // The current node taken out: the next one becomes current while the taken one is still whole.
+    heard.clear();
+    OutlineItem *taken = tree.takeTopLevelItem(1);
+    QCOMPARE(heard, QStringList{QStringLiteral("C<B")});
+    QCOMPARE(tree.currentItem(), c);
+    delete taken;
+
+    // Renaming in the tree is reported; a node in no tree reports nothing.
+    QSignalSpy changed(&tree, &OutlineWidget::itemChanged);
+    c->setText(0, QStringLiteral("C2"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).value<OutlineItem *>(), c);
+    c->setText(0, QStringLiteral("C2"));
+    QCOMPARE(changed.count(), 1);
+    OutlineItem loose(QStringList{QStringLiteral("loose")});
+    loose.setText(0, QStringLiteral("other"));
+    QCOMPARE(changed.count(), 1);
+    // An edit through the model, as the caption editor makes it, lands in the node.
+    QVERIFY(tree.model()->setData(tree.indexFromItem(a), QStringLiteral("A2"), Qt::EditRole));
+    QCOMPARE(a->text(0), QStringLiteral("A2"));
+    QCOMPARE(changed.count(), 2);
+
+    QSignalSpy expanded(&tree, &OutlineWidget::itemExpanded);
+    QSignalSpy collapsed(&tree, &OutlineWidget::itemCollapsed);
+    a->addChild(node(QStringLiteral("A-child")));
+    a->setExpanded(true);
+    a->setExpanded(false);
+    QCOMPARE(expanded.count(), 1);
+    QCOMPARE(collapsed.count(), 1);
+    QCOMPARE(expanded.at(0).at(0).value<OutlineItem *>(), a);
+
+    // Clearing: one report, nothing current, while the old current is whole.
+    heard.clear();
+    tree.clear();
+    QCOMPARE(heard, QStringList{QStringLiteral("-<C2")});
+    QCOMPARE(tree.currentItem(), nullptr);
+}
+
+void OutlineWidgetTest::asteriskOpensTheSubtreeDownToTheDepthLimit()
+{
+    OutlineWidget tree;
+    tree.resize(300, 300);
+    std::vector<OutlineItem *> chain{node(QStringLiteral("0"))};
+    for (int level = 1; level < OutlineWidget::MaxOpenDepth + 5; ++level) {
+        chain.push_back(node(QString::number(level)));
+        chain[chain.size() - 2]->addChild(chain.back());
+    }
+    tree.addTopLevelItem(chain.front());
+    tree.show();
+    tree.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&tree));
+    tree.setCurrentItem(chain[3]);
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    QCoreApplication::processEvents();
+    QVERIFY(chain[3]->isExpanded());
+    QVERIFY(chain[OutlineWidget::MaxOpenDepth - 1]->isExpanded());
+    QVERIFY(!chain[OutlineWidget::MaxOpenDepth]->isExpanded());
+    tree.collapseItem(chain[0]);
+
+    // Selecting a node below the limit opens its ancestors down to the limit only, and "*" opens nothing
+    // there: the tree never lays out a chain of open nodes deeper than the limit.
+    OutlineItem *deep = chain[OutlineWidget::MaxOpenDepth + 1];
+    tree.setCurrentItem(deep);
+    QCoreApplication::processEvents();
+    QCOMPARE(tree.currentItem(), deep);
+    QVERIFY(chain[0]->isExpanded());
+    QVERIFY(chain[OutlineWidget::MaxOpenDepth - 1]->isExpanded());
+    QVERIFY(!chain[OutlineWidget::MaxOpenDepth]->isExpanded());
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    QVERIFY(!deep->isExpanded());
+}
+
+QTEST_MAIN(OutlineWidgetTest)
+#include "outlinewidget_test.moc"
