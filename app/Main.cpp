@@ -662,6 +662,7 @@ bool TForm1::treeShowsButtons() const
 void TForm1::setTreeShowsButtons(bool on)
 {
     branchStyle_->showButtons = on;
+    TreeView1->buttonsShown = on;
     TreeView1->viewport()->update();
 }
 

@@ -59,22 +59,40 @@ void OutlineTree::setDropTarget(OutlineItem *item)
     viewport()->update();
 }
 
+bool OutlineTree::inHiddenButtonCell(const QPoint &pos) const
+{
+    if (buttonsShown) {
+        return false;
+    }
+    OutlineItem *item = itemAt(pos);
+    if (item == nullptr) {
+        return false;
+    }
+    const int left = visualItemRect(item).left();
+    return pos.x() < left && pos.x() >= left - indentation();
+}
+
 void OutlineTree::mousePressEvent(QMouseEvent *event)
 {
-    // The press selects the row (the selection handlers run) and gives the tree the focus.
-    OutlineWidget::mousePressEvent(event);
+    // The press selects the row (the selection handlers run) and gives the tree the focus. Where no
+    // button is drawn, the tree view's own folding on a press in the branch cell is skipped.
+    const QPoint pos = event->position().toPoint();
+    if (inHiddenButtonCell(pos)) {
+        QAbstractItemView::mousePressEvent(event);
+    } else {
+        OutlineWidget::mousePressEvent(event);
+    }
     pressed_ = QPersistentModelIndex();
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const QPoint pos = event->position().toPoint();
     OutlineItem *item = itemAt(pos);
     if (item == nullptr) {
         return;
     }
     // A press on an expand button only toggles; every other part of the row can start a drag.
     const bool onButton = pos.x() < visualItemRect(item).left() &&
-                          outline::classifyDropPoint(*this, pos).action == outline::DropPlan::Nothing;
+                          outline::classifyDropPoint(*this, pos, buttonsShown).action == outline::DropPlan::Nothing;
     if (!onButton) {
         pressed_ = QPersistentModelIndex(indexFromItem(item));
         pressPos_ = pos;
@@ -99,6 +117,10 @@ void OutlineTree::mouseMoveEvent(QMouseEvent *event)
 void OutlineTree::mouseReleaseEvent(QMouseEvent *event)
 {
     pressed_ = QPersistentModelIndex();
+    if (inHiddenButtonCell(event->position().toPoint())) {
+        QAbstractItemView::mouseReleaseEvent(event);
+        return;
+    }
     OutlineWidget::mouseReleaseEvent(event);
 }
 

@@ -20,6 +20,9 @@ class OutlineTree : public OutlineWidget
 public:
     explicit OutlineTree(QWidget *parent = nullptr);
 
+    // Whether expand buttons are drawn. Without them a click left of a caption never folds or unfolds.
+    bool buttonsShown = true;
+
     // What a drag carries; only drags with it are accepted.
     static constexpr const char *LeafMimeType = "application/x-quillax-leaf";
 
@@ -59,6 +62,8 @@ protected:
 
 private:
     void setDropTarget(OutlineItem *item);
+    // True for a point in the branch cell of a row while no expand buttons are drawn.
+    bool inHiddenButtonCell(const QPoint &pos) const;
 
     QPersistentModelIndex dropTarget_;
     QPersistentModelIndex pressed_;

@@ -816,6 +816,13 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     QVERIFY(!w->treeShowsButtons());
     const QImage withoutButtons = treePicture(*w);
     QVERIFY(withoutButtons != withoutLines);
+    // Without buttons a click left of a caption selects the row but folds nothing.
+    const QRect parentRow = w->TreeView1->visualItemRect(s.parent);
+    const QPoint branchCell(parentRow.left() - w->TreeView1->indentation() / 2, parentRow.center().y());
+    QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
+    QVERIFY(s.parent->isExpanded());
+    QCOMPARE(w->TreeView1->currentItem(), s.parent);
+    w->TreeView1->setCurrentItem(s.child);
 
     options->ShowRootChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
@@ -830,6 +837,9 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     options->ShowRootChk->setChecked(true);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
     QCOMPARE(treePicture(*w), withLines);
+    // With buttons the same click folds the leaf.
+    QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
+    QVERIFY(!s.parent->isExpanded());
 }
 
 void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
