@@ -3,6 +3,7 @@
 
 #include "text/formatting.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,6 +25,15 @@ QStringList CompletingComboBox::items() const
         list.append(itemText(i));
     }
     return list;
+}
+
+void CompletingComboBox::showPopup()
+{
+    QComboBox::showPopup();
+    const int row = findText(currentText(), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (row >= 0) {
+        view()->setCurrentIndex(model()->index(row, modelColumn(), rootModelIndex()));
+    }
 }
 
 void CompletingComboBox::attachLineEdit()

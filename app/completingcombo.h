@@ -18,6 +18,8 @@ public:
 
     // The box's list items, in order.
     QStringList items() const;
+    // The list opens on the item the box shows, when there is one of exactly that text.
+    void showPopup() override;
 
 signals:
     // Reported only for changes the user makes (typing, picking); never when code sets the text.

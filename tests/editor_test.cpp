@@ -12,6 +12,7 @@
 #include "text/formatting.h"
 #include "text/richtext.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLineEdit>
@@ -186,6 +187,11 @@ void EditorTest::categoryFollowsSelectionAndIsCutTo20()
     LeafItem *a = addLeaf("A", QString(), "Memo");
     LeafItem *b = addLeaf("B", QString(), "ToDo");
     w.TreeView1->setCurrentItem(a);
+    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
+    // The list opens on the category shown, with the box's text unchanged.
+    w.TreeViewComboBox->showPopup();
+    QCOMPARE(w.TreeViewComboBox->view()->currentIndex().data().toString(), QStringLiteral("Memo"));
+    w.TreeViewComboBox->hidePopup();
     QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
 
     // A text that no item begins with is typed as it is.
