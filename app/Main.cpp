@@ -31,6 +31,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyleOption>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -113,6 +114,22 @@ public:
 };
 
 namespace {
+
+// Rows of one fixed height, as the Groups list lays them out.
+class FixedRowDelegate : public QStyledItemDelegate
+{
+public:
+    FixedRowDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), height_(height) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(height_);
+        return size;
+    }
+
+private:
+    int height_;
+};
 
 // Packs the toolbar like a classic one: no gaps between buttons, 8-pixel separators, 4-pixel indent.
 class ToolBarStyle : public QProxyStyle
@@ -481,6 +498,8 @@ void TForm1::buildWindow()
     ListBox = new QListWidget(Splitter1);
     ListBox->setObjectName(QStringLiteral("ListBox"));
     ListBox->setMinimumHeight(30);
+    ListBox->setItemDelegate(new FixedRowDelegate(13, ListBox));
+    ListBox->setUniformItemSizes(true);
     RichEdit2 = new LeafEditor(Splitter1);
     RichEdit2->setObjectName(QStringLiteral("RichEdit2"));
     RichEdit2->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

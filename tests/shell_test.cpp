@@ -556,6 +556,10 @@ void ShellTest::windowStartsWithTheDesignedLayout()
     QCOMPARE(w->ShowItemsBtn->text(), QStringLiteral("Catagories"));
     QCOMPARE(w->AssignCatBtn->text(), QStringLiteral("Assign"));
     QCOMPARE(w->ListBox->height(), 116);
+    w->ListBox->addItems({QStringLiteral("first"), QStringLiteral("second")});
+    QCOMPARE(w->ListBox->visualItemRect(w->ListBox->item(0)).height(), 13);
+    QCOMPARE(w->ListBox->visualItemRect(w->ListBox->item(1)).top(),
+             w->ListBox->visualItemRect(w->ListBox->item(0)).top() + 13);
     QCOMPARE(w->Splitter1->orientation(), Qt::Vertical);
     QCOMPARE(w->Splitter1->handleWidth(), 3);
     QCOMPARE(w->RichEdit2->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
