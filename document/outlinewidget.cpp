@@ -220,6 +220,12 @@ OutlineItem *OutlineItem::takeChild(int index)
         return nullptr;
     }
     OutlineModel *model = view_ != nullptr ? view_->model_ : nullptr;
+    if (model != nullptr && !isRoot_ && childCount() == 1 && isExpanded()) {
+        // A node left without children is folded first. Otherwise the view would keep it open unseen,
+        // and on its next child would take it as open already and never show that child.
+        const QSignalBlocker quiet(view_);
+        view_->collapse(view_->indexFromItem(this));
+    }
     if (model != nullptr) {
         // The view moves its current item away while everything is still in place.
         model->beginRemove(this, index, index);

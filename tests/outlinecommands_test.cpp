@@ -291,6 +291,21 @@ void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
     QCOMPARE(w.boxText(), QStringLiteral("Default"));
     QVERIFY(w.captionEditor() != nullptr);
     QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+
+    // A leaf whose only child was pruned unfolds again for its next child, which is shown for naming.
+    w.tree()->expandItem(w.item(QStringLiteral("A")));
+    w.select(QStringLiteral("C"));
+    w.click("UndoButton");
+    w.select(QStringLiteral("O"));
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B D] E"));
+    w.select(QStringLiteral("B"));
+    w.click("CopyButton");
+    QCOMPARE(w.outline(), QStringLiteral("A[B[O] D] E"));
+    QVERIFY(w.item(QStringLiteral("B"))->isExpanded());
+    QCoreApplication::processEvents();
+    QVERIFY(w.tree()->visualItemRect(w.item(QStringLiteral("O"))).isValid());
+    QVERIFY(w.captionEditor() != nullptr);
 }
 
 void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafInView()

@@ -277,6 +277,17 @@ void OutlineWidgetTest::leavesAreNeverExpanded()
     delete leaf->takeChild(0);
     QVERIFY(tree.model()->flags(leafIndex) & Qt::ItemNeverHasChildren);
     QVERIFY(!leaf->isExpanded());
+    // Its next child comes in folded, and unfolding shows it.
+    QSignalSpy expanded(&tree, &OutlineWidget::itemExpanded);
+    OutlineItem *again = node(QStringLiteral("again"));
+    leaf->addChild(again);
+    QVERIFY(!leaf->isExpanded());
+    leaf->setExpanded(true);
+    QCOMPARE(expanded.count(), 1);
+    QCoreApplication::processEvents();
+    QVERIFY(tree.visualItemRect(again).isValid());
+    delete again;
+    QVERIFY(!leaf->isExpanded());
 
     // A node told to show its button counts as one with children.
     parent->setChildIndicatorPolicy(OutlineItem::ShowIndicator);
