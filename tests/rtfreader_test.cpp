@@ -183,7 +183,9 @@ void RtfReaderTest::tokenizerSplitsWordsSymbolsHexAndText()
 void RtfReaderTest::tokenizerClampsLongParametersAndWords()
 {
     const QByteArray longWord(100, 'a');
-    rtf::Tokenizer tok(QByteArray("\\fs123456789012345 \\u-99999999999 \\" + longWord + "7 \\'4"));
+    // The tokenizer reads the bytes in place: they must outlive it.
+    const QByteArray bytes("\\fs123456789012345 \\u-99999999999 \\" + longWord + "7 \\'4");
+    rtf::Tokenizer tok(bytes);
     rtf::Token t = tok.next();
     QCOMPARE(t.param, std::numeric_limits<int>::max());
     t = tok.next();
