@@ -119,6 +119,16 @@ void forEachInSubtrees(const std::vector<OutlineItem *> &tops, Visit visit)
     }
 }
 
+// 0 for a top-level node, one more than its parent's otherwise.
+int levelOf(const OutlineItem *item)
+{
+    int level = 0;
+    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
+        ++level;
+    }
+    return level;
+}
+
 const Qt::ItemFlags DefaultFlags = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
                                    Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 
@@ -433,27 +443,28 @@ OutlineWidget::~OutlineWidget()
 {
     // Nothing hears of the nodes going: the window that listens may already be half gone.
     const QSignalBlocker quiet(this);
+    deleteAllItems();
+    delete root_;
+}
+
+void OutlineWidget::deleteAllItems()
+{
     std::vector<OutlineItem *> tops;
     model_->beginReset();
     tops.swap(root_->children_);
+    model_->endReset();
+    // Out of the tree, each top-level node deletes its own subtree, which no longer points back here.
     for (OutlineItem *top : tops) {
         top->parent_ = nullptr;
-    }
-    forEachInSubtrees(tops, [](OutlineItem *node) { node->view_ = nullptr; });
-    model_->endReset();
-    for (OutlineItem *top : tops) {
+        top->view_ = nullptr;
         delete top;
     }
-    delete root_;
 }
 
 void OutlineWidget::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Asterisk && currentIndex().isValid()) {
-        int level = 0;
-        for (const OutlineItem *p = currentItem()->parent(); p != nullptr; p = p->parent()) {
-            ++level;
-        }
+        const int level = levelOf(currentItem());
         // The current node at level L may open its descendants down to level MaxOpenDepth - 1.
         if (level < MaxOpenDepth) {
             expandRecursively(currentIndex(), MaxOpenDepth - 1 - level);
@@ -471,10 +482,7 @@ void OutlineWidget::scrollTo(const QModelIndex &index, ScrollHint hint)
         QTreeView::scrollTo(index, hint);
         return;
     }
-    int level = 0;
-    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
-        ++level;
-    }
+    int level = levelOf(item);
     // A node at level L needs its ancestors at levels 0 to L - 1 open.
     for (; level > MaxOpenDepth; --level) {
         item = item->parent();
@@ -559,17 +567,7 @@ void OutlineWidget::clear()
 {
     // The current item becomes none while every node is whole, as one reported change.
     selectionModel()->clear();
-    std::vector<OutlineItem *> tops;
-    model_->beginReset();
-    tops.swap(root_->children_);
-    for (OutlineItem *top : tops) {
-        top->parent_ = nullptr;
-    }
-    forEachInSubtrees(tops, [](OutlineItem *node) { node->view_ = nullptr; });
-    model_->endReset();
-    for (OutlineItem *top : tops) {
-        delete top;
-    }
+    deleteAllItems();
 }
 
 OutlineItemIterator &OutlineItemIterator::operator++()

@@ -155,6 +155,8 @@ private:
     friend class OutlineItem;
 
     void setModel(QAbstractItemModel *model) override;
+    // Empties the tree without a word to the selection; used by clear() and on destruction.
+    void deleteAllItems();
 
     OutlineModel *model_;
     OutlineItem *root_;
