@@ -7,7 +7,7 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/copylines.h"
-#include "document/errors.h"
+#include "text/errors.h"
 #include "document/helpdoc.h"
 #include "document/leafitem.h"
 #include "document/treefile.h"

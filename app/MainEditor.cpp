@@ -6,6 +6,7 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
+#include "app/selectionattributes.h"
 #include "app/updown.h"
 #include "document/copylines.h"
 #include "document/leafitem.h"

@@ -8,7 +8,7 @@
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "document/leafitem.h"
-#include "text/groups.h"
+#include "document/groups.h"
 
 #include <QListWidget>
 #include <QPushButton>

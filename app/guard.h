@@ -1,7 +1,7 @@
 // The error guard: every window handler runs inside guarded(...), so no exception reaches Qt's event loop.
 #pragma once
 
-#include "document/errors.h"
+#include "text/errors.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // The tree file: reading it into records and an outline tree, and writing an outline back, byte for byte.
 #include "document/treefile.h"
 
-#include "document/encoding.h"
-#include "document/errors.h"
+#include "text/encoding.h"
+#include "text/errors.h"
 #include "document/leafitem.h"
 #include "document/outlinewidget.h"
 #include "document/tvclasses.h"

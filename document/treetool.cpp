@@ -1,8 +1,8 @@
 // The tree-file commands of the command-line tool: outline, export, check and make-tree.
 #include "document/treetool.h"
 
-#include "document/encoding.h"
-#include "document/errors.h"
+#include "text/encoding.h"
+#include "text/errors.h"
 #include "document/treefile.h"
 #include "document/tvclasses.h"
 #include "text/convert.h"

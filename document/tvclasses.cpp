@@ -1,7 +1,7 @@
 // The leaf record: a leaf's text and its category.
 #include "document/tvclasses.h"
 
-#include "document/encoding.h"
+#include "text/encoding.h"
 
 const std::array<const char *, 4> CategoryNames = {"Default", "Memo", "ToDo", "Unknown"};
 

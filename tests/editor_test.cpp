@@ -10,6 +10,7 @@
 #include "document/leafitem.h"
 #include "document/tvclasses.h"
 #include "text/formatting.h"
+#include "app/selectionattributes.h"
 #include "text/richtext.h"
 
 #include <QAbstractItemView>

@@ -1,5 +1,5 @@
 // Tests of Windows-1252 text, code page decoding and plain-text detection.
-#include "document/encoding.h"
+#include "text/encoding.h"
 
 #include <QtTest>
 

@@ -1,6 +1,7 @@
 // Tests of the formatting rules: size-box numbers, shortcut keys, completion, selection styles, bullets.
-#include "document/errors.h"
+#include "text/errors.h"
 #include "text/formatting.h"
+#include "app/selectionattributes.h"
 #include "text/richtext.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 // Tests of the tree file reader and writer: byte layout, placement, cuts, damaged files and saving safely.
-#include "document/errors.h"
+#include "text/errors.h"
 #include "document/leafitem.h"
 #include "document/outlinewidget.h"
 #include "document/treefile.h"

@@ -1,8 +1,8 @@
 // The editor end of text transfer: RTF when the bytes are RTF, plain text otherwise.
 #include "text/richtext.h"
 
-#include "document/encoding.h"
-#include "document/errors.h"
+#include "text/encoding.h"
+#include "text/errors.h"
 #include "text/rtf/rtfreader.h"
 #include "text/rtf/rtfwriter.h"
 

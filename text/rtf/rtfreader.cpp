@@ -2,7 +2,7 @@
 // hyperlinks and pictures. Nesting is kept on an explicit stack, so no input can exhaust the call stack.
 #include "text/rtf/rtfreader.h"
 
-#include "document/encoding.h"
+#include "text/encoding.h"
 #include "text/richtext.h"
 #include "text/rtf/tokenizer.h"
 

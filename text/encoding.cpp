@@ -1,5 +1,5 @@
 // Single-byte Windows-1252 text of the tree file, code pages of RTF documents, and plain-text decoding.
-#include "document/encoding.h"
+#include "text/encoding.h"
 
 #include <QList>
 #include <QStringDecoder>

@@ -1,7 +1,7 @@
 // The Groups list: which leaves it shows, in which order, and the record behind each entry.
-#include "text/groups.h"
+#include "document/groups.h"
 
-#include "document/encoding.h"
+#include "text/encoding.h"
 #include "document/leafitem.h"
 #include "document/outlinewidget.h"
 

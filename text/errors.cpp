@@ -1,5 +1,5 @@
 // Failures of the core, carrying the text the user reads.
-#include "document/errors.h"
+#include "text/errors.h"
 
 #include <utility>
 
