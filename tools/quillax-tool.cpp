@@ -9,6 +9,10 @@
 
 #include <cstdio>
 
+#ifndef QUILLAX_VERSION
+#define QUILLAX_VERSION "0"
+#endif
+
 namespace {
 
 const char *const Usage =
@@ -23,6 +27,7 @@ const char *const Usage =
     "  check FILE                           Report whether a tree file is complete and well formed.\n"
     "  make-tree SOURCE OUTPUT              Build a tree file from an outline source file.\n"
     "  --help                               Show this text.\n"
+    "  --version                            Show the version.\n"
     "\n"
     "Exit status: 0 success, 1 a file cannot be opened, 2 bad usage, 3 a short or damaged tree file.\n";
 
@@ -143,6 +148,10 @@ int main(int argc, char *argv[])
     const QString command = args.takeFirst();
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         out << Usage;
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        out << "quillax-tool " << QUILLAX_VERSION << "\n";
         return 0;
     }
     if (args.contains(QStringLiteral("--help"))) {

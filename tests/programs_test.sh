@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The programs as a shell sees them: options answered without a window, and the desktop files valid.
+# Arguments: the program, the tool, the resources folder.
+set -u
+quillax=$1 tool=$2 resources=$3
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# No display at all: --help and --version must not need one.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$quillax" --help) || fail "quillax --help exits $?"
+[[ $out == Usage:\ quillax* ]] || fail "quillax --help prints: $out"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$quillax" --version) || fail "quillax --version exits $?"
+[[ $out =~ ^quillax\ [0-9]+\.[0-9]+ ]] || fail "quillax --version prints: $out"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$quillax" --frobnicate 2>/dev/null
+[[ $? == 2 ]] || fail "an unknown option does not exit 2"
+out=$("$tool" --version) || fail "quillax-tool --version exits $?"
+[[ $out =~ ^quillax-tool\ [0-9]+\.[0-9]+ ]] || fail "quillax-tool --version prints: $out"
+"$tool" --help | grep -q -- '--version' || fail "quillax-tool --help does not name --version"
+
+# What software centres and menus read.
+appstreamcli validate --no-net "$resources"/io.github.quillax.Quillax.metainfo.xml >/dev/null || fail "metainfo"
+desktop-file-validate "$resources"/quillax.desktop || fail "desktop entry"
+
+exit $((failures > 0))
