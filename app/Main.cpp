@@ -655,6 +655,7 @@ void TForm1::ClearTree()
     RichEdit1->clear();
     RichEdit2->clear();
     setWindowTitle(QLatin1String(MainTitle));
+    showsRememberedFile_ = false;
 }
 
 bool TForm1::HasSelectedLeaf() const

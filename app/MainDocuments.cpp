@@ -8,6 +8,7 @@
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "text/errors.h"
+#include "text/fileaccess.h"
 #include "document/helpdoc.h"
 #include "document/leafitem.h"
 #include "document/treefile.h"
@@ -58,19 +59,6 @@ QString fileNamePart(const QString &path)
 bool fileExists(const QString &path)
 {
     return QFileInfo(path).isFile();
-}
-
-QByteArray readDocumentBytes(const QString &path)
-{
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
-    }
-    return bytes;
 }
 
 // Written to a temporary file beside the target and put in its place only when complete. Unbuffered,
@@ -157,7 +145,9 @@ void TForm1::Open1Click()
 void TForm1::Save1Click()
 {
     guarded([&] {
-        if (openDialog1Name_.isEmpty() || openDialog1Name_ == InitialDialogName) {
+        // A document, a new outline or nothing opened yet: the remembered name may be a text file or
+        // another outline, so the user names the file.
+        if (!showsRememberedFile_ || openDialog1Name_.isEmpty() || openDialog1Name_ == InitialDialogName) {
             SaveAs1Click();
             return;
         }
@@ -181,6 +171,7 @@ void TForm1::SaveAs1Click()
         SaveTree(name);
         openDialog1Name_ = name;
         setWindowTitle(fileNamePart(name));
+        showsRememberedFile_ = true;
     });
 }
 
@@ -198,7 +189,7 @@ void TForm1::ImportText1Click()
             return;
         }
         // Read first: a file that cannot be read leaves the editor and the leaf as they were.
-        const QByteArray bytes = readDocumentBytes(name);
+        const QByteArray bytes = fileaccess::readRegularFile(name);
         if (!recordOf(TreeView1->currentItem())) {
             // No leaf to take the text: the document gets a top-level leaf of its own, captioned with its path.
             NewLeafCaption = name;
@@ -236,10 +227,13 @@ void TForm1::Contents1Click()
     guarded([&] {
         QString found;
         for (const QString &candidate : helpDocumentCandidates()) {
-            QFile probe(candidate);
-            if (fileExists(candidate) && probe.open(QIODevice::ReadOnly)) {
+            QFile probe;
+            try {
+                fileaccess::openRegularFile(probe, candidate);
                 found = candidate;
                 break;
+            } catch (const FileError &) {
+                // Not there or not readable: try the next place.
             }
         }
         if (found.isEmpty()) {
@@ -275,11 +269,15 @@ void TForm1::openTreeFile(const QString &path)
     ListAllLeaves();
     setWindowTitle(fileNamePart(path));
     openDialog1Name_ = path;
+    showsRememberedFile_ = true;
     // The first leaf is selected, so the editor shows a leaf's text and what the user types there is
     // kept. After ClearTree nothing was selected, so nothing is stored by the selection handlers.
     if (OutlineItem *first = TreeView1->topLevelItem(0)) {
         TreeView1->setCurrentItem(first);
     }
+    // The keyboard goes to the outline, however the file came in (Open, Help, the command line):
+    // left in the category box, the first key typed would rename the first leaf's category.
+    TreeView1->setFocus();
     if (!contents.complete) {
         asker().warn(this, applicationTitle(), treeFileWarning(path, contents));
     }
@@ -288,7 +286,7 @@ void TForm1::openTreeFile(const QString &path)
 void TForm1::openTextDocument(const QString &path)
 {
     // Read first: a document that cannot be read leaves the current outline as it was.
-    const QByteArray bytes = readDocumentBytes(path);
+    const QByteArray bytes = fileaccess::readRegularFile(path);
     NewLeafCaption = path;
     const auto restoreCaption = qScopeGuard([this] { NewLeafCaption = QStringLiteral("O"); });
     TreeView1->setEnabled(false);

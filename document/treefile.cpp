@@ -3,6 +3,7 @@
 
 #include "text/encoding.h"
 #include "text/errors.h"
+#include "text/fileaccess.h"
 #include "document/leafitem.h"
 #include "document/outlinewidget.h"
 #include "document/tvclasses.h"
@@ -40,9 +41,9 @@ QByteArray sharedSlice(QByteArray &owner, qint64 offset, qint32 count)
 
 // The whole of a file in one buffer. A large buffer asks for huge pages first: filling hundreds of
 // megabytes page by page costs more than reading them. An empty result with an error means failure.
-QByteArray readWhole(QFile &file, qint64 size)
+QByteArray readWhole(QFile &file, const QString &path, qint64 size)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
+    QByteArray bytes = fileaccess::allocateFor(path, size);
 #ifdef __linux__
     constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
     const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
@@ -101,7 +102,14 @@ class FileWindowSource : public ByteSource
 public:
     static constexpr qint64 WindowSize = 1 << 20;
 
-    FileWindowSource(QFile &file, qint64 size) : file_(file), size_(size) { window_.resize(WindowSize); }
+    // What becomes of the texts: noted by place for one read later, read one at a time, or skipped.
+    enum class Texts { NoteSpans, ReadEach, Skip };
+
+    FileWindowSource(QFile &file, qint64 size, Texts texts = Texts::NoteSpans)
+        : file_(file), size_(size), texts_(texts)
+    {
+        window_.resize(WindowSize);
+    }
     qint64 size() const override { return size_; }
     const char *at(qint64 offset, int n) override
     {
@@ -123,7 +131,17 @@ public:
     }
     QByteArray text(qint64 offset, qint32 count) override
     {
-        spans.push_back({offset, count});
+        if (texts_ == Texts::NoteSpans) {
+            spans.push_back({offset, count});
+        } else if (texts_ == Texts::ReadEach) {
+            // The count lies inside the file's size, so the buffer never exceeds what the file holds.
+            QByteArray bytes(count, Qt::Uninitialized);
+            if (!file_.seek(offset) || file_.read(bytes.data(), count) != count) {
+                failed_ = true;
+                return QByteArray();
+            }
+            return bytes;
+        }
         return QByteArray();
     }
 
@@ -138,6 +156,7 @@ public:
 private:
     QFile &file_;
     qint64 size_;
+    Texts texts_;
     QByteArray window_;
     qint64 windowStart_ = 0;
     qint64 windowFill_ = 0;
@@ -404,7 +423,8 @@ void saveThrough(const QString &path, Write write)
 
 namespace {
 
-TreeFileContents parseTreeFile(ByteSource &source)
+// With visit, each record is handed over and dropped instead of kept, so memory stays that of one record.
+TreeFileContents parseTreeFile(ByteSource &source, const std::function<void(TreeFileRecord &)> &visit = {})
 {
     const qint64 size = source.size();
     TreeFileContents contents;
@@ -424,7 +444,9 @@ TreeFileContents parseTreeFile(ByteSource &source)
         return contents;
     }
     // Never reserve more records than the bytes left could hold.
-    contents.records.reserve(size_t(std::min<qint64>(count, reader.remaining() / TreeFileRecordHeader)));
+    if (!visit) {
+        contents.records.reserve(size_t(std::min<qint64>(count, reader.remaining() / TreeFileRecordHeader)));
+    }
 
     for (qint64 i = 0; i < count; ++i) {
         const qint64 start = reader.pos();
@@ -457,7 +479,12 @@ TreeFileContents parseTreeFile(ByteSource &source)
                                                   : shortReason(i, count, failedField, needed, left);
             return contents;
         }
-        contents.records.push_back(std::move(record));
+        if (visit) {
+            visit(record);
+            ++contents.visited;
+        } else {
+            contents.records.push_back(std::move(record));
+        }
         contents.endOffset = reader.pos();
     }
     return contents;
@@ -487,52 +514,48 @@ TreeFileContents readTreeFile(QByteArray &&bytes)
 
 TreeFileContents readTreeFile(const QString &path, const std::function<void()> &beforeTexts)
 {
-    bool announced = false;
-    auto textsNext = [&] {
-        if (!announced && beforeTexts) {
-            announced = true;
-            beforeTexts();
+    QFile file;
+    fileaccess::openRegularFile(file, path);
+    // First the record fields through a small window, then all text bytes in one read that the
+    // texts share. The bytes stay those of the file opened here, even if it is replaced meanwhile.
+    FileWindowSource source(file, file.size());
+    TreeFileContents contents = parseTreeFile(source);
+    if (source.failed() || !file.seek(0)) {
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+    }
+    if (beforeTexts) {
+        beforeTexts();
+    }
+    QByteArray whole = readWhole(file, path, contents.endOffset);
+    if (file.error() != QFileDevice::NoError || whole.size() != contents.endOffset) {
+        // The file shrank or could not be read after its fields were.
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+    }
+    // Records follow each other directly; one whose text length was 0 or less has no span.
+    size_t span = 0;
+    qint64 textOffset = 4 + TreeFileRecordHeader;
+    for (TreeFileRecord &record : contents.records) {
+        if (span < source.spans.size() && source.spans[span].offset == textOffset) {
+            record.text = sharedSlice(whole, textOffset, source.spans[span].count);
+            textOffset += source.spans[span].count;
+            ++span;
         }
-    };
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        textOffset += TreeFileRecordHeader;
+    }
+    return contents;
+}
+
+TreeFileContents scanTreeFile(const QString &path, bool withTexts, const std::function<void(TreeFileRecord &)> &visit)
+{
+    QFile file;
+    fileaccess::openRegularFile(file, path);
+    FileWindowSource source(file, file.size(),
+                            withTexts ? FileWindowSource::Texts::ReadEach : FileWindowSource::Texts::Skip);
+    TreeFileContents contents = parseTreeFile(source, visit);
+    if (source.failed()) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
     }
-    const qint64 size = file.size();
-    if (!file.isSequential() && size > 0) {
-        // First the record fields through a small window, then all text bytes in one read that the
-        // texts share. The bytes stay those of the file opened here, even if it is replaced meanwhile.
-        FileWindowSource source(file, size);
-        TreeFileContents contents = parseTreeFile(source);
-        if (!source.failed() && file.seek(0)) {
-            textsNext();
-            QByteArray whole = readWhole(file, size);
-            if (file.error() == QFileDevice::NoError && whole.size() == size) {
-                // Records follow each other directly; one whose text length was 0 or less has no span.
-                size_t span = 0;
-                qint64 textOffset = 4 + TreeFileRecordHeader;
-                for (TreeFileRecord &record : contents.records) {
-                    if (span < source.spans.size() && source.spans[span].offset == textOffset) {
-                        record.text = sharedSlice(whole, textOffset, source.spans[span].count);
-                        textOffset += source.spans[span].count;
-                        ++span;
-                    }
-                    textOffset += TreeFileRecordHeader;
-                }
-                return contents;
-            }
-        }
-    }
-    // A pipe, a file that changed size or could not be read in pieces: the whole file at once.
-    if (!file.seek(0) && !file.isSequential()) {
-        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
-    }
-    textsNext();
-    return readTreeFile(std::move(bytes));
+    return contents;
 }
 
 QString treeFileWarning(const QString &fileName, const TreeFileContents &contents)

@@ -37,7 +37,9 @@ struct TreeFileContents
     qint64 fileSize = 0;                  // bytes the file holds
     qint64 endOffset = 0;                 // offset just after the last complete record
 
-    qint64 recordsRead() const { return qint64(records.size()); }
+    qint64 visited = 0;                   // records handed to a scan's visitor instead of kept
+
+    qint64 recordsRead() const { return qint64(records.size()) + visited; }
 };
 
 // Reads a whole tree file from its bytes. Never throws for bad input: reading stops at the first record
@@ -48,11 +50,16 @@ TreeFileContents readTreeFile(const char *data, qint64 size);
 // last text of the file goes. Like raw data, a shared text is not followed by a zero byte.
 TreeFileContents readTreeFile(QByteArray &&bytes);
 // Reads the file at path in bulk: the record fields through a small window, then every text byte in one
-// read whose buffer the texts share. Throws FileError("Cannot open file %1") when it cannot be opened.
+// read whose buffer the texts share. Only a regular file is read, and at most its size. Throws
+// FileError("Cannot open file %1") when it cannot be opened or is no regular file.
 // beforeTexts, when given, runs once when the file has been opened and its record fields read,
 // before memory is taken for the texts: a window lets its old outline go there, so that the old
 // and the new texts are never held at once. It does not run when the file cannot be opened.
 TreeFileContents readTreeFile(const QString &path, const std::function<void()> &beforeTexts = {});
+// Reads the file at path one record at a time: each record is handed to visit and dropped, so memory
+// stays that of one record whatever the file's size. Without texts, no text byte is read and every
+// record's text is empty. The result describes the reading and keeps no records. Throws as readTreeFile.
+TreeFileContents scanTreeFile(const QString &path, bool withTexts, const std::function<void(TreeFileRecord &)> &visit);
 inline TreeFileContents readTreeFileAt(const QString &path)
 {
     return readTreeFile(path);

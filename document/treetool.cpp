@@ -3,6 +3,7 @@
 
 #include "text/encoding.h"
 #include "text/errors.h"
+#include "text/fileaccess.h"
 #include "document/treefile.h"
 #include "document/tvclasses.h"
 #include "text/convert.h"
@@ -17,6 +18,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace treetool {
@@ -28,10 +30,12 @@ constexpr int ExitCannotOpen = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitDamaged = 3;
 
-std::optional<TreeFileContents> readOrReport(const QString &path, QTextStream &err)
+// Reads the file one record at a time, each handed to visit; reports a file that cannot be read.
+std::optional<TreeFileContents> scanOrReport(const QString &path, bool withTexts, QTextStream &err,
+                                             const std::function<void(TreeFileRecord &)> &visit)
 {
     try {
-        return readTreeFile(path);
+        return scanTreeFile(path, withTexts, visit);
     } catch (const AppError &e) {
         err << e.message() << "\n";
         err.flush();
@@ -50,22 +54,24 @@ int finish(const QString &path, const TreeFileContents &contents, QTextStream &o
     return ExitDamaged;
 }
 
-// Section numbers of the leaves in display order ("1", "1.2", "1.2.1" ...), from the placed levels.
-QStringList sectionNumbers(const std::vector<int> &levels)
+// Section numbers of the leaves in display order ("1", "1.2", "1.2.1" ...), one placed level at a time.
+class SectionNumbers
 {
-    QStringList numbers;
-    std::vector<int> counters;
-    for (const int level : levels) {
-        counters.resize(size_t(level) + 1, 0);
-        ++counters[size_t(level)];
+public:
+    QString next(int level)
+    {
+        counters_.resize(size_t(level) + 1, 0);
+        ++counters_[size_t(level)];
         QStringList parts;
-        for (const int c : counters) {
+        for (const int c : counters_) {
             parts.append(QString::number(c));
         }
-        numbers.append(parts.join(QLatin1Char('.')));
+        return parts.join(QLatin1Char('.'));
     }
-    return numbers;
-}
+
+private:
+    std::vector<int> counters_;
+};
 
 // The inside of the <body> element of a document's HTML, kept in a <div> with the body's style.
 QString htmlBody(const QTextDocument &document)
@@ -133,22 +139,21 @@ bool isFence(const QString &line)
 
 int outline(const QString &path, QTextStream &out, QTextStream &err)
 {
-    const std::optional<TreeFileContents> contents = readOrReport(path, err);
+    int level = -1;
+    const std::optional<TreeFileContents> contents = scanOrReport(path, false, err, [&](TreeFileRecord &record) {
+        level = AttachLoadedLeaf(level, record.level);
+        out << QString(2 * level, QLatin1Char(' ')) << encoding::fromCp1252(record.caption) << " ["
+            << encoding::fromCp1252(record.category) << "]\n";
+    });
     if (!contents) {
         return ExitCannotOpen;
-    }
-    const std::vector<int> levels = placedLevels(contents->records);
-    for (size_t i = 0; i < levels.size(); ++i) {
-        const TreeFileRecord &record = contents->records[i];
-        out << QString(2 * levels[i], QLatin1Char(' ')) << encoding::fromCp1252(record.caption) << " ["
-            << encoding::fromCp1252(record.category) << "]\n";
     }
     return finish(path, *contents, out, err);
 }
 
 int check(const QString &path, QTextStream &out, QTextStream &err)
 {
-    const std::optional<TreeFileContents> contents = readOrReport(path, err);
+    const std::optional<TreeFileContents> contents = scanOrReport(path, false, err, [](TreeFileRecord &) {});
     if (!contents) {
         return ExitCannotOpen;
     }
@@ -177,24 +182,25 @@ int exportTree(const QString &path, const QString &formatName, QTextStream &out,
         err.flush();
         return ExitUsage;
     }
-    const std::optional<TreeFileContents> contents = readOrReport(path, err);
-    if (!contents) {
-        return ExitCannotOpen;
-    }
-    const std::vector<int> levels = placedLevels(contents->records);
-    const QStringList numbers = sectionNumbers(levels);
     const QString title = QFileInfo(path).fileName();
-
-    if (format == ExportFormat::Html) {
-        out << "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" << title.toHtmlEscaped()
-            << "</title>\n</head>\n<body>\n";
-    }
-    for (size_t i = 0; i < levels.size(); ++i) {
-        const TreeFileRecord &record = contents->records[i];
+    // The document starts once the file has been opened, so a file that cannot be read prints nothing.
+    bool started = false;
+    const auto start = [&] {
+        if (!started && format == ExportFormat::Html) {
+            out << "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" << title.toHtmlEscaped()
+                << "</title>\n</head>\n<body>\n";
+        }
+        started = true;
+    };
+    int level = -1;
+    SectionNumbers numbers;
+    const std::optional<TreeFileContents> contents = scanOrReport(path, true, err, [&](TreeFileRecord &record) {
+        start();
+        level = AttachLoadedLeaf(level, record.level);
         const QString caption = encoding::fromCp1252(record.caption);
         // Headings stop at level 6; the section number keeps deeper leaves apart.
-        const int depth = std::min(levels[i] + 1, 6);
-        const QString heading = numbers[int(i)] + QLatin1Char(' ') + caption;
+        const int depth = std::min(level + 1, 6);
+        const QString heading = numbers.next(level) + QLatin1Char(' ') + caption;
         QTextDocument document;
         richtext::loadBytes(document, record.text);
         switch (format) {
@@ -224,7 +230,11 @@ int exportTree(const QString &path, const QString &formatName, QTextStream &out,
             break;
         }
         }
+    });
+    if (!contents) {
+        return ExitCannotOpen;
     }
+    start();
     if (format == ExportFormat::Html) {
         out << "</body>\n</html>\n";
     }
@@ -233,13 +243,15 @@ int exportTree(const QString &path, const QString &formatName, QTextStream &out,
 
 int makeTree(const QString &sourcePath, const QString &outputPath, QTextStream &err)
 {
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly)) {
-        err << "Cannot open file " << sourcePath << "\n";
+    QByteArray sourceBytes;
+    try {
+        sourceBytes = fileaccess::readRegularFile(sourcePath);
+    } catch (const AppError &e) {
+        err << e.message() << "\n";
         err.flush();
         return ExitCannotOpen;
     }
-    const QStringList lines = QString::fromUtf8(source.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    const QStringList lines = QString::fromUtf8(sourceBytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
 
     std::vector<TreeFileRecord> records;
     QStringList body;

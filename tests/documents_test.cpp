@@ -21,6 +21,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -200,15 +201,77 @@ private slots:
         QVERIFY(asker->dialogs.isEmpty());
         QCOMPARE(readTreeFile(target).recordsRead(), 2);
 
-        // New keeps the remembered name, so Save still writes there.
+        // New keeps the remembered name, but the caption no longer shows that file: Save asks, and a
+        // cancelled question leaves the file as it was.
         form->New1Click();
         QCOMPARE(form->windowTitle(), QStringLiteral("Quillax - NewTree"));
         QCOMPARE(form->rememberedName(), target);
+        asker->answers = {QString()};
+        form->Save1Click();
+        QCOMPARE(asker->dialogs.size(), 1);
+        QCOMPARE(asker->dialogs.first().objectName, QStringLiteral("SaveDialog1"));
+        QCOMPARE(readTreeFile(target).recordsRead(), 2);
+        QVERIFY(errors.isEmpty());
+    }
+
+    void saveNeverWritesOverAnOpenedDocument()
+    {
+        // An opened text document is not an outline file: Save asks for a name instead of
+        // replacing the document with tree-file bytes.
+        const QString notes = path("notes.txt");
+        QVERIFY(writeFile(notes, "my own words\r\n"));
+        asker->answers = {notes};
+        form->Open1Click();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Quillax - NewTree"));
+        form->RichEdit1->setFocus();
+        QTest::keyClicks(form->RichEdit1, "more");
+        asker->dialogs.clear();
+        asker->answers = {QString()};
+        form->Save1Click();
+        QCOMPARE(asker->dialogs.size(), 1);
+        QCOMPARE(readFile(notes), QByteArray("my own words\r\n"));
+
+        // Opened again as an outline file, Save writes straight back.
+        const QString tree = sampleTree("direct.tre");
+        form->OpenDocument(tree);
+        asker->dialogs.clear();
         form->Save1Click();
         QVERIFY(asker->dialogs.isEmpty());
-        QCOMPARE(readTreeFile(target).recordsRead(), 1);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Quillax - NewTree"));
+        QCOMPARE(readTreeFile(tree).recordsRead(), 3);
         QVERIFY(errors.isEmpty());
+    }
+
+    void onlyRegularFilesAreOpened()
+    {
+        form->OpenDocument(sampleTree("kept.tre"));
+        const QStringList before = outlineOf(*form->TreeView1);
+        const QString pipe = path("pipe.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QString treePipe = path("pipe.tre");
+        QCOMPARE(::mkfifo(QFile::encodeName(treePipe).constData(), 0600), 0);
+        const QString folder = path("folder.tre");
+        QVERIFY(QDir().mkpath(folder));
+        // A pipe would block, /dev/zero would fill memory: each fails at once and the outline stays.
+        for (const QString &bad : {pipe, treePipe, folder, QStringLiteral("/dev/zero")}) {
+            errors.clear();
+            guarded([&] { form->OpenDocument(bad); });
+            QCOMPARE(errors, QStringList{QStringLiteral("Cannot open file %1.").arg(bad)});
+            QCOMPARE(outlineOf(*form->TreeView1), before);
+        }
+    }
+
+    void startingWithAFileLeavesTheKeyboardInTheOutline()
+    {
+        // Typing right after the program opened a file must not rename the first leaf's category.
+        form.reset();
+        form = std::make_unique<TForm1>();
+        form->FormCreate({sampleTree("start.tre")});
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(form->TreeView1));
+        QTest::keyClicks(QApplication::focusWidget(), "zz");
+        QCOMPARE(recordOf(form->TreeView1->topLevelItem(0))->Category(), QByteArray("Memo"));
     }
 
     void saveAsAsksBeforeWritingOverAnExistingFile()

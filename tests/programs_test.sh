@@ -17,6 +17,17 @@ out=$("$tool" --version) || fail "quillax-tool --version exits $?"
 [[ $out =~ ^quillax-tool\ [0-9]+\.[0-9]+ ]] || fail "quillax-tool --version prints: $out"
 "$tool" --help | grep -q -- '--version' || fail "quillax-tool --help does not name --version"
 
+# Only regular files are read: a pipe without a writer must not block, a device must not fill memory.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkfifo "$work/pipe.rtf"
+for bad in "$work/pipe.rtf" /dev/zero "$work"; do
+    timeout 20 "$tool" convert "$bad" --to text >/dev/null 2>"$work/err"
+    status=$?
+    [[ $status == 1 ]] || fail "quillax-tool convert $bad exits $status"
+    grep -q "^Cannot open file $bad" "$work/err" || fail "quillax-tool convert $bad says: $(cat "$work/err")"
+done
+
 # What software centres and menus read.
 appstreamcli validate --no-net "$resources"/io.github.quillax.Quillax.metainfo.xml >/dev/null || fail "metainfo"
 desktop-file-validate "$resources"/quillax.desktop || fail "desktop entry"

@@ -11,6 +11,8 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray le32(qint32 v)
@@ -146,19 +148,33 @@ void TreeToolTest::outlineOfDamagedFileWarnsAndExitsThree()
 
 void TreeToolTest::missingFileExitsOneWithMessage()
 {
-    const QString missing = dir_->filePath(QStringLiteral("none.tre"));
-    const Run o = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(missing, out, err); });
-    QCOMPARE(o.code, 1);
-    QCOMPARE(o.err, QStringLiteral("Cannot open file %1\n").arg(missing));
-    QCOMPARE(o.out, QString());
-    const Run c = run([&](QTextStream &out, QTextStream &err) { return treetool::check(missing, out, err); });
-    QCOMPARE(c.code, 1);
-    QCOMPARE(c.err, QStringLiteral("Cannot open file %1\n").arg(missing));
-    const Run x = run([&](QTextStream &out, QTextStream &err) {
-        return treetool::exportTree(missing, QStringLiteral("text"), out, err);
-    });
-    QCOMPARE(x.code, 1);
-    QCOMPARE(x.err, QStringLiteral("Cannot open file %1\n").arg(missing));
+    // Only regular files are read: a folder, a device that never ends and a pipe without a writer
+    // (which would block forever) all fail at once, like a missing file.
+    const QString pipe = dir_->filePath(QStringLiteral("pipe.tre"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString sourceDir = dir_->filePath(QStringLiteral("folder.tre"));
+    QVERIFY(QDir().mkpath(sourceDir));
+    const QString output = dir_->filePath(QStringLiteral("made.tre"));
+    for (const QString &bad : {dir_->filePath(QStringLiteral("none.tre")), sourceDir, pipe, QStringLiteral("/dev/zero")}) {
+        const QString message = QStringLiteral("Cannot open file %1\n").arg(bad);
+        const Run o = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(bad, out, err); });
+        QCOMPARE(o.code, 1);
+        QCOMPARE(o.err, message);
+        QCOMPARE(o.out, QString());
+        const Run c = run([&](QTextStream &out, QTextStream &err) { return treetool::check(bad, out, err); });
+        QCOMPARE(c.code, 1);
+        QCOMPARE(c.err, message);
+        const Run x = run([&](QTextStream &out, QTextStream &err) {
+            return treetool::exportTree(bad, QStringLiteral("html"), out, err);
+        });
+        QCOMPARE(x.code, 1);
+        QCOMPARE(x.err, message);
+        QCOMPARE(x.out, QString());
+        const Run m = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(bad, output, err); });
+        QCOMPARE(m.code, 1);
+        QCOMPARE(m.err, message);
+        QVERIFY(!QFile::exists(output));
+    }
 }
 
 void TreeToolTest::checkReportsCountLeavesAndDamage()

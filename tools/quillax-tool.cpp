@@ -1,13 +1,15 @@
 // quillax-tool: converts documents and inspects tree files from the command line.
 #include "document/treetool.h"
 #include "text/convert.h"
+#include "text/errors.h"
+#include "text/fileaccess.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
+#include <new>
 
 #ifndef QUILLAX_VERSION
 #define QUILLAX_VERSION "0"
@@ -93,12 +95,14 @@ int runConvert(const QStringList &args, QTextStream &err)
     if (!convert::parseFormat(formatName, format)) {
         return usageError(err, QStringLiteral("unknown format '%1' (text, html or rtf)").arg(formatName));
     }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        err << "Cannot open file " << file << "\n";
+    QByteArray input;
+    try {
+        input = fileaccess::readRegularFile(file);
+    } catch (const AppError &e) {
+        err << e.message() << "\n";
         return 1;
     }
-    const QByteArray output = convert::convertBytes(in.readAll(), format);
+    const QByteArray output = convert::convertBytes(input, format);
     std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
     std::fflush(stdout);
     return 0;
@@ -141,29 +145,36 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty()) {
-        return usageError(err, QStringLiteral("missing COMMAND"));
+    // Every file is read at most to its size, yet memory can still run out on a huge one: say so.
+    try {
+        QStringList args = app.arguments().mid(1);
+        if (args.isEmpty()) {
+            return usageError(err, QStringLiteral("missing COMMAND"));
+        }
+        const QString command = args.takeFirst();
+        if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+            out << Usage;
+            return 0;
+        }
+        if (command == QLatin1String("--version")) {
+            out << "quillax-tool " << QUILLAX_VERSION << "\n";
+            return 0;
+        }
+        if (args.contains(QStringLiteral("--help"))) {
+            out << Usage;
+            return 0;
+        }
+        if (command == QLatin1String("convert")) {
+            return runConvert(args, err);
+        }
+        if (command == QLatin1String("outline") || command == QLatin1String("export") || command == QLatin1String("check") ||
+            command == QLatin1String("make-tree")) {
+            return runTreeCommand(command, args, out, err);
+        }
+        return usageError(err, QStringLiteral("unknown command '%1'").arg(command));
+    } catch (const std::bad_alloc &) {
+        out.flush();
+        err << "quillax-tool: not enough memory\n";
+        return 1;
     }
-    const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
-        out << Usage;
-        return 0;
-    }
-    if (command == QLatin1String("--version")) {
-        out << "quillax-tool " << QUILLAX_VERSION << "\n";
-        return 0;
-    }
-    if (args.contains(QStringLiteral("--help"))) {
-        out << Usage;
-        return 0;
-    }
-    if (command == QLatin1String("convert")) {
-        return runConvert(args, err);
-    }
-    if (command == QLatin1String("outline") || command == QLatin1String("export") || command == QLatin1String("check") ||
-        command == QLatin1String("make-tree")) {
-        return runTreeCommand(command, args, out, err);
-    }
-    return usageError(err, QStringLiteral("unknown command '%1'").arg(command));
 }

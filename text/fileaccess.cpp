@@ -1,0 +1,84 @@
+// Reading files that users name: regular files only, never more than they hold.
+#include "text/fileaccess.h"
+
+#include "text/errors.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <limits>
+#include <new>
+
+namespace fileaccess {
+
+namespace {
+
+[[noreturn]] void cannotOpen(const QString &path)
+{
+    throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+}
+
+} // namespace
+
+void openRegularFile(QFile &file, const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty()) {
+        cannotOpen(path);
+    }
+    // Non-blocking, so opening a pipe returns at once instead of waiting for a writer; the type is then
+    // checked on what was opened, not on a name that could change in between.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        cannotOpen(path);
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        cannotOpen(path);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        cannotOpen(path);
+    }
+}
+
+QByteArray allocateFor(const QString &path, qint64 size)
+{
+    try {
+        if (size < 0 || size > std::numeric_limits<qsizetype>::max() / 2) {
+            throw std::bad_alloc();
+        }
+        return QByteArray(size, Qt::Uninitialized);
+    } catch (const std::bad_alloc &) {
+        throw FileError(QStringLiteral("Cannot open file %1: the file is too large to load").arg(path));
+    }
+}
+
+QByteArray readRegularFile(const QString &path)
+{
+    QFile file;
+    openRegularFile(file, path);
+    const qint64 size = file.size();
+    QByteArray bytes = allocateFor(path, size);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(bytes.data() + done, size - done);
+        if (got < 0) {
+            cannotOpen(path);
+        }
+        if (got == 0) {
+            break;  // the file shrank since it was opened
+        }
+        done += got;
+    }
+    bytes.truncate(done);
+    return bytes;
+}
+
+} // namespace fileaccess
