@@ -337,20 +337,20 @@ void TForm1::buildWindow()
     StandardToolBar->setContentsMargins(4, 0, 0, 0);
     addToolBar(Qt::TopToolBarArea, StandardToolBar);
 
-    ToolButton1 = commandButton(StandardToolBar, New1, "ToolButton1", QStringLiteral("New Tree"));
+    NewTreeButton = commandButton(StandardToolBar, New1, "ToolButton1", QStringLiteral("New Tree"));
     OpenButton = commandButton(StandardToolBar, Open1, "OpenButton", QStringLiteral("Open"));
     SaveButton = commandButton(StandardToolBar, SaveAs1, "SaveButton", QStringLiteral("Save As"));
     StandardToolBar->addSeparator()->setObjectName(QStringLiteral("ToolButton2"));
-    ToolButton3 = commandButton(StandardToolBar, MoveLeft1, "ToolButton3", QStringLiteral("Move Left"));
-    ToolButton4 = commandButton(StandardToolBar, MoveRight1, "ToolButton4", QStringLiteral("Move Right"));
-    CutButton = commandButton(StandardToolBar, Add1, "CutButton", QStringLiteral("Add Leaf"));
-    CopyButton = commandButton(StandardToolBar, AddChild1, "CopyButton", QStringLiteral("Add Leaf Below"));
-    PasteButton = commandButton(StandardToolBar, AddAbove1, "PasteButton", QStringLiteral("Add Leaf Above"));
-    UndoButton = commandButton(StandardToolBar, Remove1, "UndoButton", QStringLiteral("Prune"));
-    ToolButton6 = commandButton(StandardToolBar, ImportText1, "ToolButton6",
-                                QStringLiteral("Import Text at Current Leaf"));
-    ToolButton7 = commandButton(StandardToolBar, ExportText1, "ToolButton7",
-                                QStringLiteral("Export Text at Current Leaf"));
+    MoveLeftButton = commandButton(StandardToolBar, MoveLeft1, "ToolButton3", QStringLiteral("Move Left"));
+    MoveRightButton = commandButton(StandardToolBar, MoveRight1, "ToolButton4", QStringLiteral("Move Right"));
+    AddLeafButton = commandButton(StandardToolBar, Add1, "CutButton", QStringLiteral("Add Leaf"));
+    AddLeafBelowButton = commandButton(StandardToolBar, AddChild1, "CopyButton", QStringLiteral("Add Leaf Below"));
+    AddLeafAboveButton = commandButton(StandardToolBar, AddAbove1, "PasteButton", QStringLiteral("Add Leaf Above"));
+    PruneButton = commandButton(StandardToolBar, Remove1, "UndoButton", QStringLiteral("Prune"));
+    ImportTextButton = commandButton(StandardToolBar, ImportText1, "ToolButton6",
+                                     QStringLiteral("Import Text at Current Leaf"));
+    ExportTextButton = commandButton(StandardToolBar, ExportText1, "ToolButton7",
+                                     QStringLiteral("Export Text at Current Leaf"));
 
     TreeViewComboBox = new CompletingComboBox(StandardToolBar);
     TreeViewComboBox->setObjectName(QStringLiteral("TreeViewComboBox"));

@@ -8,6 +8,9 @@
 
 #include <memory>
 
+// What follows the last backslash, colon or slash of a path: the name the window caption shows.
+QString fileNamePart(const QString &path);
+
 class QAction;
 class QButtonGroup;
 class QKeyEvent;
@@ -74,17 +77,19 @@ public:
     QAction *About1 = nullptr;
 
     QToolBar *StandardToolBar = nullptr;
-    QToolButton *ToolButton1 = nullptr;   // New Tree
-    QToolButton *OpenButton = nullptr;    // Open
-    QToolButton *SaveButton = nullptr;    // Save As
-    QToolButton *ToolButton3 = nullptr;   // Move Left
-    QToolButton *ToolButton4 = nullptr;   // Move Right
-    QToolButton *CutButton = nullptr;     // Add Leaf
-    QToolButton *CopyButton = nullptr;    // Add Leaf Below
-    QToolButton *PasteButton = nullptr;   // Add Leaf Above
-    QToolButton *UndoButton = nullptr;    // Prune
-    QToolButton *ToolButton6 = nullptr;   // Import Text at Current Leaf
-    QToolButton *ToolButton7 = nullptr;   // Export Text at Current Leaf
+    // The toolbar buttons keep their historical object names (ToolButton1, CutButton, ...), which
+    // scripts that drive the window look for.
+    QToolButton *NewTreeButton = nullptr;
+    QToolButton *OpenButton = nullptr;
+    QToolButton *SaveButton = nullptr;  // Save As
+    QToolButton *MoveLeftButton = nullptr;
+    QToolButton *MoveRightButton = nullptr;
+    QToolButton *AddLeafButton = nullptr;
+    QToolButton *AddLeafBelowButton = nullptr;
+    QToolButton *AddLeafAboveButton = nullptr;
+    QToolButton *PruneButton = nullptr;
+    QToolButton *ImportTextButton = nullptr;  // Import Text at Current Leaf
+    QToolButton *ExportTextButton = nullptr;  // Export Text at Current Leaf
     CompletingComboBox *TreeViewComboBox = nullptr;
     CompletingComboBox *FontName = nullptr;
     QLineEdit *FontSize = nullptr;

@@ -47,14 +47,6 @@ bool endsWithThree(const QString &path, QLatin1String ending)
     return path.size() >= 3 && path.right(3).compare(ending, Qt::CaseInsensitive) == 0;
 }
 
-// What follows the last backslash, colon or slash: the name the window caption shows.
-QString fileNamePart(const QString &path)
-{
-    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
-                                    path.lastIndexOf(QLatin1Char('/'))});
-    return path.mid(cut + 1);
-}
-
 // A file counts as existing only when it is a file, not a folder.
 bool fileExists(const QString &path)
 {
@@ -82,6 +74,13 @@ void writeFileSafely(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
+QString fileNamePart(const QString &path)
+{
+    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
+                                    path.lastIndexOf(QLatin1Char('/'))});
+    return path.mid(cut + 1);
+}
+
 // The name stays relative for the current directory, so the caption and the remembered name show it so.
 QStringList TForm1::helpDocumentCandidates()
 {
@@ -106,12 +105,12 @@ void TForm1::bindDocumentHandlers()
             connect(button, &QToolButton::clicked, this, handler);
         }
     };
-    bind(New1, ToolButton1, &TForm1::New1Click);
+    bind(New1, NewTreeButton, &TForm1::New1Click);
     bind(Open1, OpenButton, &TForm1::Open1Click);
     bind(Save1, nullptr, &TForm1::Save1Click);
     bind(SaveAs1, SaveButton, &TForm1::SaveAs1Click);
-    bind(ImportText1, ToolButton6, &TForm1::ImportText1Click);
-    bind(ExportText1, ToolButton7, &TForm1::ExportText1Click);
+    bind(ImportText1, ImportTextButton, &TForm1::ImportText1Click);
+    bind(ExportText1, ExportTextButton, &TForm1::ExportText1Click);
     bind(Contents1, nullptr, &TForm1::Contents1Click);
 }
 

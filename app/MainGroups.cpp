@@ -8,7 +8,7 @@
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "document/leafitem.h"
-#include "document/groups.h"
+#include "app/grouplist.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -50,12 +50,12 @@ void TForm1::bindOutlineHandlers()
             }
         }
     };
-    bind(ToolButton3, MoveLeft1, &TForm1::OutBtnClick);
-    bind(ToolButton4, MoveRight1, &TForm1::InBtnClick);
-    bind(CutButton, Add1, &TForm1::AddBtnClick);
-    bind(CopyButton, AddChild1, &TForm1::AddChildBtnClick);
-    bind(PasteButton, AddAbove1, &TForm1::InsertBtnClick);
-    bind(UndoButton, Remove1, &TForm1::DelBtnClick);
+    bind(MoveLeftButton, MoveLeft1, &TForm1::OutBtnClick);
+    bind(MoveRightButton, MoveRight1, &TForm1::InBtnClick);
+    bind(AddLeafButton, Add1, &TForm1::AddBtnClick);
+    bind(AddLeafBelowButton, AddChild1, &TForm1::AddChildBtnClick);
+    bind(AddLeafAboveButton, AddAbove1, &TForm1::InsertBtnClick);
+    bind(PruneButton, Remove1, &TForm1::DelBtnClick);
 
     TreeView1->onDragOver = [this](const QPoint &pos) {
         bool accept = true;

@@ -26,17 +26,20 @@ void showErrorBox(const QString &title, const QString &text)
 
 } // namespace
 
-QString applicationTitle()
+QString programTitle(const QString &programPath)
 {
-    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    if (name.isEmpty()) {
-        name = QCoreApplication::applicationName();
-    }
+    QString name = QFileInfo(programPath).fileName();
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0) {
         name.truncate(dot);
     }
     return name;
+}
+
+QString applicationTitle()
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    return programTitle(path.isEmpty() ? QCoreApplication::applicationName() : path);
 }
 
 QString errorBoxText(const QString &message)

@@ -9,7 +9,10 @@
 #include <functional>
 #include <utility>
 
-// The program file's name without its folder, cut at its first full stop: the error box's title.
+// A program file's name without its folder, cut at its first full stop: "/x/a.b.exe" gives "a".
+QString programTitle(const QString &programPath);
+
+// The error box's title: programTitle() of this program's file (its name when the path is unknown).
 QString applicationTitle();
 
 // The message as the error box shows it: a full stop is added when the last character's code is

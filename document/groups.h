@@ -1,16 +1,13 @@
-// The Groups list: which leaves it shows, in which order, and the record behind each entry.
+// The Groups list's logic: which leaves it shows and in which order.
 #pragma once
 
 #include "document/tvclasses.h"
 
 #include <QByteArray>
-#include <QObject>
 #include <QString>
 
 #include <vector>
 
-class QListWidget;
-class QListWidgetItem;
 class OutlineWidget;
 
 namespace groups {
@@ -31,37 +28,4 @@ Entries leavesOfCategory(const OutlineWidget &tree, const QByteArray &category);
 // The same for a category typed or picked in a box, compared as its Windows-1252 bytes.
 Entries leavesOfCategory(const OutlineWidget &tree, const QString &category);
 
-// The picked entry: the list's selected entry, or null when none is selected.
-QListWidgetItem *pickedItem(const QListWidget &list);
-
 } // namespace groups
-
-// The records behind a list's entries, row by row. They are kept beside the list rather than in each
-// item: a list of 100,000 leaves fills in one insertion, and attaching data item by item would cost
-// more than the listing itself. The list's entries keep their records alive, not the tree, so the
-// entry of a pruned leaf still works. Emptying the list (clear()) releases them with it.
-class GroupListRecords : public QObject
-{
-    Q_OBJECT
-
-public:
-    // Becomes a child of the list and follows its rows from now on.
-    explicit GroupListRecords(QListWidget &list);
-
-    // Replaces the list's entries by these, with the list's own signals blocked; afterwards no entry
-    // is picked.
-    void fill(const groups::Entries &entries);
-
-    // The record of the entry at row, or null.
-    NoteRef recordAt(int row) const;
-    // The record of the picked entry, or null when none is picked.
-    NoteRef picked() const;
-
-    // The records object of a list, or null when it has none.
-    static GroupListRecords *of(const QListWidget &list);
-
-private:
-    QListWidget &list_;
-    std::vector<NoteRef> records_;
-    bool filling_ = false;
-};

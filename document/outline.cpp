@@ -344,12 +344,15 @@ void removeItem(OutlineWidget &tree, OutlineItem *item)
     }
 }
 
+bool isMoveRefused(const OutlineItem *leaf, Placement placement, const OutlineItem *target)
+{
+    return leaf == nullptr || (target == nullptr && placement != Placement::LastSibling) ||
+           isDescendantOf(target, leaf);
+}
+
 MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement, OutlineItem *target)
 {
-    if (leaf == nullptr || (target == nullptr && placement != Placement::LastSibling)) {
-        return MoveResult::Refused;
-    }
-    if (isDescendantOf(target, leaf)) {
+    if (isMoveRefused(leaf, placement, target)) {
         return MoveResult::Refused;
     }
     const bool stays = placement == Placement::Before ? previousSibling(target) == leaf : target == leaf;

@@ -51,6 +51,10 @@ enum class MoveResult {
     Moved,     // the subtree was taken out and put in at its new place, collapsed
 };
 
+// True when moving leaf to a placement relative to target cannot be done: no leaf, no target where one
+// is needed, or a target inside the leaf's own subtree (the leaf would become its own ancestor).
+bool isMoveRefused(const OutlineItem *leaf, Placement placement, const OutlineItem *target);
+
 // Moves leaf with its subtree to a placement relative to target (null target only with LastSibling).
 // The tree's selection signals fire while the leaf is out of the tree: callers that react to them must
 // be switched off for the duration. The moved leaf is current afterwards.

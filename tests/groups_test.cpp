@@ -1,7 +1,7 @@
 // Tests of the Groups list logic on a bare tree and list: order, exact category match, filling, picking.
 #include "document/leafitem.h"
 #include "document/outlinewidget.h"
-#include "document/groups.h"
+#include "app/grouplist.h"
 
 #include <QListWidget>
 #include <QSignalSpy>

@@ -93,16 +93,16 @@ class OutlineTest : public QObject
 
 private slots:
     void indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot();
-    void placementsPutTheNewLeafWhereTheTableSays_data();
-    void placementsPutTheNewLeafWhereTheTableSays();
+    void placementsPutTheNewLeafAsLastChildLastSiblingOrBefore_data();
+    void placementsPutTheNewLeafAsLastChildLastSiblingOrBefore();
     void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data();
     void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly();
     void insertingLeavesAnOpenCaptionEditAlone();
     void removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive_data();
     void removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAlive();
     void removedRecordsLiveExactlyAsLongAsSomethingRefersToThem();
-    void movesFollowTheFiveRules_data();
-    void movesFollowTheFiveRules();
+    void movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree_data();
+    void movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree();
     void movedSubtreeComesOutCollapsedSelectedAndWithItsRecords();
     void formerParentWithoutChildrenCollapsesAndLosesItsButton();
     void leafDroppedWhereItWasStillComesOutCollapsed();
@@ -145,7 +145,7 @@ void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
     QCOMPARE(itemAtAbsoluteIndex(empty, 0), nullptr);
 }
 
-void OutlineTest::placementsPutTheNewLeafWhereTheTableSays_data()
+void OutlineTest::placementsPutTheNewLeafAsLastChildLastSiblingOrBefore_data()
 {
     QTest::addColumn<QString>("outline");
     QTest::addColumn<int>("placement");
@@ -167,7 +167,7 @@ void OutlineTest::placementsPutTheNewLeafWhereTheTableSays_data()
     QTest::newRow("before a deep leaf") << "A[B[C D]]" << before << "D" << "A[B[C N D]]";
 }
 
-void OutlineTest::placementsPutTheNewLeafWhereTheTableSays()
+void OutlineTest::placementsPutTheNewLeafAsLastChildLastSiblingOrBefore()
 {
     QFETCH(QString, outline);
     QFETCH(int, placement);
@@ -367,7 +367,7 @@ void OutlineTest::removedRecordsLiveExactlyAsLongAsSomethingRefersToThem()
     QVERIFY(last.expired());
 }
 
-void OutlineTest::movesFollowTheFiveRules_data()
+void OutlineTest::movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree_data()
 {
     QTest::addColumn<QString>("outline");
     QTest::addColumn<QString>("moved");
@@ -384,17 +384,17 @@ void OutlineTest::movesFollowTheFiveRules_data()
     const int moved = int(MoveResult::Moved);
     const QString tree = QStringLiteral("A[B[C D] E] F G");
 
-    // Rule 1: a target inside the moved subtree.
+    // A target inside the moved subtree.
     QTest::newRow("into own child") << tree << "A" << lastChild << "B" << tree << refused;
     QTest::newRow("into own grandchild") << tree << "A" << lastChild << "D" << tree << refused;
     QTest::newRow("before own child") << tree << "B" << before << "D" << tree << refused;
     QTest::newRow("after own child") << tree << "A" << lastSibling << "C" << tree << refused;
-    // Rule 2: the leaf stays.
+    // The leaf stays.
     QTest::newRow("last child of itself") << tree << "B" << lastChild << "B" << tree << stayed;
     QTest::newRow("last sibling of itself") << tree << "F" << lastSibling << "F" << tree << stayed;
     QTest::newRow("before its next sibling") << tree << "B" << before << "E" << tree << stayed;
     QTest::newRow("before the next top-level leaf") << tree << "F" << before << "G" << tree << stayed;
-    // Rule 3: moved, in order, with its subtree.
+    // Moved, in order, with its subtree.
     QTest::newRow("move right under previous sibling") << tree << "F" << lastChild << "A" << "A[B[C D] E F] G"
                                                        << moved;
     QTest::newRow("move left after all of the parent's siblings")
@@ -413,7 +413,7 @@ void OutlineTest::movesFollowTheFiveRules_data()
                                                      << moved;
 }
 
-void OutlineTest::movesFollowTheFiveRules()
+void OutlineTest::movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree()
 {
     QFETCH(QString, outline);
     QFETCH(QString, moved);
@@ -428,9 +428,11 @@ void OutlineTest::movesFollowTheFiveRules()
     tree.setCurrentItem(leaf);
     const QList<OutlineItem *> itemsBefore = displayOrder(tree);
 
+    // Asked before moving: a move into the leaf's own subtree would make it its own ancestor.
+    QCOMPARE(isMoveRefused(leaf, Placement(placement), find(tree, target)), result == int(MoveResult::Refused));
     QCOMPARE(int(moveItem(tree, leaf, Placement(placement), find(tree, target))), result);
     QCOMPARE(describe(tree), expected);
-    // Rule 5 holds in every case: the leaf stays selected.
+    // In every case the leaf stays current.
     QCOMPARE(tree.currentItem(), leaf);
     // No node was lost or added, and every node still carries a record.
     const QList<OutlineItem *> itemsAfter = displayOrder(tree);
@@ -439,7 +441,7 @@ void OutlineTest::movesFollowTheFiveRules()
         QVERIFY(itemsBefore.contains(item));
         QVERIFY(recordOf(item) != nullptr);
     }
-    // Rule 4: a new parent is expanded; a refused move leaves everything as it was.
+    // A new parent is expanded; a refused move leaves everything as it was.
     if (result != int(MoveResult::Refused) && leaf->parent() != nullptr) {
         QVERIFY(leaf->parent()->isExpanded());
     }

@@ -666,6 +666,12 @@ void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
         } else {
             point = w.rowPoint(QLatin1String(c.target), c.dx);
         }
+        // A drop into the dragged leaf's own subtree is refused before anything moves.
+        const outline::DropPlan plan = outline::classifyDropPoint(*w.tree(), point);
+        OutlineItem *moved = w.item(QLatin1String(c.moved));
+        if (outline::isDescendantOf(plan.target, moved)) {
+            QVERIFY2(outline::isMoveRefused(moved, outline::Placement::LastChild, plan.target), c.name);
+        }
         w.form.TreeView1DragDrop(point);
         QVERIFY2(w.outline() == QLatin1String(c.expected), c.name);
         QVERIFY2(w.tree()->currentItem() == w.item(QLatin1String(c.moved)), c.name);

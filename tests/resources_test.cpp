@@ -155,8 +155,8 @@ class ResourcesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void soundClipsHaveTheTabledEncodingAndLength_data();
-    void soundClipsHaveTheTabledEncodingAndLength();
+    void soundClipsAreWaveFilesWithTheirEncodingAndLength_data();
+    void soundClipsAreWaveFilesWithTheirEncodingAndLength();
     void pcmClipsAreAudibleWithoutClippingAndEndQuietly_data();
     void pcmClipsAreAudibleWithoutClippingAndEndQuietly();
     void playedClipsLoadIntoASoundEffect_data();
@@ -170,7 +170,7 @@ private slots:
     void bannerIs478By128WithoutAlpha();
 };
 
-void ResourcesTest::soundClipsHaveTheTabledEncodingAndLength_data()
+void ResourcesTest::soundClipsAreWaveFilesWithTheirEncodingAndLength_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("formatTag");
@@ -189,7 +189,7 @@ void ResourcesTest::soundClipsHaveTheTabledEncodingAndLength_data()
     QTest::newRow("6 air") << ":/sounds/RAIR.wav" << 1 << 1 << 44100 << 16 << 2 << qint64(26262);
 }
 
-void ResourcesTest::soundClipsHaveTheTabledEncodingAndLength()
+void ResourcesTest::soundClipsAreWaveFilesWithTheirEncodingAndLength()
 {
     QFETCH(QString, path);
     QFETCH(int, formatTag);

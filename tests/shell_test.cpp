@@ -103,6 +103,7 @@ private slots:
     void errorBoxAddsFullStopOnlyAfterCharactersAboveIt_data();
     void errorBoxAddsFullStopOnlyAfterCharactersAboveIt();
     void errorBoxTitleIsProgramNameCutAtFirstFullStop();
+    void captionShowsTheNameAfterTheLastBackslashColonOrSlash();
     void guardShowsEveryExceptionAndLetsNothingEscape();
 
     void beeperPlaysOnlyWhenSoundsOnAndIndexInTable();
@@ -111,14 +112,14 @@ private slots:
     void everyControlCarriesItsName();
     void menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data();
     void menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts();
-    void menuItemsShowTheirTableImages_data();
-    void menuItemsShowTheirTableImages();
+    void menuItemsShowTheImageOfTheirToolbarButton_data();
+    void menuItemsShowTheImageOfTheirToolbarButton();
     void toolbarHoldsItsControlsInOrder();
     void toolbarButtonsShowHintsAndImages_data();
     void toolbarButtonsShowHintsAndImages();
     void leafMenuSharesTheToolbarCommands();
     void alignmentButtonsFormOneGroupWithTags();
-    void windowStartsWithTheDesignedLayout();
+    void windowStartsOnTheTreePageWithAnEmptyOutline();
     void groupsPageTabOrderRunsComboCatagoriesAllAssign();
 
     void formCreateFillsBoxesStartsNewTreeThenPlaysStartSound();
@@ -174,9 +175,20 @@ void ShellTest::errorBoxAddsFullStopOnlyAfterCharactersAboveIt()
     QCOMPARE(errorBoxText(message), shown);
 }
 
+void ShellTest::captionShowsTheNameAfterTheLastBackslashColonOrSlash()
+{
+    QCOMPARE(fileNamePart(QStringLiteral("C:\\notes\\work.tre")), QStringLiteral("work.tre"));
+    QCOMPARE(fileNamePart(QStringLiteral("C:work.tre")), QStringLiteral("work.tre"));
+    QCOMPARE(fileNamePart(QStringLiteral("/home/a:b/work.tre")), QStringLiteral("work.tre"));
+    QCOMPARE(fileNamePart(QStringLiteral("a/b\\c:work.tre")), QStringLiteral("work.tre"));
+    QCOMPARE(fileNamePart(QStringLiteral("work.tre")), QStringLiteral("work.tre"));
+}
+
 void ShellTest::errorBoxTitleIsProgramNameCutAtFirstFullStop()
 {
-    // The test program's file is "shell_test": no folder, no full stop.
+    QCOMPARE(programTitle(QStringLiteral("/opt/bin/a.b.exe")), QStringLiteral("a"));
+    QCOMPARE(programTitle(QStringLiteral("a.exe")), QStringLiteral("a"));
+    QCOMPARE(programTitle(QStringLiteral("/opt/bin/a")), QStringLiteral("a"));
     QCOMPARE(applicationTitle(), QStringLiteral("shell_test"));
     guarded([] { throw AppError(QStringLiteral("Invalid index")); });
     QCOMPARE(reported.size(), 1);
@@ -260,12 +272,12 @@ void ShellTest::everyControlCarriesItsName()
         {w->ImportText1, "ImportText1"}, {w->ExportText1, "ExportText1"},
         {w->Help1, "Help1"},           {w->Contents1, "Contents1"},
         {w->About1, "About1"},         {w->StandardToolBar, "StandardToolBar"},
-        {w->ToolButton1, "ToolButton1"}, {w->OpenButton, "OpenButton"},
-        {w->SaveButton, "SaveButton"}, {w->ToolButton3, "ToolButton3"},
-        {w->ToolButton4, "ToolButton4"}, {w->CutButton, "CutButton"},
-        {w->CopyButton, "CopyButton"}, {w->PasteButton, "PasteButton"},
-        {w->UndoButton, "UndoButton"}, {w->ToolButton6, "ToolButton6"},
-        {w->ToolButton7, "ToolButton7"}, {w->TreeViewComboBox, "TreeViewComboBox"},
+        {w->NewTreeButton, "ToolButton1"}, {w->OpenButton, "OpenButton"},
+        {w->SaveButton, "SaveButton"}, {w->MoveLeftButton, "ToolButton3"},
+        {w->MoveRightButton, "ToolButton4"}, {w->AddLeafButton, "CutButton"},
+        {w->AddLeafBelowButton, "CopyButton"}, {w->AddLeafAboveButton, "PasteButton"},
+        {w->PruneButton, "UndoButton"}, {w->ImportTextButton, "ToolButton6"},
+        {w->ExportTextButton, "ToolButton7"}, {w->TreeViewComboBox, "TreeViewComboBox"},
         {w->FontName, "FontName"},     {w->FontSize, "FontSize"},
         {w->UpDown1, "UpDown1"},       {w->BoldButton, "BoldButton"},
         {w->ItalicButton, "ItalicButton"}, {w->UnderlineButton, "UnderlineButton"},
@@ -337,7 +349,7 @@ void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts()
     }
 }
 
-void ShellTest::menuItemsShowTheirTableImages_data()
+void ShellTest::menuItemsShowTheImageOfTheirToolbarButton_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<int>("image");
@@ -358,7 +370,7 @@ void ShellTest::menuItemsShowTheirTableImages_data()
     QTest::newRow("About") << "About1" << -1;
 }
 
-void ShellTest::menuItemsShowTheirTableImages()
+void ShellTest::menuItemsShowTheImageOfTheirToolbarButton()
 {
     QFETCH(QString, item);
     QFETCH(int, image);
@@ -451,10 +463,10 @@ void ShellTest::leafMenuSharesTheToolbarCommands()
     auto w = makeWindow();
     w->setAsker(std::make_unique<CancellingAsker>());
     const QList<QPair<QToolButton *, QAction *>> shared = {
-        {w->ToolButton1, w->New1},       {w->OpenButton, w->Open1},       {w->SaveButton, w->SaveAs1},
-        {w->ToolButton3, w->MoveLeft1},  {w->ToolButton4, w->MoveRight1}, {w->CutButton, w->Add1},
-        {w->CopyButton, w->AddChild1},   {w->PasteButton, w->AddAbove1},  {w->UndoButton, w->Remove1},
-        {w->ToolButton6, w->ImportText1}, {w->ToolButton7, w->ExportText1},
+        {w->NewTreeButton, w->New1},       {w->OpenButton, w->Open1},       {w->SaveButton, w->SaveAs1},
+        {w->MoveLeftButton, w->MoveLeft1},  {w->MoveRightButton, w->MoveRight1}, {w->AddLeafButton, w->Add1},
+        {w->AddLeafBelowButton, w->AddChild1},   {w->AddLeafAboveButton, w->AddAbove1},  {w->PruneButton, w->Remove1},
+        {w->ImportTextButton, w->ImportText1}, {w->ExportTextButton, w->ExportText1},
     };
     for (const auto &[button, action] : shared) {
         QCOMPARE(button->defaultAction(), action);
@@ -500,7 +512,7 @@ void ShellTest::alignmentButtonsFormOneGroupWithTags()
     QVERIFY(w->RightAlign->isChecked());
 }
 
-void ShellTest::windowStartsWithTheDesignedLayout()
+void ShellTest::windowStartsOnTheTreePageWithAnEmptyOutline()
 {
     auto w = makeWindow();
     w->show();
