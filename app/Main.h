@@ -248,6 +248,8 @@ private:
     // True while the outline is the one read from or last saved to the remembered name, that is while
     // the caption shows that file's name. Save writes there only then; otherwise it asks, as Save As.
     bool showsRememberedFile_ = false;
+    // Whether the alignment button being pressed was down already (a press then toggles nothing).
+    bool alignWasDown_ = false;
     void openTreeFile(const QString &path);
     void openTextDocument(const QString &path);
     // Takes the keyboard focus away from the window's controls so their exit handlers store pending edits.

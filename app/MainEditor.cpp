@@ -55,14 +55,29 @@ void TForm1::bindEditorHandlers()
     // Every change of the size box's text applies, whether typed or written by the arrows.
     c << connect(FontSize, &QLineEdit::textChanged, this, [this] { guarded([this] { FontSizeChange(); }); });
 
-    c << connect(BoldButton, &QToolButton::clicked, this, [this] { guarded([this] { BoldButtonClick(); }); });
-    c << connect(ItalicButton, &QToolButton::clicked, this, [this] { guarded([this] { ItalicButtonClick(); }); });
-    c << connect(UnderlineButton, &QToolButton::clicked, this,
+    // The formatting follows the button's state however it changes: a mouse click, Space, or a screen
+    // reader's "Toggle" action, which toggles the button without clicking it.
+    c << connect(BoldButton, &QToolButton::toggled, this, [this] { guarded([this] { BoldButtonClick(); }); });
+    c << connect(ItalicButton, &QToolButton::toggled, this, [this] { guarded([this] { ItalicButtonClick(); }); });
+    c << connect(UnderlineButton, &QToolButton::toggled, this,
                  [this] { guarded([this] { UnderlineButtonClick(); }); });
+    c << connect(BulletsButton, &QToolButton::toggled, this, [this] { guarded([this] { BulletsButtonClick(); }); });
     for (QToolButton *button : {LeftAlign, CenterAlign, RightAlign}) {
-        c << connect(button, &QToolButton::clicked, this, [this, button] { guarded([&] { LeftAlignClick(button); }); });
+        // An alignment button goes down by toggling; pressing the one already down toggles nothing and
+        // applies its alignment again.
+        c << connect(button, &QToolButton::pressed, this, [this, button] { alignWasDown_ = button->isChecked(); });
+        c << connect(button, &QToolButton::toggled, this, [this, button](bool down) {
+            if (down) {
+                guarded([&] { LeftAlignClick(button); });
+            }
+        });
+        c << connect(button, &QToolButton::clicked, this, [this, button] {
+            if (alignWasDown_) {
+                guarded([&] { LeftAlignClick(button); });
+            }
+            alignWasDown_ = false;
+        });
     }
-    c << connect(BulletsButton, &QToolButton::clicked, this, [this] { guarded([this] { BulletsButtonClick(); }); });
 }
 
 void TForm1::unbindEditorHandlers()

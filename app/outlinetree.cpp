@@ -77,6 +77,14 @@ void OutlineTree::mousePressEvent(QMouseEvent *event)
     // The press selects the row (the selection handlers run) and gives the tree the focus. Where no
     // button is drawn, the tree view's own folding on a press in the branch cell is skipped.
     const QPoint pos = event->position().toPoint();
+    if (!indexAt(pos).isValid()) {
+        // A press on the blank area below the rows leaves the selection as it was: the tree view would
+        // clear the highlight yet keep the current item, and the commands would act on a row not shown
+        // as selected. The focus has moved to the tree already.
+        pressed_ = QPersistentModelIndex();
+        event->accept();
+        return;
+    }
     if (inHiddenButtonCell(pos)) {
         QAbstractItemView::mousePressEvent(event);
     } else {

@@ -90,6 +90,7 @@ private slots:
     void upDownStepsWithinZeroToHundred();
     void alignmentButtonsApplyTheirTag();
     void bulletsButtonAppliesIndentRule();
+    void formattingFollowsButtonsToggledWithoutAClick();
     void formattedTextSurvivesLeafSwitches();
     void tabTypesOneSpaceInLeafEditorOnly();
     void fontListIsSortedWithNothingPicked();
@@ -700,6 +701,35 @@ void EditorTest::bulletsButtonAppliesIndentRule()
     QVERIFY(document->lastBlock().textList() == nullptr);
     QCOMPARE(formatting::hangingIndent(document->firstBlock().blockFormat()), 0.0);
     QCOMPARE(formatting::hangingIndent(document->lastBlock().blockFormat()), 0.0);
+}
+
+void EditorTest::formattingFollowsButtonsToggledWithoutAClick()
+{
+    // A screen reader's "Toggle" action calls toggle(): the button changes state, nothing is clicked.
+    TForm1 &w = *w_;
+    LeafItem *a = addLeaf("A", "one\ntwo");
+    w.TreeView1->setCurrentItem(a);
+    QTextDocument *document = w.RichEdit1->document();
+    selectRange(w.RichEdit1, 0, 3);
+
+    w.BoldButton->toggle();
+    w.ItalicButton->toggle();
+    w.UnderlineButton->toggle();
+    QTextCharFormat format = w.RichEdit1->textCursor().charFormat();
+    QVERIFY(format.fontWeight() >= QFont::Bold && format.fontItalic() && format.fontUnderline());
+    w.BoldButton->toggle();
+    QVERIFY(w.RichEdit1->textCursor().charFormat().fontWeight() < QFont::Bold);
+
+    w.CenterAlign->toggle();
+    QCOMPARE(document->firstBlock().blockFormat().alignment(), Qt::AlignHCenter);
+    w.RightAlign->toggle();
+    QCOMPARE(document->firstBlock().blockFormat().alignment(), Qt::AlignRight);
+
+    w.BulletsButton->toggle();
+    QVERIFY(document->firstBlock().textList() != nullptr);
+    w.BulletsButton->toggle();
+    QVERIFY(document->firstBlock().textList() == nullptr);
+    QVERIFY(errors_.isEmpty());
 }
 
 void EditorTest::formattedTextSurvivesLeafSwitches()

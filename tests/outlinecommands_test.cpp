@@ -156,6 +156,7 @@ private slots:
     void pruneOfALeafWithChildrenSelectsTheNodeJustBefore();
     void pruneOfTheOnlyLeafKeepsItsTextForTheNextAdd();
     void pruneWithoutSelectionDoesNothing();
+    void clickBelowTheRowsKeepsTheSelectionCommandsActOn();
     void prunedRecordsStayValidForTheGroupsList();
     void moveRightAndLeftFollowTheRules();
     void moveRunsWithTheSelectionHandlersOff();
@@ -621,6 +622,25 @@ void OutlineCommandsTest::moveLeftOfAnOnlyChildRemovesTheParentsButton()
     // A drop on A's branch cell is now a drop on indentation, not on a button.
     QCOMPARE(outline::classifyDropPoint(*w.tree(), w.rowPoint(QStringLiteral("A"), -5)).action,
              outline::DropPlan::Before);
+}
+
+void OutlineCommandsTest::clickBelowTheRowsKeepsTheSelectionCommandsActOn()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B[C] D"));
+    QTest::mouseClick(w.tree()->viewport(), Qt::LeftButton, {}, w.rowPoint(QStringLiteral("B"), 3));
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("B")));
+
+    const QRect last = w.tree()->visualItemRect(w.item(QStringLiteral("D")));
+    const QPoint blank(last.left() + 3, last.bottom() + 20);
+    QVERIFY(!w.tree()->indexAt(blank).isValid());
+    QTest::mouseClick(w.tree()->viewport(), Qt::LeftButton, {}, blank);
+    // What the tree highlights is what Prune removes.
+    QCOMPARE(w.tree()->selectedItems(), QList<OutlineItem *>{w.item(QStringLiteral("B"))});
+    QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("B")));
+    w.click("UndoButton");
+    QCOMPARE(w.outline(), QStringLiteral("A D"));
 }
 
 void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
