@@ -263,7 +263,7 @@ void TForm1::openTreeFile(const QString &path)
         const bool handlersWereOn = selectionHandlersOn();
         setSelectionHandlersOn(false);
         const auto restore = qScopeGuard([&] { setSelectionHandlersOn(handlersWereOn); });
-        populateTree(*TreeView1, contents);
+        populateTree(TreeView1->outline(), contents);
     }
     ListAllLeaves();
     setWindowTitle(fileNamePart(path));
@@ -306,7 +306,7 @@ void TForm1::openTextDocument(const QString &path)
 void TForm1::SaveTree(const QString &path)
 {
     storePendingEdits();
-    saveTreeFile(path, *TreeView1);
+    saveTreeFile(path, TreeView1->outline());
 }
 
 void TForm1::storePendingEdits()

@@ -36,7 +36,7 @@ void TForm1::ListAllLeaves()
 {
     guarded([&] {
         if (groupRecords_) {
-            groupRecords_->fill(groups::allLeaves(*TreeView1));
+            groupRecords_->fill(groups::allLeaves(TreeView1->outline()));
         }
     });
 }
@@ -50,7 +50,7 @@ void TForm1::ShowItemsBtnClick()
 {
     guarded([&] {
         if (groupRecords_) {
-            groupRecords_->fill(groups::leavesOfCategory(*TreeView1, CatViewComboBox->currentText()));
+            groupRecords_->fill(groups::leavesOfCategory(TreeView1->outline(), CatViewComboBox->currentText()));
         }
     });
 }

@@ -7,6 +7,7 @@
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "document/leafitem.h"
+#include "app/droppoint.h"
 #include "document/outline.h"
 
 #include <QAction>
@@ -100,7 +101,7 @@ NoteRef recordOfEditorText(const TForm1 &form)
 outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineItem *target)
 {
     const SelectionHandlersOff handlersOff(form);
-    return outline::moveItem(*form.TreeView1, form.TreeView1->currentItem(), placement, target);
+    return outline::moveItem(form.TreeView1->outline(), form.TreeView1->currentItem(), placement, target);
 }
 
 // Prune and the moves end with the keyboard in the tree. While the Groups page is in front the tree is
@@ -120,7 +121,7 @@ void TForm1::AddBtnClick()
     NoteRef record = recordOfEditorText(*this);
     record->setCategory(TreeViewComboBox->currentText());
     auto *item = new LeafItem(std::move(record), NewLeafCaption);
-    outline::insertItem(*TreeView1, item, outline::Placement::LastSibling, TreeView1->currentItem());
+    outline::insertItem(TreeView1->outline(), item, outline::Placement::LastSibling, TreeView1->currentItem());
     selectAndEditNewLeaf(*this, item);
     resetEditorAndBox(*this);
 }
@@ -136,7 +137,7 @@ void TForm1::InsertBtnClick()
     }
     // The new leaf starts as a copy of the selected leaf's text, with category "Unknown".
     auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
-    outline::insertItem(*TreeView1, item, outline::Placement::Before, TreeView1->currentItem());
+    outline::insertItem(TreeView1->outline(), item, outline::Placement::Before, TreeView1->currentItem());
     selectAndEditNewLeaf(*this, item);
 }
 
@@ -151,7 +152,7 @@ void TForm1::AddChildBtnClick()
     }
     OutlineItem *parent = TreeView1->currentItem();
     auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
-    outline::insertItem(*TreeView1, item, outline::Placement::LastChild, parent);
+    outline::insertItem(TreeView1->outline(), item, outline::Placement::LastChild, parent);
     parent->setExpanded(true);
     selectAndEditNewLeaf(*this, item);
     resetEditorAndBox(*this);
@@ -169,12 +170,12 @@ void TForm1::DelBtnClick()
         // Then the node just before the pruned one in display order becomes current, even inside a
         // collapsed subtree; it lies before the pruned subtree, so it outlives the removal.
         OutlineItem *before = outline::displayPredecessor(pruned);
-        outline::removeItem(*TreeView1, pruned);
+        outline::removeItem(TreeView1->outline(), pruned);
         if (before != nullptr) {
             TreeView1->setCurrentItem(before);
         }
     } else {
-        outline::removeItem(*TreeView1, pruned);
+        outline::removeItem(TreeView1->outline(), pruned);
     }
     focusTree(*this);
 }

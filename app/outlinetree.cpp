@@ -1,6 +1,7 @@
 // The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
 #include "app/outlinetree.h"
 
+#include "app/droppoint.h"
 #include "document/outline.h"
 
 #include <QApplication>

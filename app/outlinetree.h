@@ -1,7 +1,7 @@
 // The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
 #pragma once
 
-#include "document/outlinewidget.h"
+#include "app/outlinewidget.h"
 
 #include <QPersistentModelIndex>
 #include <QPoint>

@@ -5,7 +5,7 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/leafitem.h"
-#include "document/outlinewidget.h"
+#include "app/outlinewidget.h"
 #include "document/treefile.h"
 #include "text/rtf/rtfwriter.h"
 
@@ -158,7 +158,7 @@ Outline makeOutline(const QString &folder, int leaves)
 
 OutlineItem *itemAt(OutlineWidget &tree, int absoluteIndex)
 {
-    OutlineItemIterator it(&tree);
+    OutlineItemIterator it(&tree.outline());
     for (int i = 0; *it && i < absoluteIndex; ++i) {
         ++it;
     }
@@ -228,7 +228,7 @@ int measure(int leaves)
         bare.show();
         settle();
         populateOnly = timed([&] {
-            populateTree(bare, contents);
+            populateTree(bare.outline(), contents);
             settle();
         });
     }
@@ -242,7 +242,7 @@ int measure(int leaves)
     const qint64 openKiB = residentKiB();
     const int count = [&] {
         int n = 0;
-        for (OutlineItemIterator it(form->TreeView1); *it; ++it) {
+        for (OutlineItemIterator it(&form->TreeView1->outline()); *it; ++it) {
             ++n;
         }
         return n;

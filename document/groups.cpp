@@ -3,7 +3,7 @@
 
 #include "text/encoding.h"
 #include "document/leafitem.h"
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 
 
 #include <utility>
@@ -14,7 +14,7 @@ namespace {
 
 // Visits every item in display order without recursion: outlines can be as deep as they are long.
 template <class Visit>
-void walkDisplayOrder(const OutlineWidget &tree, Visit &&visit)
+void walkDisplayOrder(const OutlineModel &tree, Visit &&visit)
 {
     std::vector<std::pair<const OutlineItem *, int>> stack;
     stack.emplace_back(tree.invisibleRootItem(), 0);
@@ -34,7 +34,7 @@ void walkDisplayOrder(const OutlineWidget &tree, Visit &&visit)
 
 } // namespace
 
-Entries allLeaves(const OutlineWidget &tree)
+Entries allLeaves(const OutlineModel &tree)
 {
     Entries entries;
     walkDisplayOrder(tree, [&](const OutlineItem *item) {
@@ -45,7 +45,7 @@ Entries allLeaves(const OutlineWidget &tree)
     return entries;
 }
 
-Entries leavesOfCategory(const OutlineWidget &tree, const QByteArray &category)
+Entries leavesOfCategory(const OutlineModel &tree, const QByteArray &category)
 {
     Entries entries;
     walkDisplayOrder(tree, [&](const OutlineItem *item) {
@@ -60,7 +60,7 @@ Entries leavesOfCategory(const OutlineWidget &tree, const QByteArray &category)
     return entries;
 }
 
-Entries leavesOfCategory(const OutlineWidget &tree, const QString &category)
+Entries leavesOfCategory(const OutlineModel &tree, const QString &category)
 {
     return leavesOfCategory(tree, encoding::toCp1252(category));
 }

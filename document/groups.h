@@ -8,7 +8,7 @@
 
 #include <vector>
 
-class OutlineWidget;
+class OutlineModel;
 
 namespace groups {
 
@@ -21,11 +21,11 @@ struct Entry
 using Entries = std::vector<Entry>;
 
 // Every leaf of the tree in display order (a node, then its children's subtrees), expanded or not.
-Entries allLeaves(const OutlineWidget &tree);
+Entries allLeaves(const OutlineModel &tree);
 
 // The leaves whose category is exactly these bytes: same length, same bytes, case counts, nothing trimmed.
-Entries leavesOfCategory(const OutlineWidget &tree, const QByteArray &category);
+Entries leavesOfCategory(const OutlineModel &tree, const QByteArray &category);
 // The same for a category typed or picked in a box, compared as its Windows-1252 bytes.
-Entries leavesOfCategory(const OutlineWidget &tree, const QString &category);
+Entries leavesOfCategory(const OutlineModel &tree, const QString &category);
 
 } // namespace groups

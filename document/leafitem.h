@@ -1,7 +1,7 @@
 // A node of the outline tree: its caption lives in the item, its record is shared.
 #pragma once
 
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 #include "document/tvclasses.h"
 
 

@@ -1,13 +1,8 @@
 // The rules of the outline: display order, levels, absolute indices, placements, removing and moving leaves.
 #include "document/outline.h"
 
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 
-#include <QFontMetrics>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 
 #include <algorithm>
 #include <vector>
@@ -17,7 +12,7 @@ namespace outline {
 namespace {
 
 // Puts a new node in its place without any care for the tree's layout work.
-void insertDirectly(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target);
+void insertDirectly(OutlineModel &tree, OutlineItem *item, Placement placement, OutlineItem *target);
 
 // The list an item belongs to: its parent's children, or the tree's top-level list.
 OutlineItem *containerOf(const OutlineItem *item)
@@ -25,7 +20,7 @@ OutlineItem *containerOf(const OutlineItem *item)
     if (item->parent() != nullptr) {
         return item->parent();
     }
-    OutlineWidget *tree = item->treeWidget();
+    OutlineModel *tree = item->model();
     return tree != nullptr ? tree->invisibleRootItem() : nullptr;
 }
 
@@ -58,7 +53,7 @@ OutlineItem *successorOnRemoval(const OutlineItem *item)
 }
 
 // Takes an item out of its list without deleting it. Returns false when it is in no list.
-bool takeOut(OutlineWidget &tree, OutlineItem *item)
+bool takeOut(OutlineModel &tree, OutlineItem *item)
 {
     if (OutlineItem *parent = item->parent()) {
         parent->takeChild(parent->indexOfChild(item));
@@ -86,38 +81,6 @@ void collapseSubtree(OutlineItem *root)
             stack.push_back(node->child(i));
         }
     }
-}
-
-// The right edge of what counts as a row's caption: the text's start plus its advance width and a margin
-// on each side, as the item delegate draws it. The text rectangle itself runs to the row's end.
-int captionRight(const OutlineWidget &tree, const OutlineItem *item, const QRect &rowRect)
-{
-    QStyle *style = tree.style();
-    QStyleOptionViewItem opt;
-    opt.initFrom(&tree);
-    opt.widget = &tree;
-    opt.rect = rowRect;
-    const QVariant fontData = item->data(0, Qt::FontRole);
-    opt.font = fontData.isValid() ? fontData.value<QFont>().resolve(tree.font()) : tree.font();
-    opt.fontMetrics = QFontMetrics(opt.font);
-    opt.text = item->text(0);
-    opt.features = QStyleOptionViewItem::HasDisplay;
-    opt.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    opt.decorationPosition = QStyleOptionViewItem::Left;
-    const QIcon icon = item->icon(0);
-    if (!icon.isNull()) {
-        opt.features |= QStyleOptionViewItem::HasDecoration;
-        opt.icon = icon;
-        const int small = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &tree);
-        opt.decorationSize = tree.iconSize().isValid() ? tree.iconSize() : QSize(small, small);
-    }
-    if (item->data(0, Qt::CheckStateRole).isValid()) {
-        opt.features |= QStyleOptionViewItem::HasCheckIndicator;
-    }
-    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, &tree);
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &tree) + 1;
-    const int right = textRect.left() + margin + opt.fontMetrics.horizontalAdvance(opt.text) + margin;
-    return std::min(right, rowRect.right() + 1);
 }
 
 }  // namespace
@@ -177,7 +140,7 @@ int absoluteIndexOf(const OutlineItem *item)
     return index;
 }
 
-OutlineItem *itemAtAbsoluteIndex(const OutlineWidget &tree, int index)
+OutlineItem *itemAtAbsoluteIndex(const OutlineModel &tree, int index)
 {
     if (index < 0) {
         return nullptr;
@@ -221,7 +184,7 @@ OutlineItem *displayPredecessor(const OutlineItem *item)
     return node;
 }
 
-QList<OutlineItem *> displayOrder(const OutlineWidget &tree)
+QList<OutlineItem *> displayOrder(const OutlineModel &tree)
 {
     QList<OutlineItem *> order;
     std::vector<OutlineItem *> stack;
@@ -253,51 +216,14 @@ bool isDescendantOf(const OutlineItem *item, const OutlineItem *ancestor)
     return false;
 }
 
-namespace {
-
-// The node whose child list receives a new node at a placement; null for the top-level list.
-OutlineItem *receivingParent(Placement placement, OutlineItem *target)
+void insertItem(OutlineModel &tree, OutlineItem *item, Placement placement, OutlineItem *target)
 {
-    if (target == nullptr) {
-        return nullptr;
-    }
-    return placement == Placement::LastChild ? target : target->parent();
-}
-
-// A row added under an expanded node makes the tree lay out every row again (milliseconds on a
-// 100,000-leaf outline); under a collapsed node it does not. So that node is collapsed for the insertion
-// and expanded again, which lays out its own subtree only; the scroll position is kept and no expand or
-// collapse is reported. Not while a caption is being edited: hiding the edit box would end the edit.
-template<typename Insert>
-void insertWithoutFullLayout(OutlineWidget &tree, OutlineItem *parent, Insert insert)
-{
-    // An open edit box is shown on the tree's viewport; closed ones are hidden until they are deleted.
-    const QList<QWidget *> boxes = tree.viewport()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
-    const bool editing = std::any_of(boxes.begin(), boxes.end(), [](const QWidget *w) { return !w->isHidden(); });
-    if (parent == nullptr || parent->childCount() == 0 || editing || !parent->isExpanded()) {
-        insert();
-        return;
-    }
-    const QSignalBlocker quiet(&tree);
-    QScrollBar *bar = tree.verticalScrollBar();
-    const int top = bar->value();
-    parent->setExpanded(false);
-    insert();
-    parent->setExpanded(true);
-    bar->setValue(top);
-}
-
-}  // namespace
-
-void insertItem(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target)
-{
-    insertWithoutFullLayout(tree, receivingParent(placement, target),
-                            [&] { insertDirectly(tree, item, placement, target); });
+    insertDirectly(tree, item, placement, target);
 }
 
 namespace {
 
-void insertDirectly(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target)
+void insertDirectly(OutlineModel &tree, OutlineItem *item, Placement placement, OutlineItem *target)
 {
     switch (placement) {
     case Placement::LastChild:
@@ -329,7 +255,7 @@ void insertDirectly(OutlineWidget &tree, OutlineItem *item, Placement placement,
 
 }  // namespace
 
-void removeItem(OutlineWidget &tree, OutlineItem *item)
+void removeItem(OutlineModel &tree, OutlineItem *item)
 {
     if (item == nullptr) {
         return;
@@ -350,7 +276,7 @@ bool isMoveRefused(const OutlineItem *leaf, Placement placement, const OutlineIt
            isDescendantOf(target, leaf);
 }
 
-MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement, OutlineItem *target)
+MoveResult moveItem(OutlineModel &tree, OutlineItem *leaf, Placement placement, OutlineItem *target)
 {
     if (isMoveRefused(leaf, placement, target)) {
         return MoveResult::Refused;
@@ -384,7 +310,6 @@ MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement,
         const int at = beforeAnchor != nullptr ? beforeList->indexOfChild(beforeAnchor) + 1 : 0;
         beforeList->insertChild(at, leaf);
     } else {
-        // The tree lays out everything anyway once a row has left it.
         insertDirectly(tree, leaf, placement, target);
     }
     if (formerParent != nullptr && formerParent->childCount() == 0) {
@@ -396,34 +321,6 @@ MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement,
     }
     tree.setCurrentItem(leaf);
     return MoveResult::Moved;
-}
-
-DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool buttonsShown)
-{
-    DropPlan plan;
-    if (!tree.viewport()->rect().contains(pos)) {
-        return plan;
-    }
-    OutlineItem *item = tree.itemAt(pos);
-    if (item == nullptr) {
-        // Inside the viewport but under no row: below the last one.
-        plan.action = DropPlan::LastTopLevel;
-        return plan;
-    }
-    plan.target = item;
-    const QRect row = tree.visualItemRect(item);
-    if (pos.x() < row.left()) {
-        // Left of the icon and caption: the branch cell holds the expand button when the node has
-        // children; without children it shows only tree lines and counts as indentation.
-        const bool hasBranchCell = tree.rootIsDecorated() || item->parent() != nullptr;
-        const bool inBranchCell = hasBranchCell && pos.x() >= row.left() - tree.indentation();
-        const bool hasButton = buttonsShown && (item->childCount() > 0 ||
-                                                item->childIndicatorPolicy() == OutlineItem::ShowIndicator);
-        plan.action = inBranchCell && hasButton ? DropPlan::Nothing : DropPlan::Before;
-        return plan;
-    }
-    plan.action = pos.x() < captionRight(tree, item, row) ? DropPlan::LastChild : DropPlan::Nothing;
-    return plan;
 }
 
 }  // namespace outline

@@ -2,9 +2,8 @@
 #pragma once
 
 #include <QList>
-#include <QPoint>
 
-class OutlineWidget;
+class OutlineModel;
 class OutlineItem;
 
 namespace outline {
@@ -24,25 +23,24 @@ int subtreeSize(const OutlineItem *item);
 // whether its parent is expanded or not. One walk over the nodes before it; -1 for null.
 int absoluteIndexOf(const OutlineItem *item);
 // The node at an absolute index, or null when there is none. Skips whole subtrees on the way down.
-OutlineItem *itemAtAbsoluteIndex(const OutlineWidget &tree, int index);
+OutlineItem *itemAtAbsoluteIndex(const OutlineModel &tree, int index);
 // The node just before item in display order (the last node of the previous sibling's subtree, else the
 // parent), whether its parent is expanded or not; null for the first node. Costs a walk down one branch.
 OutlineItem *displayPredecessor(const OutlineItem *item);
 // Every node in display order.
-QList<OutlineItem *> displayOrder(const OutlineWidget &tree);
+QList<OutlineItem *> displayOrder(const OutlineModel &tree);
 // True when item lies strictly below ancestor.
 bool isDescendantOf(const OutlineItem *item, const OutlineItem *ancestor);
 
-// Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target. Under an
-// expanded node and with no caption being edited, the tree lays out only that node's subtree again; what
-// is expanded, the current item and the scroll position stay as they were, and no expansion is reported.
-void insertItem(OutlineWidget &tree, OutlineItem *item, Placement placement, OutlineItem *target);
+// Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target. What is
+// expanded and the current item stay as they were.
+void insertItem(OutlineModel &tree, OutlineItem *item, Placement placement, OutlineItem *target);
 
 // The one way nodes leave the tree. When the current item lies in the doomed subtree, the current first
 // moves where the tree itself would put it (the next sibling, else the previous one, else the parent, else
 // none), so the selection change is reported while every node is still whole; then the subtree is taken
 // out and deleted. Records stay alive as long as anything else refers to them.
-void removeItem(OutlineWidget &tree, OutlineItem *item);
+void removeItem(OutlineModel &tree, OutlineItem *item);
 
 // What a move did.
 enum class MoveResult {
@@ -56,24 +54,8 @@ enum class MoveResult {
 bool isMoveRefused(const OutlineItem *leaf, Placement placement, const OutlineItem *target);
 
 // Moves leaf with its subtree to a placement relative to target (null target only with LastSibling).
-// The tree's selection signals fire while the leaf is out of the tree: callers that react to them must
-// be switched off for the duration. The moved leaf is current afterwards.
-MoveResult moveItem(OutlineWidget &tree, OutlineItem *leaf, Placement placement, OutlineItem *target);
-
-// Where a dragged leaf would go when released at a point of the tree's viewport.
-struct DropPlan {
-    enum Action {
-        Nothing,       // an expand button, right of a caption, outside the viewport
-        LastChild,     // on a caption or icon: becomes the last child of target
-        LastTopLevel,  // below the last row: becomes the last top-level leaf
-        Before,        // on the indentation left of the button and caption: placed before target
-    };
-    Action action = Nothing;
-    OutlineItem *target = nullptr;
-};
-
-// Hit-tests a point in viewport coordinates of a laid-out tree. Without buttons drawn (a display option),
-// the branch cell of a node with children is indentation like any other.
-DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool buttonsShown = true);
+// The selection signals fire while the leaf is out of the tree: callers that react to them must be
+// switched off for the duration. The moved leaf is current afterwards.
+MoveResult moveItem(OutlineModel &tree, OutlineItem *leaf, Placement placement, OutlineItem *target);
 
 }  // namespace outline

@@ -5,7 +5,7 @@
 #include "text/errors.h"
 #include "text/fileaccess.h"
 #include "document/leafitem.h"
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 #include "document/tvclasses.h"
 
 #include <QFile>
@@ -14,7 +14,6 @@
 #include <QIODevice>
 #include <QList>
 #include <QSaveFile>
-#include <QSignalBlocker>
 
 #include <algorithm>
 #include <cstdint>
@@ -372,7 +371,7 @@ struct PlacedItem
 };
 
 // Every node in display order with its level: a node, then the subtrees of its children in order.
-std::vector<PlacedItem> displayOrder(const OutlineWidget &tree)
+std::vector<PlacedItem> displayOrder(const OutlineModel &tree)
 {
     std::vector<PlacedItem> order;
     std::vector<PlacedItem> stack;
@@ -596,7 +595,7 @@ std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records)
     return levels;
 }
 
-void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
+void populateTree(OutlineModel &tree, const TreeFileContents &contents)
 {
     const std::vector<TreeFileRecord> &records = contents.records;
     if (records.empty()) {
@@ -619,7 +618,7 @@ void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
         Open &open = path.back();
         if (!open.children.isEmpty()) {
             open.item->addChildren(open.children);
-            tooDeep = tooDeep || int(path.size()) > OutlineWidget::MaxOpenDepth;
+            tooDeep = tooDeep || int(path.size()) > OutlineModel::MaxOpenDepth;
         }
         path.pop_back();
     };
@@ -645,15 +644,12 @@ void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
         closeDeepest();
     }
 
-    const bool updates = tree.updatesEnabled();
-    tree.setUpdatesEnabled(false);
     tree.addTopLevelItems(tops);
     if (!tooDeep) {
         tree.expandAll();
     } else {
-        // The view lays out open nodes recursively: a chain of tens of thousands of open nodes would
-        // exhaust the stack. The tree lays out once, later, so each node only notes its expansion here.
-        const QSignalBlocker quiet(&tree);
+        // A view lays out open nodes recursively: a chain of tens of thousands of open nodes would
+        // exhaust the stack. It lays out once, later, so each node only notes its expansion here.
         std::vector<std::pair<OutlineItem *, int>> stack;
         for (OutlineItem *top : tops) {
             stack.emplace_back(top, 0);
@@ -661,7 +657,7 @@ void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
         while (!stack.empty()) {
             const auto [node, level] = stack.back();
             stack.pop_back();
-            if (node->childCount() == 0 || level >= OutlineWidget::MaxOpenDepth) {
+            if (node->childCount() == 0 || level >= OutlineModel::MaxOpenDepth) {
                 continue;
             }
             node->setExpanded(true);
@@ -670,10 +666,9 @@ void populateTree(OutlineWidget &tree, const TreeFileContents &contents)
             }
         }
     }
-    tree.setUpdatesEnabled(updates);
 }
 
-void writeTreeFile(QIODevice &out, const OutlineWidget &tree, const QString &name)
+void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name)
 {
     const QString fileName = deviceName(out, name);
     const std::vector<PlacedItem> order = displayOrder(tree);
@@ -723,7 +718,7 @@ void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records
     writer.flush();
 }
 
-void saveTreeFile(const QString &path, const OutlineWidget &tree)
+void saveTreeFile(const QString &path, const OutlineModel &tree)
 {
     saveThrough(path, [&](QIODevice &out) { writeTreeFile(out, tree, path); });
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 class QIODevice;
-class OutlineWidget;
+class OutlineModel;
 
 // File layout (all integers 32-bit little-endian):
 //   Count, then Count records of 285 bytes plus the text:
@@ -81,19 +81,19 @@ std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
 
 // Builds the outline from the records: one LeafItem per record, appended after the tree's existing
 // top-level items (the window clears the tree first), every node expanded down to the tree's
-// OutlineWidget::MaxOpenDepth; deeper nodes stay collapsed. Record Notes hold one entry
+// OutlineModel::MaxOpenDepth; deeper nodes stay collapsed. Record Notes hold one entry
 // with the whole text; captions are decoded from Windows-1252. Selects nothing, fills no other view.
-void populateTree(OutlineWidget &tree, const TreeFileContents &contents);
+void populateTree(OutlineModel &tree, const TreeFileContents &contents);
 
 // Writes the outline in display order (every node, expanded or not). name is used in error messages;
 // when empty the device's file name is used. Throws FileError("Cannot write file %1: %2") when the
 // device refuses a write.
-void writeTreeFile(QIODevice &out, const OutlineWidget &tree, const QString &name = QString());
+void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name = QString());
 // Writes records as they stand (levels as stored); used where no widget tree exists.
 void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records, const QString &name = QString());
 
 // Saves the outline at path through a temporary file beside it, put in place only when complete, so a
 // failed save leaves the old file intact. Throws FileError("Cannot create file %1") when the file cannot
 // be created and FileError("Cannot write file %1: %2") when writing or putting it in place fails.
-void saveTreeFile(const QString &path, const OutlineWidget &tree);
+void saveTreeFile(const QString &path, const OutlineModel &tree);
 void saveTreeRecords(const QString &path, const std::vector<TreeFileRecord> &records);

@@ -1,9 +1,9 @@
 // libFuzzer target: the tree file reader on arbitrary bytes, and writing back what it read.
 #include "document/leafitem.h"
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 #include "document/treefile.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -41,7 +41,7 @@ extern "C" const char *__lsan_default_suppressions()
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    static QGuiApplication app(*argc, *argv);
     return 0;
 }
 
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Through the outline tree: the same shape, each text with one more CR LF.
     if (contents.records.size() <= 300) {
-        static OutlineWidget tree;
+        static OutlineModel tree;
         tree.clear();
         populateTree(tree, contents);
         QBuffer buffer;

@@ -97,7 +97,7 @@ QByteArray readFile(const QString &path)
 QStringList outlineOf(const OutlineWidget &tree)
 {
     QStringList lines;
-    for (OutlineItemIterator it(const_cast<OutlineWidget *>(&tree)); *it; ++it) {
+    for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
         int level = 0;
         for (OutlineItem *p = (*it)->parent(); p; p = p->parent()) {
             ++level;

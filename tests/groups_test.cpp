@@ -1,6 +1,6 @@
 // Tests of the Groups list logic on a bare tree and list: order, exact category match, filling, picking.
 #include "document/leafitem.h"
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 #include "app/grouplist.h"
 
 #include <QListWidget>
@@ -42,7 +42,7 @@ QStringList listTexts(const QListWidget &list)
 //   D  ("")
 // E  (Memo)
 // F  (Café)
-void buildSample(OutlineWidget &tree)
+void buildSample(OutlineModel &tree)
 {
     OutlineItem *a = leaf("A", "Memo");
     OutlineItem *b = leaf("B", "memo");
@@ -67,21 +67,21 @@ class GroupsTest : public QObject
 private slots:
     void allLeavesFollowsDisplayOrderIncludingCollapsed()
     {
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         const groups::Entries entries = groups::allLeaves(tree);
         QCOMPARE(captionsOf(entries), (QStringList{"A", "B", "C", "D", "E", "F"}));
         // Each entry refers to the node's own record, not to a copy.
         QCOMPARE(entries[2].record.get(), recordOf(tree.topLevelItem(0)->child(0)->child(0)).get());
 
-        OutlineWidget empty;
+        OutlineModel empty;
         QVERIFY(groups::allLeaves(empty).empty());
     }
 
     void allLeavesWalksAVeryDeepOutline()
     {
         // A chain as deep as it is long must not exhaust the stack.
-        OutlineWidget tree;
+        OutlineModel tree;
         OutlineItem *parent = leaf("0", "Memo");
         tree.addTopLevelItem(parent);
         const int depth = 20000;
@@ -112,14 +112,14 @@ private slots:
     {
         QFETCH(QString, chooser);
         QFETCH(QStringList, expected);
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         QCOMPARE(captionsOf(groups::leavesOfCategory(tree, chooser)), expected);
     }
 
     void fillReplacesEntriesAndPicksNothing()
     {
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         QListWidget list;
         list.addItems({"old 1", "old 2"});
@@ -153,7 +153,7 @@ private slots:
 
     void pickedEntryIsTheSelectedOne()
     {
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         QListWidget list;
         list.setSelectionMode(QAbstractItemView::SingleSelection);
@@ -174,7 +174,7 @@ private slots:
 
     void recordsFollowRowsChangedByOthers()
     {
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         QListWidget list;
         GroupListRecords records(list);
@@ -196,7 +196,7 @@ private slots:
 
     void entriesKeepRecordsOfRemovedLeavesAlive()
     {
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         QListWidget list;
         GroupListRecords records(list);
@@ -215,7 +215,7 @@ private slots:
 
     void destroyingTheListIsSafe()
     {
-        OutlineWidget tree;
+        OutlineModel tree;
         buildSample(tree);
         auto *list = new QListWidget;
         auto *records = new GroupListRecords(*list);

@@ -1,7 +1,10 @@
-// Tests of the outline rules on a bare tree widget: indices, placements, removing and moving leaves, drop points.
+// Tests of the outline rules on a bare model (indices, placements, removing and moving leaves), and of the
+// tree view where they meet it: insertions under open nodes and drop points.
+#include "app/droppoint.h"
+#include "app/outlinewidget.h"
 #include "document/leafitem.h"
 #include "document/outline.h"
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
@@ -15,7 +18,7 @@ using namespace outline;
 namespace {
 
 // Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
-void buildOutline(OutlineWidget &tree, const QString &text)
+void buildOutline(OutlineModel &tree, const QString &text)
 {
     OutlineItem *container = tree.invisibleRootItem();
     OutlineItem *last = nullptr;
@@ -58,12 +61,12 @@ QString describe(const OutlineItem *container)
     return parts.join(QLatin1Char(' '));
 }
 
-QString describe(const OutlineWidget &tree)
+QString describe(const OutlineModel &tree)
 {
     return describe(tree.invisibleRootItem());
 }
 
-OutlineItem *find(const OutlineWidget &tree, const QString &caption)
+OutlineItem *find(const OutlineModel &tree, const QString &caption)
 {
     if (caption.isEmpty()) {
         return nullptr;
@@ -76,7 +79,7 @@ OutlineItem *find(const OutlineWidget &tree, const QString &caption)
     return nullptr;
 }
 
-void expandAll(OutlineWidget &tree)
+void expandAll(OutlineModel &tree)
 {
     for (OutlineItem *item : displayOrder(tree)) {
         if (item->childCount() > 0) {
@@ -111,7 +114,7 @@ private slots:
 
 void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
 {
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C D[E]] F] G H[I[J[K]]]"));
     QCOMPARE(describe(tree), QStringLiteral("A[B[C D[E]] F] G H[I[J[K]]]"));
     const QStringList expected = QStringLiteral("A B C D E F G H I J K").split(QLatin1Char(' '));
@@ -140,7 +143,7 @@ void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
     QVERIFY(!isDescendantOf(find(tree, QStringLiteral("A")), find(tree, QStringLiteral("A"))));
     QVERIFY(!isDescendantOf(find(tree, QStringLiteral("G")), find(tree, QStringLiteral("A"))));
 
-    OutlineWidget empty;
+    OutlineModel empty;
     QVERIFY(displayOrder(empty).isEmpty());
     QCOMPARE(itemAtAbsoluteIndex(empty, 0), nullptr);
 }
@@ -174,12 +177,12 @@ void OutlineTest::placementsPutTheNewLeafAsLastChildLastSiblingOrBefore()
     QFETCH(QString, target);
     QFETCH(QString, expected);
 
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, outline);
     auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
     insertItem(tree, item, Placement(placement), find(tree, target));
     QCOMPARE(describe(tree), expected);
-    QCOMPARE(item->treeWidget(), &tree);
+    QCOMPARE(item->model(), &tree);
 }
 
 void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data()
@@ -210,16 +213,17 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
         text += QStringLiteral("b%1[c%1] ").arg(i);
     }
     text += QStringLiteral("] Z] Y");
-    OutlineWidget tree;
-    tree.resize(200, 150);
+    OutlineWidget view;
+    OutlineModel &tree = view.outline();
+    view.resize(200, 150);
     buildOutline(tree, text);
     expandAll(tree);
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
     tree.setCurrentItem(find(tree, QStringLiteral("c38")));
-    tree.scrollToBottom();
+    view.scrollToBottom();
     QCoreApplication::processEvents();
-    QScrollBar *bar = tree.verticalScrollBar();
+    QScrollBar *bar = view.verticalScrollBar();
     QVERIFY(bar->value() > 0);
     const int top = bar->value();
     QList<OutlineItem *> open;
@@ -229,9 +233,9 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
             open << node;
         }
     }
-    QSignalSpy expanded(&tree, &OutlineWidget::itemExpanded);
-    QSignalSpy collapsed(&tree, &OutlineWidget::itemCollapsed);
-    QSignalSpy currentChanged(&tree, &OutlineWidget::currentItemChanged);
+    QSignalSpy expanded(&view, &OutlineWidget::itemExpanded);
+    QSignalSpy collapsed(&view, &OutlineWidget::itemCollapsed);
+    QSignalSpy currentChanged(&view, &OutlineWidget::currentItemChanged);
 
     auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
     insertItem(tree, item, Placement(placement), find(tree, target));
@@ -255,26 +259,27 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
             continue;
         }
         const QModelIndex index = tree.indexFromItem(node);
-        tree.scrollTo(index);
-        const int y = tree.visualRect(index).top() + bar->value() * tree.visualRect(index).height();
+        view.scrollTo(index);
+        const int y = view.visualRect(index).top() + bar->value() * view.visualRect(index).height();
         QVERIFY2(y > previousY, qPrintable(node->text(0)));
         previousY = y;
     }
-    QCOMPARE(tree.visualItemRect(item).isValid(), newRowShown);
+    QCOMPARE(view.visualItemRect(item).isValid(), newRowShown);
 }
 
 void OutlineTest::insertingLeavesAnOpenCaptionEditAlone()
 {
-    OutlineWidget tree;
+    OutlineWidget view;
+    OutlineModel &tree = view.outline();
     buildOutline(tree, QStringLiteral("A[B C] D"));
     expandAll(tree);
     for (OutlineItem *node : displayOrder(tree)) {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
     }
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
-    tree.editItem(find(tree, QStringLiteral("B")));
-    auto *edit = tree.viewport()->findChild<QLineEdit *>();
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.editItem(find(tree, QStringLiteral("B")));
+    auto *edit = view.viewport()->findChild<QLineEdit *>();
     QVERIFY(edit != nullptr);
     QVERIFY(edit->isVisible());
     edit->setText(QStringLiteral("typed"));
@@ -315,7 +320,7 @@ void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAliv
     QFETCH(QString, expected);
     QFETCH(QString, newCurrent);
 
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, outline);
     expandAll(tree);
     OutlineItem *currentItem = find(tree, current);
@@ -324,11 +329,13 @@ void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAliv
 
     // What a selection handler can see at the moment of the change.
     QStringList seen;
-    connect(&tree, &OutlineWidget::currentItemChanged, this,
-            [&](OutlineItem *now, OutlineItem *previous) {
+    connect(tree.selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [&](const QModelIndex &nowIndex, const QModelIndex &previousIndex) {
+                OutlineItem *now = tree.itemFromIndex(nowIndex);
+                OutlineItem *previous = tree.itemFromIndex(previousIndex);
                 QVERIFY(previous != nullptr);
                 // The leaving node is still whole: a leaf in this tree that hands out its record.
-                QCOMPARE(previous->treeWidget(), &tree);
+                QCOMPARE(previous->model(), &tree);
                 QCOMPARE(recordOf(previous), leavingRecord);
                 seen << previous->text(0) + QLatin1String("->") + (now != nullptr ? now->text(0) : QString());
             });
@@ -346,7 +353,7 @@ void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAliv
 
 void OutlineTest::removedRecordsLiveExactlyAsLongAsSomethingRefersToThem()
 {
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C]] D"));
     NoteRef kept = recordOf(find(tree, QStringLiteral("C")));
     kept->Notes = {QByteArray("kept text")};
@@ -422,7 +429,7 @@ void OutlineTest::movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree()
     QFETCH(QString, expected);
     QFETCH(int, result);
 
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, outline);
     OutlineItem *leaf = find(tree, moved);
     tree.setCurrentItem(leaf);
@@ -449,9 +456,8 @@ void OutlineTest::movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree()
 
 void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
 {
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C[D]] E] F"));
-    tree.show();
     expandAll(tree);
     OutlineItem *b = find(tree, QStringLiteral("B"));
     OutlineItem *c = find(tree, QStringLiteral("C"));
@@ -478,9 +484,9 @@ void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
 
 void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
 {
-    OutlineWidget tree;
+    OutlineWidget view;
+    OutlineModel &tree = view.outline();
     buildOutline(tree, QStringLiteral("A[B] C"));
-    tree.show();
     OutlineItem *a = find(tree, QStringLiteral("A"));
     OutlineItem *b = find(tree, QStringLiteral("B"));
     a->setExpanded(true);
@@ -492,11 +498,12 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
     QVERIFY(!a->isExpanded());
     QVERIFY(a->childIndicatorPolicy() != OutlineItem::ShowIndicator);
     // The drop classifier finds no button there any more: its branch cell is indentation now.
-    tree.resize(300, 200);
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
-    const QRect row = tree.visualItemRect(a);
-    const QPoint inBranchCell(row.left() - tree.indentation() / 2, row.center().y());
-    QCOMPARE(classifyDropPoint(tree, inBranchCell).action, DropPlan::Before);
+    view.resize(300, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QRect row = view.visualItemRect(a);
+    const QPoint inBranchCell(row.left() - view.indentation() / 2, row.center().y());
+    QCOMPARE(classifyDropPoint(view, inBranchCell).action, DropPlan::Before);
 
     // Adding a child back later does not bring the former expansion back.
     a->addChild(new LeafItem(std::make_shared<noteob>(), QStringLiteral("X")));
@@ -505,9 +512,8 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
 
 void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
 {
-    OutlineWidget tree;
+    OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C]] D[E]"));
-    tree.show();
     expandAll(tree);
     OutlineItem *a = find(tree, QStringLiteral("A"));
     OutlineItem *d = find(tree, QStringLiteral("D"));
@@ -519,7 +525,7 @@ void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
     QVERIFY(!d->isExpanded());
     QVERIFY(a->isExpanded());  // untouched
 
-    // Staying (rule 2) does not collapse anything.
+    // Staying does not collapse anything.
     tree.setCurrentItem(a);
     QCOMPARE(moveItem(tree, a, Placement::LastChild, a), MoveResult::Stayed);
     QVERIFY(a->isExpanded());
@@ -528,21 +534,22 @@ void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
 
 void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
 {
-    OutlineWidget tree;
-    tree.setHeaderHidden(true);
-    tree.resize(400, 300);
+    OutlineWidget view;
+    OutlineModel &tree = view.outline();
+    view.setHeaderHidden(true);
+    view.resize(400, 300);
     buildOutline(tree, QStringLiteral("Alpha[Beta[Gamma] Delta] Epsilon"));
-    find(tree, QStringLiteral("Epsilon"))->setIcon(0, tree.style()->standardIcon(QStyle::SP_FileIcon));
+    find(tree, QStringLiteral("Epsilon"))->setIcon(0, view.style()->standardIcon(QStyle::SP_FileIcon));
     expandAll(tree);
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
 
     OutlineItem *beta = find(tree, QStringLiteral("Beta"));
     OutlineItem *gamma = find(tree, QStringLiteral("Gamma"));
     OutlineItem *delta = find(tree, QStringLiteral("Delta"));
     OutlineItem *epsilon = find(tree, QStringLiteral("Epsilon"));
-    const int indent = tree.indentation();
-    const QFontMetrics fm(tree.font());
+    const int indent = view.indentation();
+    const QFontMetrics fm(view.font());
 
     struct Case {
         const char *name;
@@ -550,10 +557,10 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
         DropPlan::Action action;
         OutlineItem *target;
     };
-    const QRect betaRow = tree.visualItemRect(beta);
-    const QRect gammaRow = tree.visualItemRect(gamma);
-    const QRect deltaRow = tree.visualItemRect(delta);
-    const QRect epsilonRow = tree.visualItemRect(epsilon);
+    const QRect betaRow = view.visualItemRect(beta);
+    const QRect gammaRow = view.visualItemRect(gamma);
+    const QRect deltaRow = view.visualItemRect(delta);
+    const QRect epsilonRow = view.visualItemRect(epsilon);
     const int y = betaRow.center().y();
     const Case cases[] = {
         {"caption start", QPoint(betaRow.left() + 2, y), DropPlan::LastChild, beta},
@@ -569,22 +576,22 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
          DropPlan::Before, delta},
         {"icon", QPoint(epsilonRow.left() + 3, epsilonRow.center().y()), DropPlan::LastChild, epsilon},
         {"caption behind the icon",
-         QPoint(epsilonRow.left() + tree.style()->pixelMetric(QStyle::PM_SmallIconSize) + 12, epsilonRow.center().y()),
+         QPoint(epsilonRow.left() + view.style()->pixelMetric(QStyle::PM_SmallIconSize) + 12, epsilonRow.center().y()),
          DropPlan::LastChild, epsilon},
         {"below the last row", QPoint(50, epsilonRow.bottom() + 30), DropPlan::LastTopLevel, nullptr},
-        {"outside the viewport", QPoint(50, tree.viewport()->height() + 5), DropPlan::Nothing, nullptr},
+        {"outside the viewport", QPoint(50, view.viewport()->height() + 5), DropPlan::Nothing, nullptr},
         {"left of the viewport", QPoint(-3, y), DropPlan::Nothing, nullptr},
     };
     for (const Case &c : cases) {
-        const DropPlan plan = classifyDropPoint(tree, c.point);
+        const DropPlan plan = classifyDropPoint(view, c.point);
         QVERIFY2(plan.action == c.action, c.name);
         QVERIFY2(plan.target == c.target, c.name);
     }
     // The caption's end depends on its own text: a longer caption reaches further.
     const int xAfterBeta = betaRow.left() + fm.horizontalAdvance(QStringLiteral("Beta")) + 12;
-    QCOMPARE(classifyDropPoint(tree, QPoint(xAfterBeta, y)).action, DropPlan::Nothing);
+    QCOMPARE(classifyDropPoint(view, QPoint(xAfterBeta, y)).action, DropPlan::Nothing);
     beta->setText(0, QStringLiteral("Beta with a much longer caption"));
-    QCOMPARE(classifyDropPoint(tree, QPoint(xAfterBeta, y)).action, DropPlan::LastChild);
+    QCOMPARE(classifyDropPoint(view, QPoint(xAfterBeta, y)).action, DropPlan::LastChild);
 }
 
 QTEST_MAIN(OutlineTest)

@@ -2,6 +2,7 @@
 #include "app/Main.h"
 #include "app/completingcombo.h"
 #include "app/leafeditor.h"
+#include "app/droppoint.h"
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "document/leafitem.h"
@@ -104,7 +105,7 @@ public:
     OutlineTree *tree() { return form.TreeView1; }
     OutlineItem *item(const QString &caption)
     {
-        for (OutlineItemIterator it(tree()); *it; ++it) {
+        for (OutlineItemIterator it(&tree()->outline()); *it; ++it) {
             if ((*it)->text(0) == caption) {
                 return *it;
             }
@@ -319,7 +320,7 @@ void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafI
     }
     w.build(text + QStringLiteral("] Z] Y"));
     QList<OutlineItem *> open;
-    for (OutlineItemIterator it(w.tree()); *it; ++it) {
+    for (OutlineItemIterator it(&w.tree()->outline()); *it; ++it) {
         if ((*it)->childCount() > 0) {
             (*it)->setExpanded(true);
             open << *it;
@@ -652,7 +653,7 @@ void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
     auto reset = [&] {
         w.tree()->clear();
         w.build(start);
-        for (OutlineItem *item : outline::displayOrder(*w.tree())) {
+        for (OutlineItem *item : outline::displayOrder(w.tree()->outline())) {
             item->setExpanded(item->childCount() > 0);
         }
     };

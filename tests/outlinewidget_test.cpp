@@ -1,6 +1,6 @@
 // Tests of the outline's tree control: nodes that keep their place, the model the view sees, signals,
 // leaves that are never expanded, and chains deeper than the view can open.
-#include "document/outlinewidget.h"
+#include "app/outlinewidget.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -33,7 +33,7 @@ void checkConsistent(const OutlineWidget &tree)
             const OutlineItem *child = container->child(row);
             ++seen;
             QCOMPARE(container->indexOfChild(child), row);
-            QCOMPARE(child->treeWidget(), &tree);
+            QCOMPARE(child->model(), &tree.outline());
             QCOMPARE(child->parent(), container == tree.invisibleRootItem() ? nullptr : container);
             const QModelIndex index = tree.indexFromItem(child);
             QCOMPARE(index.row(), row);
@@ -45,7 +45,7 @@ void checkConsistent(const OutlineWidget &tree)
         }
     }
     int walked = 0;
-    for (OutlineItemIterator it(&tree); *it; ++it) {
+    for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
         ++walked;
     }
     QCOMPARE(walked, seen);
@@ -156,7 +156,7 @@ void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
     }
     QCOMPARE(int(nodes.size()), [&] {
         int n = 0;
-        for (OutlineItemIterator it(&tree); *it; ++it) {
+        for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
             ++n;
         }
         return n;
@@ -175,7 +175,7 @@ void OutlineWidgetTest::takenNodesLeaveWholeAndPlacedNodesStayPut()
     OutlineItem *c = node(QStringLiteral("C"));
     b->addChild(c);
     tree.addTopLevelItems({a, b});
-    QCOMPARE(c->treeWidget(), &tree);
+    QCOMPARE(c->model(), &tree.outline());
     QCOMPARE(a->parent(), nullptr);
     QCOMPARE(c->parent(), b);
 
@@ -196,8 +196,8 @@ void OutlineWidgetTest::takenNodesLeaveWholeAndPlacedNodesStayPut()
     OutlineItem *taken = tree.takeTopLevelItem(2);
     QCOMPARE(taken, b);
     QCOMPARE(b->parent(), nullptr);
-    QCOMPARE(b->treeWidget(), nullptr);
-    QCOMPARE(c->treeWidget(), nullptr);
+    QCOMPARE(b->model(), nullptr);
+    QCOMPARE(c->model(), nullptr);
     QCOMPARE(c->parent(), b);
     QCOMPARE(tree.indexFromItem(c), QModelIndex());
     QCOMPARE(tree.topLevelItemCount(), 2);
@@ -206,7 +206,7 @@ void OutlineWidgetTest::takenNodesLeaveWholeAndPlacedNodesStayPut()
 
     // Put back under another node, then deleted where it stands: it leaves its parent's list first.
     d->addChild(b);
-    QCOMPARE(c->treeWidget(), &tree);
+    QCOMPARE(c->model(), &tree.outline());
     QCOMPARE(levelOf(c), 3);
     delete b;
     QCOMPARE(d->childCount(), 0);
@@ -231,16 +231,16 @@ void OutlineWidgetTest::aChainOfAnyDepthIsDeletedAndWalked()
         auto [top, deepest] = chain();
         OutlineWidget tree;
         tree.addTopLevelItem(top);
-        QCOMPARE(deepest->treeWidget(), &tree);
+        QCOMPARE(deepest->model(), &tree.outline());
         int walked = 0;
-        for (OutlineItemIterator it(&tree); *it; ++it) {
+        for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
             ++walked;
         }
         QCOMPARE(walked, Depth);
         OutlineItem *after = node(QStringLiteral("after"));
         tree.addTopLevelItem(after);
         // Past the end of the chain the walk climbs all the way back up to the next top-level node.
-        OutlineItemIterator it(&tree);
+        OutlineItemIterator it(&tree.outline());
         for (int i = 0; i < Depth; ++i) {
             ++it;
         }

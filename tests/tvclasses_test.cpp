@@ -1,6 +1,6 @@
 // Tests of the leaf record, its line lists and the tree item that carries it.
 #include "document/leafitem.h"
-#include "document/outlinewidget.h"
+#include "document/outlinemodel.h"
 #include "document/tvclasses.h"
 
 #include <QtTest>
@@ -123,7 +123,7 @@ void TvClassesTest::leafItemCarriesItsOwnRecord()
 {
     auto record = std::make_shared<noteob>();
     record->Notes = {"text"};
-    OutlineWidget tree;
+    OutlineModel tree;
     auto *item = new LeafItem(record, QStringLiteral("Caption"));
     tree.addTopLevelItem(item);
     QCOMPARE(item->text(0), QStringLiteral("Caption"));

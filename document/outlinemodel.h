@@ -1,17 +1,18 @@
-// The outline's tree control: nodes that know their own place, shown by a tree view that stays quick on
+// The outline as data: nodes that know their own place and an item model over them that stays quick on
 // outlines of 100,000 expanded leaves.
 #pragma once
 
 #include <QIcon>
 #include <QList>
-#include <QTreeView>
+#include <QAbstractItemModel>
+#include <QItemSelectionModel>
+#include <QStringList>
 #include <QVariant>
 
 #include <utility>
 #include <vector>
 
 class OutlineModel;
-class OutlineWidget;
 
 // A node of the outline. Like a tree widget item it owns its children and lives in at most one tree;
 // unlike one, it knows its row, so finding its place, its parent's place and its index costs nothing.
@@ -41,8 +42,8 @@ public:
     void insertChildren(int index, const QList<OutlineItem *> &children);
     // Takes a child out of the tree without deleting it; null when there is no such child.
     OutlineItem *takeChild(int index);
-    // The tree this node is shown in, or null.
-    OutlineWidget *treeWidget() const { return view_; }
+    // The model this node is in, or null.
+    OutlineModel *model() const { return model_; }
 
     QString text(int column) const;
     void setText(int column, const QString &text);
@@ -60,7 +61,7 @@ public:
     ChildIndicatorPolicy childIndicatorPolicy() const { return policy_; }
     void setChildIndicatorPolicy(ChildIndicatorPolicy policy);
 
-    // Expansion and selection are kept by the tree; a node in no tree is neither.
+    // Expansion and selection are kept by the model; a node in no model is neither.
     bool isExpanded() const;
     void setExpanded(bool expand);
     bool isSelected() const;
@@ -68,21 +69,21 @@ public:
 
 private:
     friend class OutlineModel;
-    friend class OutlineWidget;
     friend class OutlineItemIterator;
 
     struct RootTag {};
-    OutlineItem(RootTag, OutlineWidget *view);
+    OutlineItem(RootTag, OutlineModel *model);
 
     void changed();
     void renumberFrom(int index);
 
     OutlineItem *parent_ = nullptr;
-    OutlineWidget *view_ = nullptr;
+    OutlineModel *model_ = nullptr;
     std::vector<OutlineItem *> children_;
     int row_ = -1;
     int type_ = Type;
     bool isRoot_ = false;
+    bool expanded_ = false;  // only while no view keeps the expansion
     ChildIndicatorPolicy policy_ = DontShowIndicatorWhenChildless;
     Qt::ItemFlags flags_;
     QString text_;
@@ -90,24 +91,33 @@ private:
     std::vector<std::pair<int, QVariant>> roles_;  // fonts, tool tips and any other role
 };
 
-// The tree control: the tree widget's interface over a model whose every lookup is constant time. A leaf
-// (a node without children) is marked as never having children, so the view keeps no expansion state for
-// it; laying out or changing a 100,000-leaf outline then takes milliseconds instead of a tenth of a second.
-class OutlineWidget : public QTreeView
+// Where the nodes' expansion lives while a view shows the model: the view's own state. A model shown
+// nowhere keeps it in its nodes.
+class OutlineExpansion
+{
+public:
+    virtual ~OutlineExpansion() = default;
+    virtual bool isExpanded(const QModelIndex &index) const = 0;
+    virtual void setExpanded(const QModelIndex &index, bool expand) = 0;
+    // Opens every node with children.
+    virtual void expandAll() = 0;
+};
+
+// The outline as data: one column of nodes, every lookup constant time. A leaf (a node without children)
+// is flagged as never having children, so a view keeps no expansion state for it; laying out or changing
+// a 100,000-leaf outline then takes milliseconds instead of a tenth of a second. The current node and the
+// selection are those of a selection model: the showing view's, or the model's own.
+class OutlineModel : public QAbstractItemModel
 {
     Q_OBJECT
 
 public:
-    // How deep nodes may be opened: the view lays out open nodes recursively, and a chain of tens of
+    // How deep nodes may be opened: a view lays out open nodes recursively, and a chain of tens of
     // thousands of open nodes exhausts the stack. A node at this level (0 at the top) stays closed.
     static constexpr int MaxOpenDepth = 1000;
 
-    explicit OutlineWidget(QWidget *parent = nullptr);
-    ~OutlineWidget() override;
-
-    // One column, always.
-    int columnCount() const { return 1; }
-    void setColumnCount(int) {}
+    explicit OutlineModel(QObject *parent = nullptr);
+    ~OutlineModel() override;
 
     OutlineItem *invisibleRootItem() const { return root_; }
     OutlineItem *topLevelItem(int index) const { return root_->child(index); }
@@ -118,55 +128,60 @@ public:
     void addTopLevelItems(const QList<OutlineItem *> &items) { root_->addChildren(items); }
     OutlineItem *takeTopLevelItem(int index) { return root_->takeChild(index); }
 
-    OutlineItem *currentItem() const;
-    void setCurrentItem(OutlineItem *item);
-    QList<OutlineItem *> selectedItems() const;
-    OutlineItem *itemAt(const QPoint &point) const;
-    OutlineItem *itemAt(int x, int y) const { return itemAt(QPoint(x, y)); }
-    QRect visualItemRect(const OutlineItem *item) const;
-    void editItem(OutlineItem *item, int column = 0);
-    void scrollToItem(const OutlineItem *item, ScrollHint hint = EnsureVisible);
-    void expandItem(const OutlineItem *item);
-    void collapseItem(const OutlineItem *item);
-
     QModelIndex indexFromItem(const OutlineItem *item, int column = 0) const;
     OutlineItem *itemFromIndex(const QModelIndex &index) const;
 
-    // Showing a node opens its ancestors, but none at MaxOpenDepth or deeper: below that, the nearest
-    // ancestor that can be shown is scrolled to instead.
-    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    // The selection model the current node and the selection are kept in.
+    QItemSelectionModel *selectionModel() const;
+    OutlineItem *currentItem() const;
+    // Makes item current and the only one selected, as a click would; null clears both.
+    void setCurrentItem(OutlineItem *item);
+    QList<OutlineItem *> selectedItems() const;
 
-public slots:
-    // Deletes every node; the current item becomes none first, while every node is whole.
+    bool isExpanded(const OutlineItem *item) const;
+    void setExpanded(const OutlineItem *item, bool expand);
+    // Opens every node with children.
+    void expandAll();
+
+    // A view showing this model hands over its selection model and its expansion state; null for both
+    // gives the model its own again.
+    void showIn(QItemSelectionModel *selection, OutlineExpansion *expansion);
+
+    // Deletes every node; the current node becomes none first, while every node is whole.
     void clear();
 
-signals:
-    void currentItemChanged(OutlineItem *current, OutlineItem *previous);
-    void itemChanged(OutlineItem *item, int column);
-    void itemExpanded(OutlineItem *item);
-    void itemCollapsed(OutlineItem *item);
-    void itemSelectionChanged();
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-protected:
-    // "*" opens the current node's subtree, down to MaxOpenDepth.
-    void keyPressEvent(QKeyEvent *event) override;
+signals:
+    void itemChanged(OutlineItem *item, int column);
 
 private:
     friend class OutlineItem;
 
-    void setModel(QAbstractItemModel *model) override;
-    // Empties the tree without a word to the selection; used by clear() and on destruction.
+    OutlineItem *itemOf(const QModelIndex &index) const;
+    QModelIndex indexOf(const OutlineItem *item) const;
+    void announceChange(const OutlineItem *item);
+    // Empties the model without a word to the selection; used by clear() and on destruction.
     void deleteAllItems();
 
-    OutlineModel *model_;
     OutlineItem *root_;
+    mutable QItemSelectionModel *ownSelection_ = nullptr;
+    QItemSelectionModel *selection_ = nullptr;
+    OutlineExpansion *expansion_ = nullptr;
 };
 
 // Walks every node of a tree in display order, whether its parent is expanded or not.
 class OutlineItemIterator
 {
 public:
-    explicit OutlineItemIterator(const OutlineWidget *tree) : current_(tree->topLevelItem(0)) {}
+    explicit OutlineItemIterator(const OutlineModel *tree) : current_(tree->topLevelItem(0)) {}
     OutlineItem *operator*() const { return current_; }
     OutlineItemIterator &operator++();
 
