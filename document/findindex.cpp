@@ -1,0 +1,129 @@
+// Finding text across the outline: the leaves' folded texts and the walk over them in display order.
+#include "document/findindex.h"
+
+#include "text/rtf/plaintext.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+bool holds(const QByteArray &text, const std::boyer_moore_horspool_searcher<const char *> &searcher)
+{
+    return std::search(text.cbegin(), text.cend(), searcher) != text.cend();
+}
+
+} // namespace
+
+QByteArray FindIndex::fold(const QString &text)
+{
+    return text.toCaseFolded().toUtf8();
+}
+
+QByteArray FindIndex::leafBytes(const LineList &notes)
+{
+    return notes.size() == 1 ? notes.first() : joinLines(notes);
+}
+
+FindIndex FindIndex::build(const std::vector<Source> &sources)
+{
+    FindIndex index;
+    index.entries_.reserve(sources.size());
+    for (const Source &s : sources) {
+        index.set(s.key, s.caption, s.text);
+    }
+    return index;
+}
+
+QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
+{
+    return QtConcurrent::run([sources = std::move(sources)] { return build(sources); });
+}
+
+void FindIndex::set(Key key, const QString &caption, const QByteArray &text)
+{
+    Entry &e = entries_[key];
+    e.caption = fold(caption);
+    e.text = fold(richtext::shownText(text));
+    e.text.squeeze();
+}
+
+void FindIndex::setCaption(Key key, const QString &caption)
+{
+    const auto it = entries_.find(key);
+    if (it != entries_.end()) {
+        it->second.caption = fold(caption);
+    }
+}
+
+void FindIndex::remove(Key key)
+{
+    entries_.erase(key);
+}
+
+bool FindIndex::matches(Key key, const QByteArray &foldedQuery) const
+{
+    if (foldedQuery.isEmpty()) {
+        return false;
+    }
+    const auto it = entries_.find(key);
+    if (it == entries_.end()) {
+        return false;
+    }
+    const QByteArrayView q(foldedQuery);
+    return it->second.caption.contains(q) || it->second.text.contains(q);
+}
+
+std::vector<int> FindIndex::find(const QString &query, const std::vector<Key> &order) const
+{
+    std::vector<int> positions;
+    const QByteArray q = fold(query);
+    if (q.isEmpty()) {
+        return positions;
+    }
+    const std::boyer_moore_horspool_searcher<const char *> searcher(q.cbegin(), q.cend());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const auto it = entries_.find(order[i]);
+        if (it != entries_.end() && (holds(it->second.caption, searcher) || holds(it->second.text, searcher))) {
+            positions.push_back(int(i));
+        }
+    }
+    return positions;
+}
+
+qint64 FindIndex::memoryBytes() const
+{
+    // Each entry: a hash node (key, two array headers, next pointer, cached hash) and a bucket.
+    constexpr qint64 PerEntry = qint64(sizeof(Key) + 2 * sizeof(QByteArray) + 2 * sizeof(void *) + sizeof(void *));
+    // A QByteArray block carries a header of about three pointers and a terminating zero.
+    constexpr qint64 PerArray = 3 * qint64(sizeof(void *)) + 1;
+    qint64 total = 0;
+    for (const auto &[key, e] : entries_) {
+        total += PerEntry + e.caption.capacity() + e.text.capacity() + 2 * PerArray;
+    }
+    return total;
+}
+
+int nextMatch(const std::vector<int> &positions, int from, bool forward)
+{
+    if (positions.empty()) {
+        return -1;
+    }
+    if (forward) {
+        const auto it = std::upper_bound(positions.begin(), positions.end(), from);
+        return it == positions.end() ? 0 : int(it - positions.begin());
+    }
+    const auto it = std::lower_bound(positions.begin(), positions.end(), from);
+    return it == positions.begin() ? int(positions.size()) - 1 : int(it - positions.begin()) - 1;
+}
+
+int firstMatchFrom(const std::vector<int> &positions, int from)
+{
+    if (positions.empty()) {
+        return -1;
+    }
+    const auto it = std::lower_bound(positions.begin(), positions.end(), from);
+    return it == positions.end() ? 0 : int(it - positions.begin());
+}
