@@ -1,0 +1,213 @@
+// Tests of finding: the text-only pass over a leaf's bytes, the folded index, the order of matches, the tool's
+// find command and the find field of the window.
+#include "document/findindex.h"
+#include "document/treefile.h"
+#include "document/treetool.h"
+#include "text/rtf/plaintext.h"
+#include "text/rtf/rtfreader.h"
+
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTextStream>
+#include <QtTest>
+
+namespace {
+
+QByteArray rtfOf(const QByteArray &body)
+{
+    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}" + body + "\\par\r\n}\r\n";
+}
+
+// The reader's text with paragraph and line breaks as spaces, as finding sees it.
+QString readersText(const QByteArray &bytes)
+{
+    QTextDocument document;
+    rtf::read(bytes, document);
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char(' ')).replace(QChar::LineSeparator, QLatin1Char(' '));
+    return text;
+}
+
+FindIndex::Key key(int n)
+{
+    // Keys are only compared, never followed.
+    return reinterpret_cast<FindIndex::Key>(quintptr(n) * 8 + 8);
+}
+
+} // namespace
+
+class FindTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shownTextIsWhatTheReaderShows_data();
+    void shownTextIsWhatTheReaderShows();
+    void plainTextLeavesAreDecodedAsTheEditorShowsThem();
+    void hostileNestingIsReadWithoutRecursion();
+    void matchesCaptionsAndTextsInAnyLetterCase();
+    void matchesComeInDisplayOrderAndWrap();
+    void storedTextReplacesTheIndexedText();
+    void toolPrintsCaptionPathsAndExitStatus();
+};
+
+void FindTest::shownTextIsWhatTheReaderShows_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("split runs") << QByteArray("cl{\\b ove}\\i s\\i0  and more") << QStringLiteral("cloves and more");
+    QTest::newRow("escapes") << QByteArray("caf\\'e9 \\{x\\} a\\\\b\\~c\\emdash d") << QStringLiteral("café {x} a\\b\u00a0c\u2014d");
+    QTest::newRow("font code page") << QByteArray("{\\f1 \\'cf\\'f0\\'e8}") << QStringLiteral("При");
+    QTest::newRow("unicode with fallback") << QByteArray("\\uc1\\u1055?\\u1088?{\\uc2\\u1080\\'3f\\'3f}x")
+                                           << QStringLiteral("Приx");
+    QTest::newRow("field result shown, instruction not")
+        << QByteArray("see {\\field{\\*\\fldinst HYPERLINK \"http://a.example\"}{\\fldrslt the {\\b link}}} here")
+        << QStringLiteral("see the link here");
+    QTest::newRow("hidden text left out") << QByteArray("shown{\\v secret} also\\v  gone\\v0  back")
+                                          << QStringLiteral("shown also back");
+    QTest::newRow("skipped destinations") << QByteArray("{\\*\\unknown x}{\\header head}{\\footnote note}body")
+                                          << QStringLiteral("body");
+    QTest::newRow("line breaks as spaces") << QByteArray("one\\line two\\par three\\tab four")
+                                           << QStringLiteral("one two three\tfour");
+}
+
+void FindTest::shownTextIsWhatTheReaderShows()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, shown);
+    const QByteArray bytes = rtfOf(body);
+    const QString text = richtext::shownText(bytes).trimmed();
+    QCOMPARE(text, shown);
+    QCOMPARE(text, readersText(bytes).trimmed());
+}
+
+void FindTest::plainTextLeavesAreDecodedAsTheEditorShowsThem()
+{
+    QCOMPARE(richtext::shownText(QStringLiteral("Zoë\r\nline").toUtf8()), QStringLiteral("Zoë  line"));
+    QCOMPARE(richtext::shownText(QByteArray("Zo\xeb")), QStringLiteral("Zoë"));
+    QByteArray utf16("\xff\xfe");
+    for (const QChar c : QStringLiteral("Ωmega")) {
+        utf16.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+    }
+    QCOMPARE(richtext::shownText(utf16), QStringLiteral("Ωmega"));
+    // White space before the group does not stop the text being read as RTF.
+    QCOMPARE(richtext::shownText(" \r\n{\\rtf1 {\\b x}y}"), QStringLiteral("xy"));
+}
+
+void FindTest::hostileNestingIsReadWithoutRecursion()
+{
+    const int depth = 200000;
+    QByteArray bytes = "{\\rtf1 a";
+    bytes += QByteArray(depth, '{') + "b" + QByteArray(depth, '}') + "c}";
+    QCOMPARE(richtext::shownText(bytes), QStringLiteral("abc"));
+}
+
+void FindTest::matchesCaptionsAndTextsInAnyLetterCase()
+{
+    FindIndex index;
+    index.set(key(1), QStringLiteral("Éclair"), rtfOf("nothing here"));
+    index.set(key(2), QStringLiteral("Plain"), QByteArray("CAFÉ au lait"));
+    index.set(key(3), QStringLiteral("Rich"), rtfOf("caf\\'e9 {\\b NOIR}"));
+    const std::vector<FindIndex::Key> order{key(1), key(2), key(3)};
+    QCOMPARE(index.find(QStringLiteral("éCLAIR"), order), (std::vector<int>{0}));
+    QCOMPARE(index.find(QStringLiteral("café"), order), (std::vector<int>{1, 2}));
+    // Accents are not folded: "cafe" is another word.
+    QCOMPARE(index.find(QStringLiteral("cafe"), order), (std::vector<int>{}));
+    QCOMPARE(index.find(QStringLiteral("é noir"), order), (std::vector<int>{2}));
+    QCOMPARE(index.find(QString(), order), (std::vector<int>{}));
+    QVERIFY(index.matches(key(3), FindIndex::fold(QStringLiteral("Noir"))));
+    QVERIFY(!index.matches(key(4), FindIndex::fold(QStringLiteral("Noir"))));
+    // A caption changed after indexing is searched as it now reads.
+    index.setCaption(key(1), QStringLiteral("Tart"));
+    QCOMPARE(index.find(QStringLiteral("tart"), order), (std::vector<int>{0}));
+}
+
+void FindTest::matchesComeInDisplayOrderAndWrap()
+{
+    std::vector<FindIndex::Source> sources;
+    for (int i = 0; i < 6; ++i) {
+        sources.push_back({key(i), QStringLiteral("Leaf %1").arg(i), rtfOf(i % 2 ? "odd" : "even")});
+    }
+    const FindIndex index = FindIndex::buildInBackground(sources).result();
+    QCOMPARE(index.size(), size_t(6));
+    // The order the caller gives decides, not the order of indexing.
+    const std::vector<FindIndex::Key> order{key(5), key(4), key(3), key(2), key(1), key(0)};
+    const std::vector<int> odd = index.find(QStringLiteral("ODD"), order);
+    QCOMPARE(odd, (std::vector<int>{0, 2, 4}));
+    QCOMPARE(firstMatchFrom(odd, 1), 1);
+    QCOMPARE(firstMatchFrom(odd, 5), 0);
+    QCOMPARE(nextMatch(odd, 2, true), 2);
+    QCOMPARE(nextMatch(odd, 4, true), 0);
+    QCOMPARE(nextMatch(odd, -1, true), 0);
+    QCOMPARE(nextMatch(odd, 2, false), 0);
+    QCOMPARE(nextMatch(odd, 0, false), 2);
+    QCOMPARE(nextMatch({}, 0, true), -1);
+    QCOMPARE(firstMatchFrom({}, 0), -1);
+}
+
+void FindTest::storedTextReplacesTheIndexedText()
+{
+    FindIndex index;
+    index.set(key(1), QStringLiteral("A"), rtfOf("old words"));
+    index.set(key(2), QStringLiteral("B"), rtfOf("other"));
+    const std::vector<FindIndex::Key> order{key(1), key(2)};
+    // Line breaks inside RTF are no text: the words are split by the space before the break.
+    LineList notes{"{\\rtf1 new ", "words}"};
+    index.set(key(1), QStringLiteral("A"), FindIndex::leafBytes(notes));
+    QCOMPARE(index.find(QStringLiteral("old"), order), (std::vector<int>{}));
+    QCOMPARE(index.find(QStringLiteral("new words"), order), (std::vector<int>{0}));
+    index.remove(key(1));
+    QCOMPARE(index.find(QStringLiteral("words"), order), (std::vector<int>{}));
+    QVERIFY(index.memoryBytes() > 0);
+}
+
+void FindTest::toolPrintsCaptionPathsAndExitStatus()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.tre"));
+    std::vector<TreeFileRecord> records;
+    const auto add = [&records](const QByteArray &caption, int level, const QByteArray &text) {
+        TreeFileRecord r;
+        r.caption = caption;
+        r.level = level;
+        r.category = "Default";
+        r.text = text;
+        records.push_back(r);
+    };
+    add("Top", 0, rtfOf("apple"));
+    add("Child \xe9t\xe9", 1, rtfOf("pear"));
+    add("Grandchild", 2, rtfOf("{\\b AP}PLE pie"));
+    add("Second", 0, "plain apple");
+    add("Other", 0, rtfOf("none"));
+    saveTreeRecords(path, records);
+
+    const auto find = [&](const QString &file, const QString &text, QString &out) {
+        QString err;
+        QTextStream o(&out);
+        QTextStream e(&err);
+        const int code = treetool::find(file, text, o, e);
+        o.flush();
+        return code;
+    };
+    QString out;
+    QCOMPARE(find(path, QStringLiteral("Apple"), out), 0);
+    QCOMPARE(out, QStringLiteral("Top\nTop > Child été > Grandchild\nSecond\n"));
+    out.clear();
+    QCOMPARE(find(path, QStringLiteral("ÉTÉ"), out), 0);
+    QCOMPARE(out, QStringLiteral("Top > Child été\n"));
+    out.clear();
+    QCOMPARE(find(path, QStringLiteral("plum"), out), 4);
+    QVERIFY(out.isEmpty());
+    QCOMPARE(find(dir.filePath(QStringLiteral("missing.tre")), QStringLiteral("a"), out), 1);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.resize(file.size() - 3));
+    file.close();
+    out.clear();
+    QCOMPARE(find(path, QStringLiteral("apple"), out), 3);
+    QCOMPARE(out, QStringLiteral("Top\nTop > Child été > Grandchild\nSecond\n"));
+}
+
+QTEST_MAIN(FindTest)
+
+#include "find_test.moc"
