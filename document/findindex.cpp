@@ -6,13 +6,14 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 
 namespace {
 
-bool holds(const QByteArray &text, const std::boyer_moore_horspool_searcher<const char *> &searcher)
+// glibc's memmem scans many bytes a step, several times faster here than a generic searcher.
+bool holds(const QByteArray &text, const QByteArray &query)
 {
-    return std::search(text.cbegin(), text.cend(), searcher) != text.cend();
+    return memmem(text.constData(), size_t(text.size()), query.constData(), size_t(query.size())) != nullptr;
 }
 
 } // namespace
@@ -83,10 +84,9 @@ std::vector<int> FindIndex::find(const QString &query, const std::vector<Key> &o
     if (q.isEmpty()) {
         return positions;
     }
-    const std::boyer_moore_horspool_searcher<const char *> searcher(q.cbegin(), q.cend());
     for (size_t i = 0; i < order.size(); ++i) {
         const auto it = entries_.find(order[i]);
-        if (it != entries_.end() && (holds(it->second.caption, searcher) || holds(it->second.text, searcher))) {
+        if (it != entries_.end() && (holds(it->second.caption, q) || holds(it->second.text, q))) {
             positions.push_back(int(i));
         }
     }
