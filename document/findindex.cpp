@@ -73,8 +73,7 @@ bool FindIndex::matches(Key key, const QByteArray &foldedQuery) const
     if (it == entries_.end()) {
         return false;
     }
-    const QByteArrayView q(foldedQuery);
-    return it->second.caption.contains(q) || it->second.text.contains(q);
+    return holds(it->second.caption, foldedQuery) || holds(it->second.text, foldedQuery);
 }
 
 std::vector<int> FindIndex::find(const QString &query, const std::vector<Key> &order) const

@@ -1,11 +1,15 @@
 // Tests of finding: the text-only pass over a leaf's bytes, the folded index, the order of matches, the tool's
 // find command and the find field of the window.
+#include "app/findbar.h"
 #include "document/findindex.h"
 #include "document/treefile.h"
 #include "document/treetool.h"
+#include "text/finding.h"
 #include "text/rtf/plaintext.h"
 #include "text/rtf/rtfreader.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextStream>
@@ -49,6 +53,9 @@ private slots:
     void matchesComeInDisplayOrderAndWrap();
     void storedTextReplacesTheIndexedText();
     void toolPrintsCaptionPathsAndExitStatus();
+    void editorSelectionCoversTheFoundWords();
+    void findFieldKeysStepThroughMatchesAndWrap();
+    void findFieldFindsTextNotYetStored();
 };
 
 void FindTest::shownTextIsWhatTheReaderShows_data()
@@ -206,6 +213,139 @@ void FindTest::toolPrintsCaptionPathsAndExitStatus()
     out.clear();
     QCOMPARE(find(path, QStringLiteral("apple"), out), 3);
     QCOMPARE(out, QStringLiteral("Top\nTop > Child été > Grandchild\nSecond\n"));
+}
+
+void FindTest::editorSelectionCoversTheFoundWords()
+{
+    QTextDocument document;
+    rtf::read(rtfOf("first line\\line SECOND {\\b Wo}rd\\par third"), document);
+    const QTextCursor found = finding::find(document, QStringLiteral("line second word"));
+    QVERIFY(!found.isNull());
+    QCOMPARE(found.selectedText(), QStringLiteral("line\u2028SECOND Word"));
+    const QTextCursor later = finding::find(document, QStringLiteral("LINE"), found.selectionStart() + 1);
+    QVERIFY(later.isNull());
+    QCOMPARE(finding::find(document, QStringLiteral("third")).selectedText(), QStringLiteral("third"));
+    QVERIFY(finding::find(document, QString()).isNull());
+}
+
+namespace {
+
+// A window stand-in: leaves in a list, a selection, an editor text that is stored on request.
+struct FakeOutline
+{
+    std::vector<std::shared_ptr<noteob>> leaves;
+    FindIndex index;
+    FindIndex::Key selected = nullptr;
+    QString unstored;         // text typed in the editor of the selected leaf, not yet stored
+    int stores = 0;
+    QStringList visits;       // captions gone to, with the query
+    bool left = false;
+
+    FindHost host()
+    {
+        FindHost h;
+        h.index = [this] { return &index; };
+        h.order = [this] {
+            std::vector<FindIndex::Key> keys;
+            for (const auto &l : leaves) {
+                keys.push_back(l.get());
+            }
+            return keys;
+        };
+        h.selected = [this] { return selected; };
+        h.storeEdits = [this] {
+            if (!unstored.isNull() && selected) {
+                ++stores;
+                index.set(selected, caption(selected), unstored.toUtf8());
+                unstored = QString();
+            }
+        };
+        h.goTo = [this](FindIndex::Key key, const QString &query) {
+            selected = key;
+            visits.append(caption(key) + QLatin1Char(':') + query);
+        };
+        h.leave = [this] { left = true; };
+        return h;
+    }
+    QString caption(FindIndex::Key key) const
+    {
+        for (size_t i = 0; i < leaves.size(); ++i) {
+            if (leaves[i].get() == key) {
+                return QStringLiteral("L%1").arg(i);
+            }
+        }
+        return QString();
+    }
+    void add(const QByteArray &text)
+    {
+        leaves.push_back(std::make_shared<noteob>());
+        index.set(leaves.back().get(), caption(leaves.back().get()), text);
+    }
+};
+
+void type(QWidget *w, const QString &text)
+{
+    QTest::keyClicks(w, text);
+}
+
+} // namespace
+
+void FindTest::findFieldKeysStepThroughMatchesAndWrap()
+{
+    FakeOutline outline;
+    for (const char *text : {"apple", "pear", "APPLE pie", "plum", "apple tart"}) {
+        outline.add(rtfOf(text));
+    }
+    outline.selected = outline.leaves[1].get();
+    FindBar bar(outline.host());
+    bar.show();
+    bar.open();
+    QLineEdit *field = bar.findChild<QLineEdit *>(QStringLiteral("FindEdit"));
+    QVERIFY(field);
+    QCOMPARE(field->accessibleName(), QStringLiteral("Find"));
+    // Typing goes to the first match from the selected leaf onward.
+    type(field, QStringLiteral("apple"));
+    QTRY_VERIFY(!bar.isSearching());
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L2"));
+    QCOMPARE(bar.label()->text(), QStringLiteral("2 of 3 leaves"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L4"));
+    QCOMPARE(bar.label()->text(), QStringLiteral("3 of 3 leaves"));
+    QTest::keyClick(field, Qt::Key_F3);
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L0"));
+    QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L4"));
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L2"));
+    QCOMPARE(outline.visits.last(), QStringLiteral("L2:apple"));
+    // Nothing matches: the selection stays and the label says so.
+    type(field, QStringLiteral("x"));
+    QTRY_VERIFY(!bar.isSearching());
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L2"));
+    QCOMPARE(bar.label()->text(), QStringLiteral("No leaf matches"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L2"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!bar.isVisible());
+    QVERIFY(outline.left);
+}
+
+void FindTest::findFieldFindsTextNotYetStored()
+{
+    FakeOutline outline;
+    for (const char *text : {"one", "two", "three"}) {
+        outline.add(rtfOf(text));
+    }
+    outline.selected = outline.leaves[2].get();
+    outline.unstored = QStringLiteral("three and a kiwi");
+    FindBar bar(outline.host());
+    bar.show();
+    bar.open();
+    type(bar.field(), QStringLiteral("kiwi"));
+    QTRY_VERIFY(!bar.isSearching());
+    QCOMPARE(outline.stores, 1);
+    QCOMPARE(outline.caption(outline.selected), QStringLiteral("L2"));
+    QCOMPARE(bar.label()->text(), QStringLiteral("1 of 1 leaf"));
 }
 
 QTEST_MAIN(FindTest)

@@ -266,8 +266,9 @@ void Collector::flushBytes()
             const auto u = static_cast<unsigned char>(b);
             out_ += u < 0x20 ? QChar(u) : QChar(char16_t(0xF000 + u));
         }
-    } else if (std::all_of(pending_.cbegin(), pending_.cend(), [](char c) { return uchar(c) < 0x80; })) {
-        // ASCII reads the same in every code page that can name it, and is most of most documents.
+    } else if (pendingCp_ != 1200 && pendingCp_ != 1201 &&
+               std::all_of(pending_.cbegin(), pending_.cend(), [](char c) { return uchar(c) < 0x80; })) {
+        // ASCII reads the same in every single-byte and ASCII-based code page, and is most of most documents.
         out_ += QLatin1StringView(pending_);
     } else {
         out_ += encoding::decodeCodePage(QByteArrayView(pending_), pendingCp_);
