@@ -103,22 +103,24 @@ void FindBar::start(bool goFirst)
     folded_ = FindIndex::fold(query_);
     positions_.clear();
     shown_ = -1;
-    host_.storeEdits();
-    const FindIndex *index = host_.index();
-    order_ = host_.order();
-    stale_ = false;
+    order_.clear();
+    scanned_ = 0;
     if (query_.isEmpty()) {
-        order_.clear();
-        scanned_ = 0;
         label_->clear();
         return;
     }
+    host_.storeEdits();
+    FindIndex *index = host_.index();
     if (!index) {
         // Searched again when the index is ready.
-        scanned_ = order_.size();
         label_->setText(tr("Reading the outline..."));
-        stale_ = true;
         return;
+    }
+    const std::vector<FindIndex::Leaf> leaves = host_.leaves();
+    index->refresh(leaves);
+    order_.reserve(leaves.size());
+    for (const FindIndex::Leaf &leaf : leaves) {
+        order_.push_back(leaf.key);
     }
     const int selected = selectedPosition();
     startAt_ = selected < 0 ? 0 : size_t(selected);
@@ -179,10 +181,31 @@ void FindBar::showCount()
     label_->setText(total == 1 ? tr("1 of 1 leaf") : tr("%1 of %2 leaves").arg(n).arg(total));
 }
 
+bool FindBar::isUpToDate()
+{
+    host_.storeEdits();
+    FindIndex *index = host_.index();
+    if (!index) {
+        return false;
+    }
+    const std::vector<FindIndex::Leaf> leaves = host_.leaves();
+    if (index->refresh(leaves) > 0 || leaves.size() != order_.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < leaves.size(); ++i) {
+        if (leaves[i].key != order_[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void FindBar::step(bool forward)
 {
-    if (query_ != field_->text() || stale_) {
+    const int shown = shown_;
+    if (query_ != field_->text() || !isUpToDate()) {
         start(false);
+        shown_ = shown;
     }
     if (isSearching()) {
         // Enter right after typing: the rest of the scan is done now.
@@ -193,7 +216,6 @@ void FindBar::step(bool forward)
     if (!host_.index() || query_.isEmpty()) {
         return;
     }
-    host_.storeEdits();
     const int from = selectedPosition();
     const int i = nextMatch(positions_, from, forward);
     if (i < 0) {

@@ -12,13 +12,13 @@ class QLabel;
 class QLineEdit;
 class QTimer;
 
-// What the find field needs from the window. It knows no tree: leaves are keys in display order.
+// What the find field needs from the window. It knows no tree: leaves are records in display order.
 struct FindHost
 {
     // The index, or null while it is being built (the field waits for indexReady()).
-    std::function<const FindIndex *()> index;
+    std::function<FindIndex *()> index;
     // Every leaf in display order.
-    std::function<std::vector<FindIndex::Key>()> order;
+    std::function<std::vector<FindIndex::Leaf>()> leaves;
     // The selected leaf, or null.
     std::function<FindIndex::Key()> selected;
     // Brings the index up to date with text typed in the editor and not yet stored.
@@ -48,8 +48,6 @@ public:
 
     // The index has been built or rebuilt: an open search runs again.
     void indexReady();
-    // Leaves were added, removed or moved: the matches are looked for again before the next step.
-    void outlineChanged() { stale_ = true; }
 
     QLineEdit *field() const { return field_; }
     QLabel *label() const { return label_; }
@@ -66,6 +64,9 @@ private:
     void finishScan();
     void showCount();
     int selectedPosition() const;
+    // Stores the editor's text and brings the index up to date; false when leaves or texts changed
+    // since the search began, or no index is ready.
+    bool isUpToDate();
 
     FindHost host_;
     QLineEdit *field_ = nullptr;
@@ -80,5 +81,4 @@ private:
     size_t scanned_ = 0;         // how many leaves it has looked at
     bool goFirst_ = false;       // go to the first match the scan finds
     int shown_ = -1;             // the position gone to last
-    bool stale_ = true;
 };

@@ -163,7 +163,7 @@ int main(int argc, char *argv[])
         note->Notes = LineList{r.text};
         notes.push_back(note);
         order.push_back(note.get());
-        sources.push_back({note.get(), QString::fromLatin1(r.caption), r.text});
+        sources.push_back({note.get(), QString::fromLatin1(r.caption), note->Notes});
     }
     const qint64 rssLoaded = residentKiB();
     FindIndex index;

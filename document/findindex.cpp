@@ -28,14 +28,57 @@ QByteArray FindIndex::leafBytes(const LineList &notes)
     return notes.size() == 1 ? notes.first() : joinLines(notes);
 }
 
+std::vector<FindIndex::Source> FindIndex::sourcesOf(const std::vector<Leaf> &leaves)
+{
+    std::vector<Source> sources;
+    sources.reserve(leaves.size());
+    for (const Leaf &leaf : leaves) {
+        sources.push_back({leaf.key, leaf.caption, leaf.key->Notes});
+    }
+    return sources;
+}
+
 FindIndex FindIndex::build(const std::vector<Source> &sources)
 {
     FindIndex index;
     index.entries_.reserve(sources.size());
     for (const Source &s : sources) {
-        index.set(s.key, s.caption, s.text);
+        index.set(s.key, s.caption, s.notes);
     }
     return index;
+}
+
+bool FindIndex::isCurrent(const Entry &e, const LineList &notes)
+{
+    return e.notesData == notes.constData() && e.notesSize == notes.size() &&
+           e.firstData == (notes.isEmpty() ? nullptr : notes.first().constData());
+}
+
+int FindIndex::refresh(const std::vector<Leaf> &leaves)
+{
+    int read = 0;
+    for (const Leaf &leaf : leaves) {
+        const auto it = entries_.find(leaf.key);
+        if (it == entries_.end() || !isCurrent(it->second, leaf.key->Notes)) {
+            set(leaf.key, leaf.caption, leaf.key->Notes);
+            ++read;
+        } else if (it->second.captionShown != leaf.caption) {
+            setCaption(leaf.key, leaf.caption);
+        }
+    }
+    if (entries_.size() > leaves.size()) {
+        // Leaves were removed: keep only those listed.
+        std::unordered_map<Key, Entry> kept;
+        kept.reserve(leaves.size());
+        for (const Leaf &leaf : leaves) {
+            const auto it = entries_.find(leaf.key);
+            if (it != entries_.end()) {
+                kept.emplace(leaf.key, std::move(it->second));
+            }
+        }
+        entries_.swap(kept);
+    }
+    return read;
 }
 
 QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
@@ -43,18 +86,23 @@ QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
     return QtConcurrent::run([sources = std::move(sources)] { return build(sources); });
 }
 
-void FindIndex::set(Key key, const QString &caption, const QByteArray &text)
+void FindIndex::set(Key key, const QString &caption, const LineList &notes)
 {
     Entry &e = entries_[key];
+    e.captionShown = caption;
     e.caption = fold(caption);
-    e.text = fold(richtext::shownText(text));
+    e.text = fold(richtext::shownText(leafBytes(notes)));
     e.text.squeeze();
+    e.notesData = notes.constData();
+    e.notesSize = notes.size();
+    e.firstData = notes.isEmpty() ? nullptr : notes.first().constData();
 }
 
 void FindIndex::setCaption(Key key, const QString &caption)
 {
     const auto it = entries_.find(key);
     if (it != entries_.end()) {
+        it->second.captionShown = caption;
         it->second.caption = fold(caption);
     }
 }
@@ -94,8 +142,9 @@ std::vector<int> FindIndex::find(const QString &query, const std::vector<Key> &o
 
 qint64 FindIndex::memoryBytes() const
 {
-    // Each entry: a hash node (key, two array headers, next pointer, cached hash) and a bucket.
-    constexpr qint64 PerEntry = qint64(sizeof(Key) + 2 * sizeof(QByteArray) + 2 * sizeof(void *) + sizeof(void *));
+    // Each entry: a hash node (key, entry, next pointer, cached hash) and a bucket; the caption as
+    // shown is shared with the outline.
+    constexpr qint64 PerEntry = qint64(sizeof(Key) + sizeof(Entry) + 2 * sizeof(void *) + sizeof(void *));
     // A QByteArray block carries a header of about three pointers and a terminating zero.
     constexpr qint64 PerArray = 3 * qint64(sizeof(void *)) + 1;
     qint64 total = 0;

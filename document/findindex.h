@@ -13,18 +13,29 @@
 // The searchable form of every leaf, keyed by the leaf's record. It knows no tree: callers pass the
 // leaves in display order when they search, so it serves whatever holds the outline. Texts are kept
 // case-folded in UTF-8, about the size of their plain text; building reads no QTextDocument.
+// Each entry remembers which Notes it was made from (their shared data), so refresh() finds the
+// leaves whose text was stored since, however it was stored.
 class FindIndex
 {
 public:
     using Key = const noteob *;
 
-    // One leaf to index: its record (the key), its caption and its text's bytes.
+    // One leaf in display order, as the window lists it: its record (alive while listed) and caption.
+    struct Leaf
+    {
+        Key key = nullptr;
+        QString caption;
+    };
+
+    // One leaf to index: its record (the key, not read), its caption and a shared copy of its Notes.
     struct Source
     {
         Key key = nullptr;
         QString caption;
-        QByteArray text;
+        LineList notes;
     };
+    // Sources for the leaves, taken on the thread that owns the records: cheap shared copies.
+    static std::vector<Source> sourcesOf(const std::vector<Leaf> &leaves);
 
     // The text matched against: case-folded (so "É" finds "é", accents stay), in UTF-8.
     static QByteArray fold(const QString &text);
@@ -37,8 +48,11 @@ public:
     static QFuture<FindIndex> buildInBackground(std::vector<Source> sources);
 
     // Adds or replaces one leaf, as when its text has been stored or its caption changed.
-    void set(Key key, const QString &caption, const QByteArray &text);
+    void set(Key key, const QString &caption, const LineList &notes);
     void setCaption(Key key, const QString &caption);
+    // Indexes the listed leaves that are new, whose Notes changed or whose caption changed, and drops
+    // leaves no longer listed. Reads each listed record's Notes. Returns how many leaves were read again.
+    int refresh(const std::vector<Leaf> &leaves);
     void remove(Key key);
     void clear() { entries_.clear(); }
     bool contains(Key key) const { return entries_.count(key) != 0; }
@@ -55,9 +69,15 @@ public:
 private:
     struct Entry
     {
+        QString captionShown; // the caption as indexed, to notice a rename
         QByteArray caption;
         QByteArray text;
+        // The Notes indexed: their list data and first entry's data, shared with the record until it changes.
+        const void *notesData = nullptr;
+        const void *firstData = nullptr;
+        qsizetype notesSize = 0;
     };
+    static bool isCurrent(const Entry &e, const LineList &notes);
     std::unordered_map<Key, Entry> entries_;
 };
 

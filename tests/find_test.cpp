@@ -112,9 +112,9 @@ void FindTest::hostileNestingIsReadWithoutRecursion()
 void FindTest::matchesCaptionsAndTextsInAnyLetterCase()
 {
     FindIndex index;
-    index.set(key(1), QStringLiteral("Éclair"), rtfOf("nothing here"));
-    index.set(key(2), QStringLiteral("Plain"), QByteArray("CAFÉ au lait"));
-    index.set(key(3), QStringLiteral("Rich"), rtfOf("caf\\'e9 {\\b NOIR}"));
+    index.set(key(1), QStringLiteral("Éclair"), {rtfOf("nothing here")});
+    index.set(key(2), QStringLiteral("Plain"), {QByteArray("CAFÉ au lait")});
+    index.set(key(3), QStringLiteral("Rich"), {rtfOf("caf\\'e9 {\\b NOIR}")});
     const std::vector<FindIndex::Key> order{key(1), key(2), key(3)};
     QCOMPARE(index.find(QStringLiteral("éCLAIR"), order), (std::vector<int>{0}));
     QCOMPARE(index.find(QStringLiteral("café"), order), (std::vector<int>{1, 2}));
@@ -133,7 +133,7 @@ void FindTest::matchesComeInDisplayOrderAndWrap()
 {
     std::vector<FindIndex::Source> sources;
     for (int i = 0; i < 6; ++i) {
-        sources.push_back({key(i), QStringLiteral("Leaf %1").arg(i), rtfOf(i % 2 ? "odd" : "even")});
+        sources.push_back({key(i), QStringLiteral("Leaf %1").arg(i), {rtfOf(i % 2 ? "odd" : "even")}});
     }
     const FindIndex index = FindIndex::buildInBackground(sources).result();
     QCOMPARE(index.size(), size_t(6));
@@ -154,17 +154,26 @@ void FindTest::matchesComeInDisplayOrderAndWrap()
 
 void FindTest::storedTextReplacesTheIndexedText()
 {
-    FindIndex index;
-    index.set(key(1), QStringLiteral("A"), rtfOf("old words"));
-    index.set(key(2), QStringLiteral("B"), rtfOf("other"));
-    const std::vector<FindIndex::Key> order{key(1), key(2)};
-    // Line breaks inside RTF are no text: the words are split by the space before the break.
-    LineList notes{"{\\rtf1 new ", "words}"};
-    index.set(key(1), QStringLiteral("A"), FindIndex::leafBytes(notes));
+    std::vector<std::shared_ptr<noteob>> records;
+    std::vector<FindIndex::Leaf> leaves;
+    for (const char *text : {"old words", "other", "gone"}) {
+        records.push_back(std::make_shared<noteob>());
+        records.back()->Notes = {rtfOf(text)};
+        leaves.push_back({records.back().get(), QStringLiteral("Leaf")});
+    }
+    FindIndex index = FindIndex::build(FindIndex::sourcesOf(leaves));
+    std::vector<FindIndex::Key> order{leaves[0].key, leaves[1].key};
+    leaves.pop_back();
+    QCOMPARE(index.refresh(leaves), 0);
+    QCOMPARE(index.size(), size_t(2));
+    // A text stored in any way is read again; line breaks inside RTF are no text.
+    records[0]->Notes = {"{\\rtf1 new ", "words}"};
+    leaves[1].caption = QStringLiteral("Renamed");
+    QCOMPARE(index.refresh(leaves), 1);
     QCOMPARE(index.find(QStringLiteral("old"), order), (std::vector<int>{}));
     QCOMPARE(index.find(QStringLiteral("new words"), order), (std::vector<int>{0}));
-    index.remove(key(1));
-    QCOMPARE(index.find(QStringLiteral("words"), order), (std::vector<int>{}));
+    QCOMPARE(index.find(QStringLiteral("renamed"), order), (std::vector<int>{1}));
+    QCOMPARE(index.refresh(leaves), 0);
     QVERIFY(index.memoryBytes() > 0);
 }
 
@@ -245,18 +254,18 @@ struct FakeOutline
     {
         FindHost h;
         h.index = [this] { return &index; };
-        h.order = [this] {
-            std::vector<FindIndex::Key> keys;
+        h.leaves = [this] {
+            std::vector<FindIndex::Leaf> list;
             for (const auto &l : leaves) {
-                keys.push_back(l.get());
+                list.push_back({l.get(), caption(l.get())});
             }
-            return keys;
+            return list;
         };
         h.selected = [this] { return selected; };
         h.storeEdits = [this] {
             if (!unstored.isNull() && selected) {
                 ++stores;
-                index.set(selected, caption(selected), unstored.toUtf8());
+                const_cast<noteob *>(selected)->Notes = {unstored.toUtf8()};
                 unstored = QString();
             }
         };
@@ -279,7 +288,8 @@ struct FakeOutline
     void add(const QByteArray &text)
     {
         leaves.push_back(std::make_shared<noteob>());
-        index.set(leaves.back().get(), caption(leaves.back().get()), text);
+        leaves.back()->Notes = {text};
+        index.set(leaves.back().get(), caption(leaves.back().get()), leaves.back()->Notes);
     }
 };
 
