@@ -1,6 +1,11 @@
 // Tests of finding: the text-only pass over a leaf's bytes, the folded index, the order of matches, the tool's
 // find command and the find field of the window.
+#include "app/Main.h"
 #include "app/findbar.h"
+#include "app/findcontroller.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/leafitem.h"
 #include "document/findindex.h"
 #include "document/treefile.h"
 #include "document/treetool.h"
@@ -8,6 +13,8 @@
 #include "text/rtf/plaintext.h"
 #include "text/rtf/rtfreader.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -56,6 +63,7 @@ private slots:
     void editorSelectionCoversTheFoundWords();
     void findFieldKeysStepThroughMatchesAndWrap();
     void findFieldFindsTextNotYetStored();
+    void windowGoesToMatchesThroughTheTreeAndEditor();
 };
 
 void FindTest::shownTextIsWhatTheReaderShows_data()
@@ -356,6 +364,73 @@ void FindTest::findFieldFindsTextNotYetStored()
     QCOMPARE(outline.stores, 1);
     QCOMPARE(outline.caption(outline.selected), QStringLiteral("L2"));
     QCOMPARE(bar.label()->text(), QStringLiteral("1 of 1 leaf"));
+}
+
+void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
+{
+    TForm1 w;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.ClearTree();
+    const auto leaf = [&w](const QString &caption, const QByteArray &text, OutlineItem *parent = nullptr) {
+        auto record = std::make_shared<noteob>();
+        record->Notes = {rtfOf(text)};
+        record->setCategory(QStringLiteral("Memo"));
+        auto *item = new LeafItem(record, caption);
+        if (parent) {
+            parent->addChild(item);
+        } else {
+            w.TreeView1->addTopLevelItem(item);
+        }
+        return item;
+    };
+    LeafItem *a = leaf(QStringLiteral("A"), "an apple pie");
+    LeafItem *b = leaf(QStringLiteral("B"), "the Apple tree", a);
+    LeafItem *c = leaf(QStringLiteral("C"), "pear");
+    LeafItem *d = leaf(QStringLiteral("Apple caption"), "nothing");
+    w.TreeView1->collapseItem(a);
+    w.TreeView1->setCurrentItem(c);
+    // An edit typed but not yet stored.
+    w.RichEdit1->setFocus();
+    w.RichEdit1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w.RichEdit1, " and apple juice");
+
+    QTest::keySequence(&w, QKeySequence::Find);
+    FindBar *bar = w.Finder->bar();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(QApplication::focusWidget(), bar->field());
+    QVERIFY(w.FileMenu->actions().contains(w.Finder->action()));
+    QTest::keyClicks(bar->field(), QStringLiteral("APPLE"));
+    QTRY_COMPARE(bar->label()->text(), QStringLiteral("3 of 4 leaves"));
+    QCOMPARE(w.TreeView1->currentItem(), c);
+    QCOMPARE(w.RichEdit1->textCursor().selectedText(), QStringLiteral("apple"));
+    QCOMPARE(QApplication::focusWidget(), bar->field());
+
+    QTest::keyClick(bar->field(), Qt::Key_Return);
+    QCOMPARE(w.TreeView1->currentItem(), d);
+    QVERIFY(!w.RichEdit1->textCursor().hasSelection());
+    QTest::keyClick(bar->field(), Qt::Key_F3);
+    QCOMPARE(w.TreeView1->currentItem(), a);
+    QCOMPARE(bar->label()->text(), QStringLiteral("1 of 4 leaves"));
+    QTest::keyClick(bar->field(), Qt::Key_Return);
+    QCOMPARE(w.TreeView1->currentItem(), b);
+    QVERIFY(a->isExpanded());
+    QCOMPARE(w.RichEdit1->textCursor().selectedText(), QStringLiteral("Apple"));
+    QTest::keyClick(bar->field(), Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(w.TreeView1->currentItem(), a);
+
+    // Searching stored the edit as a leaf switch does, and changed no category.
+    QCOMPARE(richtext::shownText(c->record()->Notes.join("\r\n")).trimmed(), QStringLiteral("pear and apple juice"));
+    for (LeafItem *item : {a, b, c, d}) {
+        QCOMPARE(item->record()->categoryText(), QStringLiteral("Memo"));
+    }
+    QTest::keyClicks(bar->field(), QStringLiteral("zzz"));
+    QTRY_COMPARE(bar->label()->text(), QStringLiteral("No leaf matches"));
+    QCOMPARE(w.TreeView1->currentItem(), a);
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(QApplication::focusWidget(), w.RichEdit1);
 }
 
 QTEST_MAIN(FindTest)
