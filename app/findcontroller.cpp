@@ -33,9 +33,13 @@ FindController::FindController(TForm1 &window) : QObject(&window), window_(windo
 
     action_ = new QAction(tr("&Find..."), &window);
     action_->setObjectName(QStringLiteral("Find1"));
-    action_->setShortcut(QKeySequence::Find);
-    action_->setShortcutContext(Qt::WindowShortcut);
-    window.addAction(action_);
+    // The menus show no shortcuts; Ctrl+F is the window's own key for the same command.
+    auto *key = new QAction(&window);
+    key->setObjectName(QStringLiteral("FindKey"));
+    key->setShortcut(QKeySequence::Find);
+    key->setShortcutContext(Qt::WindowShortcut);
+    window.addAction(key);
+    connect(key, &QAction::triggered, action_, &QAction::trigger);
     // In the Tree menu, before the separator above Exit.
     QAction *before = nullptr;
     const QList<QAction *> items = window.FileMenu->actions();

@@ -1,5 +1,9 @@
 // Find benchmark: the text-only pass beside the full reader, the index over 100,000 leaves, queries, and the
 // tool's find beside its export, all measured in the same run.
+#include "app/Main.h"
+#include "app/findbar.h"
+#include "app/findcontroller.h"
+#include "app/outlinetree.h"
 #include "document/findindex.h"
 #include "document/treefile.h"
 #include "document/treetool.h"
@@ -11,7 +15,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -96,7 +103,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const int leaves = argc > 1 ? std::max(1, atoi(argv[1])) : 100000;
     QTemporaryDir dir;
 
@@ -181,6 +188,74 @@ int main(int argc, char *argv[])
         char label[96];
         std::snprintf(label, sizeof label, "query \"%s\" (%zu leaves match)", q, found.size());
         line(label, query, "ms");
+    }
+
+    // The window: the index after a load, then queries typed into the find field.
+    contents = TreeFileContents();
+    sources.clear();
+    notes.clear();
+    {
+        TForm1 w;
+        w.show();
+        QElapsedTimer clock;
+        clock.start();
+        w.OpenDocument(path);
+        const double loaded = double(clock.nsecsElapsed()) / 1e6;
+        while (w.Finder->isBuilding() || !w.Finder->index()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+        const double ready = double(clock.nsecsElapsed()) / 1e6;
+        line("window: open the file", loaded, "ms");
+        line("window: index ready, from the start of opening", ready, "ms");
+        w.Finder->action()->trigger();
+        FindBar *bar = w.Finder->bar();
+        double longestKey = 0;
+        double firstMatch = 0;
+        double countDone = 0;
+        const auto typeQuery = [&](const QString &query, bool fresh) {
+            if (fresh) {
+                bar->field()->clear();
+                while (bar->isSearching()) {
+                    QCoreApplication::processEvents();
+                }
+            }
+            for (const QChar c : query) {
+                OutlineItem *before = w.TreeView1->currentItem();
+                QElapsedTimer t;
+                t.start();
+                QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(bar->field(), &press);
+                longestKey = std::max(longestKey, double(t.nsecsElapsed()) / 1e6);
+                double moved = w.TreeView1->currentItem() != before ? double(t.nsecsElapsed()) / 1e6 : -1;
+                while (bar->isSearching()) {
+                    QElapsedTimer step;
+                    step.start();
+                    QCoreApplication::processEvents();
+                    longestKey = std::max(longestKey, double(step.nsecsElapsed()) / 1e6);
+                    if (moved < 0 && w.TreeView1->currentItem() != before) {
+                        moved = double(t.nsecsElapsed()) / 1e6;
+                    }
+                }
+                firstMatch = std::max(firstMatch, moved);
+                countDone = std::max(countDone, double(t.nsecsElapsed()) / 1e6);
+            }
+        };
+        typeQuery(QStringLiteral("winter"), true);
+        line("window: longest wait of a keystroke or scan step", longestKey, "ms");
+        line("window: first match shown after a keystroke (worst)", firstMatch, "ms");
+        line("window: count complete after a keystroke (worst)", countDone, "ms");
+        std::printf("  %-52s %s\n", "window: label", qPrintable(bar->label()->text()));
+        longestKey = firstMatch = countDone = 0;
+        typeQuery(QStringLiteral("zebra"), true);
+        line("window: count complete, query without match (worst)", countDone, "ms");
+        const double step = timed([&] {
+            bar->field()->setText(QStringLiteral("garden"));
+            while (bar->isSearching()) {
+                QCoreApplication::processEvents();
+            }
+            bar->step(true);
+        });
+        line("window: Enter to the next match (query just set)", step, "ms");
     }
 
     // The tool's find beside its text export, both writing to a discarded stream.
