@@ -117,7 +117,7 @@ void FindBar::start(bool goFirst)
         return;
     }
     const std::vector<FindIndex::Leaf> leaves = host_.leaves();
-    index->refresh(leaves);
+    index->refresh(leaves, &entries_);
     order_.reserve(leaves.size());
     for (const FindIndex::Leaf &leaf : leaves) {
         order_.push_back(leaf.key);
@@ -135,8 +135,7 @@ void FindBar::start(bool goFirst)
 
 void FindBar::scanStep()
 {
-    const FindIndex *index = host_.index();
-    if (!index) {
+    if (!host_.index()) {
         timer_->stop();
         return;
     }
@@ -144,7 +143,7 @@ void FindBar::scanStep()
     const size_t end = std::min(n, scanned_ + LeavesPerStep);
     for (; scanned_ < end; ++scanned_) {
         const size_t at = (startAt_ + scanned_) % n;
-        if (index->matches(order_[at], folded_)) {
+        if (FindIndex::entryMatches(entries_[at], folded_)) {
             positions_.push_back(int(at));
             if (goFirst_) {
                 goFirst_ = false;

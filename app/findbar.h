@@ -76,6 +76,7 @@ private:
     QString query_;
     QByteArray folded_;
     std::vector<FindIndex::Key> order_;
+    std::vector<const void *> entries_; // the index's entries of order_, in the same order
     std::vector<int> positions_; // matching positions in order_, ascending once the scan is done
     size_t startAt_ = 0;         // where the scan began
     size_t scanned_ = 0;         // how many leaves it has looked at

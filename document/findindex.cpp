@@ -3,10 +3,12 @@
 
 #include "text/rtf/plaintext.h"
 
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace {
 
@@ -40,10 +42,22 @@ std::vector<FindIndex::Source> FindIndex::sourcesOf(const std::vector<Leaf> &lea
 
 FindIndex FindIndex::build(const std::vector<Source> &sources)
 {
+    // The texts are read in parallel slices, then entered into the table on this thread.
+    std::vector<Entry> made(sources.size());
+    const int slices = std::max(1, std::min(64, int(sources.size() / 256)));
+    std::vector<int> slice(static_cast<size_t>(slices));
+    std::iota(slice.begin(), slice.end(), 0);
+    QtConcurrent::blockingMap(slice, [&](int k) {
+        const size_t from = sources.size() * size_t(k) / size_t(slices);
+        const size_t to = sources.size() * size_t(k + 1) / size_t(slices);
+        for (size_t i = from; i < to; ++i) {
+            fill(made[i], sources[i].caption, sources[i].notes);
+        }
+    });
     FindIndex index;
     index.entries_.reserve(sources.size());
-    for (const Source &s : sources) {
-        index.set(s.key, s.caption, s.notes);
+    for (size_t i = 0; i < sources.size(); ++i) {
+        index.entries_[sources[i].key] = std::move(made[i]);
     }
     return index;
 }
@@ -54,7 +68,7 @@ bool FindIndex::isCurrent(const Entry &e, const LineList &notes)
            e.firstData == (notes.isEmpty() ? nullptr : notes.first().constData());
 }
 
-int FindIndex::refresh(const std::vector<Leaf> &leaves)
+int FindIndex::refresh(const std::vector<Leaf> &leaves, std::vector<const void *> *entries)
 {
     int read = 0;
     for (const Leaf &leaf : leaves) {
@@ -78,7 +92,21 @@ int FindIndex::refresh(const std::vector<Leaf> &leaves)
         }
         entries_.swap(kept);
     }
+    if (entries) {
+        // Elements of the table keep their place until erased, so the pointers stay good.
+        entries->clear();
+        entries->reserve(leaves.size());
+        for (const Leaf &leaf : leaves) {
+            entries->push_back(&entries_.find(leaf.key)->second);
+        }
+    }
     return read;
+}
+
+bool FindIndex::entryMatches(const void *entry, const QByteArray &foldedQuery)
+{
+    const auto *e = static_cast<const Entry *>(entry);
+    return !foldedQuery.isEmpty() && (holds(e->caption, foldedQuery) || holds(e->text, foldedQuery));
 }
 
 QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
@@ -88,7 +116,11 @@ QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
 
 void FindIndex::set(Key key, const QString &caption, const LineList &notes)
 {
-    Entry &e = entries_[key];
+    fill(entries_[key], caption, notes);
+}
+
+void FindIndex::fill(Entry &e, const QString &caption, const LineList &notes)
+{
     e.captionShown = caption;
     e.caption = fold(caption);
     e.text = fold(richtext::shownText(leafBytes(notes)));

@@ -52,7 +52,9 @@ public:
     void setCaption(Key key, const QString &caption);
     // Indexes the listed leaves that are new, whose Notes changed or whose caption changed, and drops
     // leaves no longer listed. Reads each listed record's Notes. Returns how many leaves were read again.
-    int refresh(const std::vector<Leaf> &leaves);
+    // entries, when given, receives each listed leaf's entry in the same order, valid until the index
+    // next changes: a search then walks them without a lookup per leaf.
+    int refresh(const std::vector<Leaf> &leaves, std::vector<const void *> *entries = nullptr);
     void remove(Key key);
     void clear() { entries_.clear(); }
     bool contains(Key key) const { return entries_.count(key) != 0; }
@@ -60,6 +62,8 @@ public:
 
     // True when the leaf's caption or shown text holds the folded query; an empty query matches nothing.
     bool matches(Key key, const QByteArray &foldedQuery) const;
+    // The same for an entry handed out by refresh().
+    static bool entryMatches(const void *entry, const QByteArray &foldedQuery);
     // Positions in order of the leaves that match the query, ascending. Leaves not indexed never match.
     std::vector<int> find(const QString &query, const std::vector<Key> &order) const;
 
@@ -78,6 +82,7 @@ private:
         qsizetype notesSize = 0;
     };
     static bool isCurrent(const Entry &e, const LineList &notes);
+    static void fill(Entry &e, const QString &caption, const LineList &notes);
     std::unordered_map<Key, Entry> entries_;
 };
 
