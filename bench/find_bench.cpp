@@ -176,7 +176,7 @@ int main(int argc, char *argv[])
     FindIndex index;
     const double build = timed([&] { index = FindIndex::buildInBackground(sources).result(); });
     const qint64 rssIndexed = residentKiB();
-    line("index build (one worker thread)", build, "ms");
+    line("index build (background, parallel slices)", build, "ms");
     line("index memory (counted)", double(index.memoryBytes()) / 1e6, "MB");
     line("resident memory added by the index", double(rssIndexed - rssLoaded) / 1e3, "MB");
     line("resident memory of the loaded texts", double(rssLoaded - rssBeforeLoad) / 1e3, "MB");
