@@ -6,6 +6,7 @@
 #include "app/asker.h"
 #include "app/beeper.h"
 #include "app/completingcombo.h"
+#include "app/findcontroller.h"
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
@@ -247,6 +248,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), sounds_(std::make_unique<
     bindEditorHandlers();
     bindDocumentHandlers();
     bindGroupsHandlers();
+    Finder = new FindController(*this);
 }
 
 TForm1::~TForm1()

@@ -27,6 +27,7 @@ class QToolButton;
 class OutlineItem;
 
 class CompletingComboBox;
+class FindController;
 class FileAsker;
 class LeafEditor;
 class OutlineTree;
@@ -104,6 +105,8 @@ public:
     QToolButton *BulletsButton = nullptr;
 
     QTabWidget *PageControl = nullptr;
+    // Tree > Find... and the find field below the outline.
+    FindController *Finder = nullptr;
     QWidget *TreeViewPage = nullptr;
     QSplitter *Splitter2 = nullptr;
     OutlineTree *TreeView1 = nullptr;

@@ -315,8 +315,9 @@ void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data()
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<QStringList>("captions");
     QTest::newRow("Tree") << "FileMenu" << "&Tree"
-                          << QStringList{"New1", "Open1", "N2", "Save1", "SaveAs1", "Options1", "N1", "Exit1"}
-                          << QStringList{"&New", "&Open", "", "&Save", "Save &As", "&Display Options...", "", "E&xit"};
+                          << QStringList{"New1", "Open1", "N2", "Save1", "SaveAs1", "Options1", "Find1", "N1", "Exit1"}
+                          << QStringList{"&New", "&Open", "", "&Save", "Save &As", "&Display Options...", "&Find...", "",
+                                         "E&xit"};
     QTest::newRow("Leaf") << "Node1" << "&Leaf"
                           << QStringList{"MoveLeft1", "MoveRight1", "N4", "Add1", "AddChild1", "AddAbove1", "Remove1",
                                          "N5", "ImportText1", "ExportText1"}

@@ -27,11 +27,14 @@ const char *const Usage =
     "                                       two spaces per level, caption and [category].\n"
     "  export FILE --to html|markdown|text  Write a whole tree file as one document.\n"
     "  check FILE                           Report whether a tree file is complete and well formed.\n"
+    "  find FILE TEXT                       Print the caption path (\"Top > Child > Leaf\") of every leaf\n"
+    "                                       whose caption or text holds TEXT, in any letter case.\n"
     "  make-tree SOURCE OUTPUT              Build a tree file from an outline source file.\n"
     "  --help                               Show this text.\n"
     "  --version                            Show the version.\n"
     "\n"
-    "Exit status: 0 success, 1 a file cannot be opened, 2 bad usage, 3 a short or damaged tree file.\n";
+    "Exit status: 0 success, 1 a file cannot be opened, 2 bad usage, 3 a short or damaged tree file,\n"
+    "4 find matched no leaf.\n";
 
 // The tool's own output is its text; Qt's notes about the environment (no runtime folder, no screen)
 // would only clutter standard error.
@@ -125,6 +128,12 @@ int runTreeCommand(const QString &command, const QStringList &args, QTextStream 
         }
         return treetool::makeTree(args[0], args[1], err);
     }
+    if (command == QLatin1String("find")) {
+        if (args.size() != 2) {
+            return usageError(err, QStringLiteral("find needs FILE and TEXT"));
+        }
+        return treetool::find(args[0], args[1], out, err);
+    }
     if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
         return usageError(err, QStringLiteral("%1 needs exactly one FILE").arg(command));
     }
@@ -168,7 +177,7 @@ int main(int argc, char *argv[])
             return runConvert(args, err);
         }
         if (command == QLatin1String("outline") || command == QLatin1String("export") || command == QLatin1String("check") ||
-            command == QLatin1String("make-tree")) {
+            command == QLatin1String("make-tree") || command == QLatin1String("find")) {
             return runTreeCommand(command, args, out, err);
         }
         return usageError(err, QStringLiteral("unknown command '%1'").arg(command));

@@ -1,0 +1,163 @@
+// Finding in the window: the find field bound to the tree, the editor and the index.
+#include "app/findcontroller.h"
+
+#include "app/Main.h"
+#include "app/findbar.h"
+#include "app/guard.h"
+#include "app/leafeditor.h"
+#include "app/outlinetree.h"
+#include "document/leafitem.h"
+#include "text/finding.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QBoxLayout>
+#include <QMenu>
+#include <QTimer>
+
+FindController::FindController(TForm1 &window) : QObject(&window), window_(window)
+{
+    FindHost host;
+    host.index = [this] { return index(); };
+    host.leaves = [this] { return leaves(); };
+    host.selected = [this] { return selected(); };
+    host.storeEdits = [this] { guarded([this] { storeEdits(); }); };
+    host.goTo = [this](FindIndex::Key key, const QString &query) { guarded([&] { goTo(key, query); }); };
+    host.leave = [this] { window_.RichEdit1->setFocus(Qt::OtherFocusReason); };
+
+    bar_ = new FindBar(std::move(host), window.TreeViewPage);
+    if (auto *layout = qobject_cast<QBoxLayout *>(window.TreeViewPage->layout())) {
+        // Between the tree and editor above and the bottom panel.
+        layout->insertWidget(layout->count() - 1, bar_);
+    }
+
+    action_ = new QAction(tr("&Find..."), &window);
+    action_->setObjectName(QStringLiteral("Find1"));
+    // The menus show no shortcuts; Ctrl+F is the window's own key for the same command.
+    auto *key = new QAction(&window);
+    key->setObjectName(QStringLiteral("FindKey"));
+    key->setShortcut(QKeySequence::Find);
+    key->setShortcutContext(Qt::WindowShortcut);
+    window.addAction(key);
+    connect(key, &QAction::triggered, action_, &QAction::trigger);
+    // In the Tree menu, before the separator above Exit.
+    QAction *before = nullptr;
+    const QList<QAction *> items = window.FileMenu->actions();
+    for (QAction *a : items) {
+        if (a->isSeparator() && a->objectName() == QLatin1String("N1")) {
+            before = a;
+        }
+    }
+    window.FileMenu->insertAction(before, action_);
+    connect(action_, &QAction::triggered, this, [this] {
+        guarded([this] {
+            window_.PageControl->setCurrentWidget(window_.TreeViewPage);
+            if (!index_ && !building_) {
+                build();
+            }
+            bar_->open();
+        });
+    });
+
+    connect(&watcher_, &QFutureWatcher<FindIndex>::finished, this, &FindController::built);
+    QAbstractItemModel *model = window.TreeView1->model();
+    const auto grew = [this] {
+        if (!checkPending_) {
+            checkPending_ = true;
+            QTimer::singleShot(0, this, &FindController::outlineGrew);
+        }
+    };
+    connect(model, &QAbstractItemModel::rowsInserted, this, grew);
+    connect(model, &QAbstractItemModel::modelReset, this, grew);
+}
+
+FindController::~FindController()
+{
+    watcher_.waitForFinished();
+}
+
+std::vector<FindIndex::Leaf> FindController::leaves() const
+{
+    std::vector<FindIndex::Leaf> list;
+    for (OutlineItemIterator it(&window_.TreeView1->outline()); *it != nullptr; ++it) {
+        if (const auto *leaf = dynamic_cast<const LeafItem *>(*it)) {
+            list.push_back({leaf->record().get(), leaf->text(0)});
+        }
+    }
+    return list;
+}
+
+FindIndex::Key FindController::selected() const
+{
+    return recordOf(window_.TreeView1->currentItem()).get();
+}
+
+void FindController::storeEdits()
+{
+    // Text typed in the editor since the leaf was shown counts: it is stored as a leaf switch stores it.
+    QTextDocument *document = window_.RichEdit1->document();
+    if (document->isModified() && window_.TreeView1->currentItem() != nullptr) {
+        window_.RichEdit1Exit();
+        document->setModified(false);
+    }
+}
+
+void FindController::goTo(FindIndex::Key key, const QString &query)
+{
+    OutlineItem *target = nullptr;
+    for (OutlineItemIterator it(&window_.TreeView1->outline()); *it != nullptr && target == nullptr; ++it) {
+        if (recordOf(*it).get() == key) {
+            target = *it;
+        }
+    }
+    if (target == nullptr) {
+        return;
+    }
+    // The normal selection path: the leaf being left is stored, the new one loaded.
+    window_.TreeView1->setCurrentItem(target);
+    window_.TreeView1->scrollToItem(target);
+    const QTextCursor found = finding::find(*window_.RichEdit1->document(), query);
+    if (!found.isNull()) {
+        window_.RichEdit1->setTextCursor(found);
+        window_.RichEdit1->ensureCursorVisible();
+    }
+    window_.RichEdit1->document()->setModified(false);
+}
+
+void FindController::outlineGrew()
+{
+    checkPending_ = false;
+    if (building_) {
+        grewWhileBuilding_ = true;
+        return;
+    }
+    if (!index_) {
+        build();
+        return;
+    }
+    const std::vector<FindIndex::Leaf> list = leaves();
+    if (list.size() > index_->size() + BackgroundThreshold) {
+        build();
+    }
+}
+
+void FindController::build()
+{
+    building_ = true;
+    watcher_.setFuture(FindIndex::buildInBackground(FindIndex::sourcesOf(leaves())));
+}
+
+void FindController::built()
+{
+    index_ = std::make_unique<FindIndex>(watcher_.result());
+    building_ = false;
+    if (grewWhileBuilding_) {
+        // Another outline came in meanwhile: this index is of the one before.
+        grewWhileBuilding_ = false;
+        outlineGrew();
+        if (building_) {
+            return;
+        }
+    }
+    bar_->indexReady();
+}

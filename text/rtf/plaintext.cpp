@@ -1,0 +1,508 @@
+// A text-only pass over RTF: the words the reader would show, without formats, tables or pictures.
+#include "text/rtf/plaintext.h"
+
+#include "text/encoding.h"
+#include "text/richtext.h"
+#include "text/rtf/tokenizer.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace rtf {
+
+namespace {
+
+// As in the reader: groups nested deeper than this share the state of the deepest kept group.
+constexpr int MaxDepth = 1000;
+// At most this many fonts are remembered; later entries use the document's code page.
+constexpr int MaxFonts = 100000;
+// Code page marker for fonts of the symbol character set: bytes map to U+F000 + byte.
+constexpr int SymbolCodePage = -2;
+
+enum class Dest : unsigned char {
+    Text,      // shown
+    Skip,      // not shown, with all nested groups
+    FontTable, // font numbers and their character sets
+    Field,     // the \field group itself: bare text there is not shown
+    Upr,       // \upr: only its \ud alternative is read
+};
+
+struct State
+{
+    Dest dest = Dest::Text;
+    Dest outer = Dest::Text; // where a field result or an \ud alternative goes
+    bool inUpr = false;
+    bool hidden = false;
+    unsigned char uc = 1;
+    int font = -1;
+};
+
+enum Word : unsigned char {
+    WUnknown, WSkipDest, WFonttbl, WField, WFldrslt, WUpr, WUd, WTransparent, WNonshppict, WAnsicpg, WMac,
+    WPc, WPca, WDeff, WF, WFcharset, WCpg, WPlain, WV, WUc, WU, WBin, WBreak, WTab, WChar,
+};
+
+struct WordInfo
+{
+    Word word = WUnknown;
+    char16_t ch = 0; // WChar: the character shown
+};
+
+// The destinations the reader skips or reads for formats only: none shows text.
+const std::unordered_map<std::string_view, WordInfo> &words()
+{
+    static const std::unordered_map<std::string_view, WordInfo> table = [] {
+        std::unordered_map<std::string_view, WordInfo> m;
+        for (const char *w :
+             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+              "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
+              "atnicn", "atntime", "comment", "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata",
+              "colorschememapping", "datastore", "latentstyles", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl",
+              "revtbl", "filetbl", "listpicture", "mmathPr", "pntext", "listtext", "objdata", "objclass",
+              "objname", "template", "docvar", "userprops", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc",
+              "pnseclvl", "nonesttables", "nesttableprops", "blipuid", "picprop", "shpinst", "fontemb",
+              "fontfile", "falt", "panose", "leveltext", "levelnumbers", "listname", "pntxta", "pntxtb",
+              "formfield", "datafield", "fldtype", "protusertbl", "wgrffmtfilter", "pgptbl", "defchp", "defpap",
+              "lfolevel", "sp", "sn", "sv", "oldcprops", "oldpprops", "oldsprops", "oldtprops", "ffdeftext",
+              "ffformat", "ffhelptext", "ffstattext", "ffentrymcr", "ffexitmcr", "ffname", "fchars", "lchars",
+              "keycode", "macpict", "pmmetafile", "password", "passwordhash", "xmlopen", "xmlclose",
+              "xmlattrname", "xmlattrvalue", "mmath", "moMath", "moMathPara", "author", "operator", "title",
+              "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "htmltag", "mhtmltag",
+              "factoidname", "background", "pgp", "shpgrp", "shptxt", "do", "revtim", "creatim", "printim",
+              "buptim", "private", "jpegthumb", "cfgpathnodes", "colortbl", "listtable", "listoverridetable",
+              "list", "listlevel", "listoverride", "fldinst", "pict", "pn"}) {
+            m.emplace(w, WordInfo{WSkipDest});
+        }
+        const std::pair<const char *, WordInfo> known[] = {
+            {"fonttbl", {WFonttbl}}, {"field", {WField}}, {"fldrslt", {WFldrslt}}, {"upr", {WUpr}},
+            {"ud", {WUd}}, {"shppict", {WTransparent}}, {"shprslt", {WTransparent}}, {"object", {WTransparent}},
+            {"result", {WTransparent}}, {"nonshppict", {WNonshppict}}, {"ansicpg", {WAnsicpg}}, {"mac", {WMac}},
+            {"pc", {WPc}}, {"pca", {WPca}}, {"deff", {WDeff}}, {"f", {WF}}, {"fcharset", {WFcharset}},
+            {"cpg", {WCpg}}, {"plain", {WPlain}}, {"v", {WV}}, {"uc", {WUc}}, {"u", {WU}}, {"bin", {WBin}},
+            {"par", {WBreak}}, {"sect", {WBreak}}, {"page", {WBreak}}, {"column", {WBreak}}, {"line", {WBreak}},
+            {"row", {WBreak}}, {"nestrow", {WBreak}}, {"cell", {WTab}}, {"nestcell", {WTab}}, {"tab", {WTab}},
+            {"lquote", {WChar, 0x2018}}, {"rquote", {WChar, 0x2019}}, {"ldblquote", {WChar, 0x201C}},
+            {"rdblquote", {WChar, 0x201D}}, {"bullet", {WChar, 0x2022}}, {"endash", {WChar, 0x2013}},
+            {"emdash", {WChar, 0x2014}}, {"enspace", {WChar, 0x2002}}, {"emspace", {WChar, 0x2003}},
+            {"qmspace", {WChar, 0x2005}}, {"zwj", {WChar, 0x200D}}, {"zwnj", {WChar, 0x200C}},
+        };
+        for (const auto &[w, info] : known) {
+            m[w] = info;
+        }
+        return m;
+    }();
+    return table;
+}
+
+// The code page of a font's character set; 0 for the document's own.
+int charsetCodePage(int charset)
+{
+    static const std::pair<int, int> table[] = {
+        {0, 1252}, {2, SymbolCodePage}, {77, 10000}, {78, 10001}, {79, 10003}, {80, 10008}, {81, 10002},
+        {83, 10005}, {84, 10004}, {85, 10006}, {86, 10081}, {87, 10021}, {88, 10029}, {89, 10007}, {128, 932},
+        {129, 949}, {130, 1361}, {134, 936}, {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
+        {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250}, {254, 437}, {255, 850},
+    };
+    for (const auto &[set, cp] : table) {
+        if (set == charset) {
+            return cp;
+        }
+    }
+    return 0;
+}
+
+struct FontCodePage
+{
+    int charset = -1;
+    int cpg = 0;
+    int codePage() const { return cpg > 0 ? cpg : (charset >= 0 ? charsetCodePage(charset) : 0); }
+};
+
+class Collector
+{
+public:
+    explicit Collector(QByteArrayView bytes) : tok_(bytes) { out_.reserve(bytes.size() / 2); }
+
+    QString run();
+
+private:
+    State &top() { return stack_.back(); }
+    void groupOpen();
+    void groupClose();
+    void word(const Token &t);
+    void symbol(char c);
+    void shownBytes(QByteArrayView bytes);
+    void shownChar(char16_t c);
+    void flushBytes();
+    int codePageOf(int font);
+
+    Tokenizer tok_;
+    std::vector<State> stack_;
+    int overflow_ = 0;
+    int skip_ = 0;
+    bool starPending_ = false;
+    int ansiCpg_ = 1252;
+    int deff_ = 0;
+    int fontEntry_ = -1;
+    std::unordered_map<int, FontCodePage> fonts_;
+    int cachedFont_ = -2;
+    int cachedCp_ = 0;
+    QByteArray pending_; // shown bytes not yet decoded, all in pendingCp_
+    int pendingCp_ = 0;
+    QString out_;
+};
+
+QString Collector::run()
+{
+    stack_.reserve(64);
+    stack_.emplace_back();
+    for (;;) {
+        const Token t = tok_.next();
+        switch (t.kind) {
+        case Token::End:
+            flushBytes();
+            return out_;
+        case Token::GroupOpen:
+            groupOpen();
+            break;
+        case Token::GroupClose:
+            groupClose();
+            break;
+        case Token::Word:
+            word(t);
+            break;
+        case Token::Symbol:
+            symbol(t.symbol);
+            break;
+        case Token::HexByte:
+            starPending_ = false;
+            if (skip_ > 0) {
+                --skip_;
+            } else if (top().dest == Dest::Text) {
+                const char c = char(t.byte);
+                shownBytes(QByteArrayView(&c, 1));
+            }
+            break;
+        case Token::Text: {
+            starPending_ = false;
+            QByteArrayView text = t.text;
+            if (skip_ > 0) {
+                const qsizetype n = std::min<qsizetype>(skip_, text.size());
+                text = text.sliced(n);
+                skip_ -= int(n);
+            }
+            if (top().dest == Dest::FontTable) {
+                // A font entry ends at its ';'; its name is of no interest here.
+                if (text.contains(';')) {
+                    fontEntry_ = -1;
+                }
+            } else if (top().dest == Dest::Text && !text.isEmpty() &&
+                       !(stack_.size() == 1 && text.trimmed().isEmpty())) {
+                shownBytes(text);
+            }
+            break;
+        }
+        }
+    }
+}
+
+void Collector::groupOpen()
+{
+    skip_ = 0;
+    starPending_ = false;
+    if (int(stack_.size()) >= MaxDepth) {
+        ++overflow_;
+        return;
+    }
+    State s = stack_.back();
+    if (s.dest == Dest::Upr) {
+        s.dest = Dest::Skip;
+        s.inUpr = true;
+    }
+    stack_.push_back(s);
+}
+
+void Collector::groupClose()
+{
+    skip_ = 0;
+    starPending_ = false;
+    if (overflow_ > 0) {
+        --overflow_;
+        return;
+    }
+    if (stack_.size() <= 1) {
+        return;
+    }
+    if (stack_.back().dest == Dest::FontTable && stack_[stack_.size() - 2].dest != Dest::FontTable) {
+        fontEntry_ = -1;
+    }
+    stack_.pop_back();
+}
+
+int Collector::codePageOf(int font)
+{
+    if (font == cachedFont_) {
+        return cachedCp_;
+    }
+    int cp = 0;
+    const auto it = fonts_.find(font < 0 ? deff_ : font);
+    if (it != fonts_.end()) {
+        cp = it->second.codePage();
+    }
+    cachedFont_ = font;
+    cachedCp_ = cp == 0 ? ansiCpg_ : cp;
+    return cachedCp_;
+}
+
+void Collector::flushBytes()
+{
+    if (pending_.isEmpty()) {
+        return;
+    }
+    if (pendingCp_ == SymbolCodePage) {
+        for (const char b : std::as_const(pending_)) {
+            const auto u = static_cast<unsigned char>(b);
+            out_ += u < 0x20 ? QChar(u) : QChar(char16_t(0xF000 + u));
+        }
+    } else if (pendingCp_ != 1200 && pendingCp_ != 1201 &&
+               std::all_of(pending_.cbegin(), pending_.cend(), [](char c) { return uchar(c) < 0x80; })) {
+        // ASCII reads the same in every single-byte and ASCII-based code page, and is most of most documents.
+        out_ += QLatin1StringView(pending_);
+    } else {
+        out_ += encoding::decodeCodePage(QByteArrayView(pending_), pendingCp_);
+    }
+    pending_.clear();
+}
+
+void Collector::shownBytes(QByteArrayView bytes)
+{
+    if (top().hidden) {
+        return;
+    }
+    const int cp = codePageOf(top().font);
+    if (cp != pendingCp_) {
+        flushBytes();
+        pendingCp_ = cp;
+    }
+    pending_.append(bytes.data(), bytes.size());
+}
+
+void Collector::shownChar(char16_t c)
+{
+    if (top().hidden) {
+        return;
+    }
+    flushBytes();
+    out_ += QChar(c);
+}
+
+void Collector::symbol(char c)
+{
+    if (c == '*') {
+        starPending_ = true;
+        return;
+    }
+    starPending_ = false;
+    if (skip_ > 0) {
+        --skip_;
+        return;
+    }
+    if (top().dest != Dest::Text) {
+        return;
+    }
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+        shownBytes(QByteArrayView(&c, 1));
+        break;
+    case '~':
+        shownChar(0x00A0);
+        break;
+    case '_':
+        shownChar(0x2011);
+        break;
+    case '\t':
+        shownChar(u'\t');
+        break;
+    case '-':
+        shownChar(0x00AD);
+        break;
+    default:
+        break;
+    }
+}
+
+void Collector::word(const Token &t)
+{
+    const auto &table = words();
+    const auto found = table.find(std::string_view(t.word.data(), size_t(t.word.size())));
+    const WordInfo info = found == table.end() ? WordInfo() : found->second;
+    const bool star = starPending_;
+    starPending_ = false;
+    State &s = top();
+    const int p = t.param;
+
+    if (info.word == WBin) {
+        tok_.takeBinary(t.hasParam ? p : 0);
+        if (skip_ > 0) {
+            --skip_;
+        }
+        return;
+    }
+    if (info.word == WU) {
+        int v = t.hasParam ? p : 0;
+        if (v < 0) {
+            v += 65536;
+        }
+        skip_ = 0;
+        if (v > 0 && v <= 0xFFFF && s.dest == Dest::Text) {
+            shownChar(char16_t(v));
+        }
+        skip_ = s.uc;
+        return;
+    }
+    if (skip_ > 0) {
+        --skip_;
+        return;
+    }
+    const bool readDestination = info.word == WFonttbl || info.word == WField || info.word == WFldrslt ||
+                                 info.word == WUpr || info.word == WUd || info.word == WTransparent ||
+                                 info.word == WNonshppict;
+    if (star && !readDestination && info.word != WSkipDest) {
+        s.dest = Dest::Skip;
+        return;
+    }
+    if (s.dest == Dest::Skip) {
+        if (info.word == WUd && s.inUpr) {
+            s.dest = s.outer;
+            s.inUpr = false;
+        }
+        return;
+    }
+    switch (info.word) {
+    case WSkipDest:
+    case WNonshppict:
+        s.dest = Dest::Skip;
+        return;
+    case WFonttbl:
+        s.dest = Dest::FontTable;
+        return;
+    case WField:
+        s.outer = s.dest;
+        s.dest = Dest::Field;
+        return;
+    case WFldrslt:
+        if (s.dest == Dest::Field) {
+            s.dest = s.outer;
+        } else if (s.dest != Dest::Text) {
+            s.dest = Dest::Skip;
+        }
+        return;
+    case WUpr:
+        s.outer = s.dest;
+        s.dest = Dest::Upr;
+        return;
+    default:
+        break;
+    }
+    if (s.dest == Dest::FontTable) {
+        if (info.word == WF) {
+            fontEntry_ = p;
+            if (fonts_.size() < MaxFonts) {
+                fonts_[p] = FontCodePage();
+            }
+            cachedFont_ = -2;
+        } else if ((info.word == WFcharset || info.word == WCpg) && fontEntry_ >= 0) {
+            const auto it = fonts_.find(fontEntry_);
+            if (it != fonts_.end()) {
+                (info.word == WFcharset ? it->second.charset : it->second.cpg) = p;
+            }
+            cachedFont_ = -2;
+        }
+        return;
+    }
+    switch (info.word) {
+    case WAnsicpg:
+        ansiCpg_ = (p > 0 && encoding::isKnownCodePage(p)) ? p : 1252;
+        cachedFont_ = -2;
+        return;
+    case WMac:
+        ansiCpg_ = 10000;
+        cachedFont_ = -2;
+        return;
+    case WPc:
+        ansiCpg_ = 437;
+        cachedFont_ = -2;
+        return;
+    case WPca:
+        ansiCpg_ = 850;
+        cachedFont_ = -2;
+        return;
+    case WDeff:
+        deff_ = p;
+        cachedFont_ = -2;
+        return;
+    case WF:
+        s.font = t.hasParam ? p : -1;
+        return;
+    case WUc:
+        s.uc = static_cast<unsigned char>(std::max(0, std::min(16, p)));
+        return;
+    case WPlain:
+        s.hidden = false;
+        s.font = -1;
+        return;
+    case WV:
+        s.hidden = !t.hasParam || p != 0;
+        return;
+    default:
+        break;
+    }
+    if (s.dest != Dest::Text) {
+        return;
+    }
+    switch (info.word) {
+    case WBreak:
+        shownChar(u' ');
+        return;
+    case WTab:
+        shownChar(u'\t');
+        return;
+    case WChar:
+        shownChar(info.ch);
+        return;
+    default:
+        return;
+    }
+}
+
+} // namespace
+
+QString plainText(QByteArrayView bytes)
+{
+    Collector collector(bytes);
+    return collector.run();
+}
+
+} // namespace rtf
+
+namespace richtext {
+
+QString shownText(const QByteArray &bytes)
+{
+    if (isRtf(bytes)) {
+        return rtf::plainText(QByteArrayView(bytes).trimmed());
+    }
+    QString text = encoding::decodePlainText(bytes);
+    for (QChar &c : text) {
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    return text;
+}
+
+} // namespace richtext
