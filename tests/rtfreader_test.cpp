@@ -270,6 +270,17 @@ void RtfReaderTest::characterFormats_data()
                                  << QVariant(true);
     QTest::newRow("after superscript") << head + "a\\super 2\\nosupersub b}" << "b" << Prop::SuperScript
                                        << QVariant(false);
+    // Every property set inside a group is restored where the group closes.
+    const QByteArray closes = head + "a{\\b\\i\\ul\\strike\\fs40\\f1\\cf1\\highlight2\\super in}out}";
+    QTest::newRow("} ends bold") << closes << "out" << Prop::Bold << QVariant(false);
+    QTest::newRow("} ends italic") << closes << "out" << Prop::Italic << QVariant(false);
+    QTest::newRow("} ends underline") << closes << "out" << Prop::Underline << QVariant(false);
+    QTest::newRow("} ends strike") << closes << "out" << Prop::Strike << QVariant(false);
+    QTest::newRow("} ends size") << closes << "out" << Prop::Size << QVariant(12.0);
+    QTest::newRow("} ends face") << closes << "out" << Prop::Family << QVariant("Arial");
+    QTest::newRow("} ends colour") << closes << "out" << Prop::Foreground << QVariant();
+    QTest::newRow("} ends superscript") << closes << "out" << Prop::SuperScript << QVariant(false);
+    QTest::newRow("} brings bold back") << head + "\\b a{\\b0 in}out}" << "out" << Prop::Bold << QVariant(true);
 }
 
 void RtfReaderTest::characterFormats()

@@ -1,0 +1,109 @@
+// The table of control words: destinations the reader skips, and the words it reads.
+#include "text/rtf/readerkeywords.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace rtf {
+
+namespace {
+
+const std::unordered_map<std::string_view, int> &keywords()
+{
+    static const std::unordered_map<std::string_view, int> table = [] {
+        std::unordered_map<std::string_view, int> m;
+        for (const char *w :
+             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+              "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
+              "atnicn", "atntime", "comment", "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata",
+              "colorschememapping", "datastore", "latentstyles", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl",
+              "revtbl", "filetbl", "listpicture", "mmathPr", "pntext", "listtext", "objdata", "objclass",
+              "objname", "template", "docvar", "userprops", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc",
+              "pnseclvl", "nonesttables", "nesttableprops", "blipuid", "picprop", "shpinst", "fontemb",
+              "fontfile", "falt", "panose", "leveltext", "levelnumbers", "listname", "pntxta", "pntxtb",
+              "formfield", "datafield", "fldtype", "protusertbl", "wgrffmtfilter", "pgptbl", "defchp", "defpap",
+              "lfolevel", "sp", "sn", "sv", "oldcprops", "oldpprops", "oldsprops", "oldtprops", "ffdeftext",
+              "ffformat", "ffhelptext", "ffstattext", "ffentrymcr", "ffexitmcr", "ffname", "fchars", "lchars",
+              "keycode", "macpict", "pmmetafile", "password", "passwordhash", "xmlopen", "xmlclose",
+              "xmlattrname", "xmlattrvalue", "mmath", "moMath", "moMathPara", "author", "operator", "title",
+              "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "htmltag", "mhtmltag",
+              "factoidname", "background", "pgp", "shpgrp", "shptxt", "do", "revtim", "creatim", "printim", "buptim", "private",
+              "jpegthumb", "cfgpathnodes"}) {
+            m.emplace(w, KwSkipDest);
+        }
+        const std::pair<const char *, int> words[] = {
+            {"fonttbl", KwFonttbl}, {"colortbl", KwColortbl}, {"listtable", KwListtable},
+            {"listoverridetable", KwListoverridetable}, {"list", KwList}, {"listlevel", KwListlevel},
+            {"listoverride", KwListoverride}, {"field", KwField}, {"fldinst", KwFldinst}, {"fldrslt", KwFldrslt},
+            {"pict", KwPict}, {"pn", KwPn}, {"upr", KwUpr}, {"ud", KwUd}, {"shppict", KwShppict},
+            {"nonshppict", KwNonshppict}, {"shprslt", KwTransparentDest}, {"object", KwTransparentDest},
+            {"result", KwTransparentDest}, {"ansicpg", KwAnsicpg}, {"ansi", KwAnsi}, {"mac", KwMac},
+            {"pc", KwPc}, {"pca", KwPca}, {"deff", KwDeff}, {"f", KwF}, {"fcharset", KwFcharset},
+            {"cpg", KwCpg}, {"red", KwRed}, {"green", KwGreen}, {"blue", KwBlue}, {"listid", KwListid},
+            {"levelnfc", KwLevelnfc}, {"levelnfcn", KwLevelnfc}, {"ls", KwLs}, {"ilvl", KwIlvl},
+            {"pnlvlblt", KwPnlvlblt}, {"pnlvlbody", KwPnlvlbody}, {"pnlvlcont", KwPnlvlcont}, {"pnlvl", KwPnlvl},
+            {"pndec", KwPndec}, {"pnlcltr", KwPnlcltr}, {"pnucltr", KwPnucltr}, {"pnlcrm", KwPnlcrm},
+            {"pnucrm", KwPnucrm}, {"plain", KwPlain}, {"fs", KwFs}, {"b", KwB}, {"i", KwI}, {"ul", KwUl},
+            {"ulnone", KwUlnone}, {"strike", KwStrike}, {"striked", KwStrike}, {"cf", KwCf}, {"cb", KwCb},
+            {"chcbpat", KwCb}, {"highlight", KwHighlight}, {"v", KwV}, {"super", KwSuper}, {"sub", KwSub},
+            {"nosupersub", KwNosupersub}, {"uc", KwUc}, {"u", KwU}, {"pard", KwPard}, {"ql", KwQl},
+            {"qr", KwQr}, {"qc", KwQc}, {"qj", KwQj}, {"qd", KwQj}, {"li", KwLi}, {"lin", KwLi}, {"ri", KwRi},
+            {"rin", KwRi}, {"fi", KwFi}, {"sb", KwSb}, {"sa", KwSa}, {"intbl", KwIntbl}, {"itap", KwItap},
+            {"par", KwPar}, {"sect", KwSect}, {"page", KwSect}, {"column", KwSect}, {"line", KwLine},
+            {"tab", KwTab}, {"cell", KwCell}, {"row", KwRow}, {"nestcell", KwNestcell}, {"nestrow", KwNestrow},
+            {"trowd", KwTrowd}, {"cellx", KwCellx}, {"lquote", KwLquote}, {"rquote", KwRquote},
+            {"ldblquote", KwLdblquote}, {"rdblquote", KwRdblquote}, {"bullet", KwBullet},
+            {"endash", KwEndash}, {"emdash", KwEmdash}, {"enspace", KwEnspace}, {"emspace", KwEmspace},
+            {"qmspace", KwQmspace}, {"chftn", KwChftn}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"bin", KwBin}, {"pngblip", KwPngblip},
+            {"jpegblip", KwJpegblip}, {"emfblip", KwOtherblip}, {"wmetafile", KwOtherblip},
+            {"dibitmap", KwOtherblip}, {"wbitmap", KwOtherblip}, {"picw", KwPicw}, {"pich", KwPich},
+            {"picwgoal", KwPicwgoal}, {"pichgoal", KwPichgoal}, {"picscalex", KwPicscalex},
+            {"picscaley", KwPicscaley},
+        };
+        for (const auto &[w, id] : words) {
+            m[w] = id;
+        }
+        for (const char *w : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
+                              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
+                              "ulwave"}) {
+            m[w] = KwUl;
+        }
+        return m;
+    }();
+    return table;
+}
+
+} // namespace
+
+int keywordOf(QByteArrayView word)
+{
+    const auto &m = keywords();
+    const auto it = m.find(std::string_view(word.data(), size_t(word.size())));
+    return it == m.end() ? KwUnknown : it->second;
+}
+
+bool isReadDestination(int kw)
+{
+    switch (kw) {
+    case KwFonttbl:
+    case KwColortbl:
+    case KwListtable:
+    case KwListoverridetable:
+    case KwList:
+    case KwListlevel:
+    case KwListoverride:
+    case KwField:
+    case KwFldinst:
+    case KwFldrslt:
+    case KwPict:
+    case KwPn:
+    case KwUpr:
+    case KwUd:
+    case KwShppict:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace rtf

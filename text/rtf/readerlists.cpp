@@ -1,0 +1,260 @@
+// The reader's lists: the list and override tables, the list a paragraph joins, and the old-style
+// paragraph numbering of \pn groups.
+#include "text/richtext.h"
+#include "text/rtf/readerkeywords.h"
+#include "text/rtf/readerstate.h"
+
+#include <QTextList>
+
+namespace rtf::detail {
+
+namespace {
+
+QTextListFormat::Style listStyleFor(NumStyle s)
+{
+    switch (s) {
+    case NumStyle::Bullet:
+        return QTextListFormat::ListDisc;
+    case NumStyle::LowerAlpha:
+        return QTextListFormat::ListLowerAlpha;
+    case NumStyle::UpperAlpha:
+        return QTextListFormat::ListUpperAlpha;
+    case NumStyle::LowerRoman:
+        return QTextListFormat::ListLowerRoman;
+    case NumStyle::UpperRoman:
+        return QTextListFormat::ListUpperRoman;
+    case NumStyle::Decimal:
+        break;
+    }
+    return QTextListFormat::ListDecimal;
+}
+
+NumStyle styleForNfc(int nfc)
+{
+    switch (nfc) {
+    case 1:
+        return NumStyle::UpperRoman;
+    case 2:
+        return NumStyle::LowerRoman;
+    case 3:
+        return NumStyle::UpperAlpha;
+    case 4:
+        return NumStyle::LowerAlpha;
+    case 23:
+    case 255:
+        return NumStyle::Bullet;
+    default:
+        return NumStyle::Decimal;
+    }
+}
+
+} // namespace
+
+bool Reader::listWord(int kw, int p)
+{
+    State &s = top();
+    switch (kw) {
+    case KwListtable:
+        s.dest = Dest::ListTable;
+        return true;
+    case KwListoverridetable:
+        s.dest = Dest::OverrideTable;
+        return true;
+    case KwList:
+        if (s.dest == Dest::ListTable && lists_.size() < 10000) {
+            lists_.emplace_back();
+            s.dest = Dest::List;
+        }
+        return true;
+    case KwListlevel:
+        if (s.dest == Dest::List && !lists_.empty()) {
+            if (lists_.back().levels.size() < 9) {
+                lists_.back().levels.emplace_back();
+                s.dest = Dest::ListLevel;
+            } else {
+                s.dest = Dest::Skip;
+            }
+        }
+        return true;
+    case KwListoverride:
+        if (s.dest == Dest::OverrideTable) {
+            s.dest = Dest::Override;
+            overrideListId_ = 0;
+            overrideLs_ = 0;
+        }
+        return true;
+    case KwListid:
+        if (s.dest == Dest::List && !lists_.empty()) {
+            lists_.back().id = p;
+            listById_.emplace(p, lists_.size() - 1); // the first definition of an id counts
+        } else if (s.dest == Dest::Override) {
+            overrideListId_ = p;
+            if (overrideLs_ != 0 && overrides_.size() < 10000) {
+                overrides_[overrideLs_] = overrideListId_;
+            }
+        }
+        return true;
+    case KwLs:
+        if (s.dest == Dest::Override) {
+            overrideLs_ = p;
+            if (overrideListId_ != 0 && overrides_.size() < 10000) {
+                overrides_[overrideLs_] = overrideListId_;
+            }
+        } else {
+            s.para.ls = std::max(0, p);
+        }
+        return true;
+    case KwLevelnfc:
+        if (s.dest == Dest::ListLevel && !lists_.empty() && !lists_.back().levels.empty()) {
+            lists_.back().levels.back().nfc = p;
+        }
+        return true;
+    case KwIlvl:
+        s.para.ilvl = std::max(0, std::min(8, p));
+        return true;
+    case KwPn:
+        s.para.pnKind = PnKind::None;
+        s.para.pnStyleSet = false;
+        s.dest = Dest::Pn;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Reader::pnWord(int kw, int p)
+{
+    ParaProps &para = top().para;
+    switch (kw) {
+    case KwPnlvlblt:
+        para.pnKind = PnKind::Bullet;
+        return;
+    case KwPnlvlbody:
+        para.pnKind = PnKind::Body;
+        return;
+    case KwPnlvlcont:
+        para.pnKind = PnKind::Cont;
+        return;
+    case KwPnlvl:
+        para.pnKind = PnKind::Level;
+        para.pnLevel = std::max(1, std::min(9, p));
+        return;
+    case KwPndec:
+        para.pnStyle = NumStyle::Decimal;
+        para.pnStyleSet = true;
+        return;
+    case KwPnlcltr:
+        para.pnStyle = NumStyle::LowerAlpha;
+        para.pnStyleSet = true;
+        return;
+    case KwPnucltr:
+        para.pnStyle = NumStyle::UpperAlpha;
+        para.pnStyleSet = true;
+        return;
+    case KwPnlcrm:
+        para.pnStyle = NumStyle::LowerRoman;
+        para.pnStyleSet = true;
+        return;
+    case KwPnucrm:
+        para.pnStyle = NumStyle::UpperRoman;
+        para.pnStyleSet = true;
+        return;
+    default:
+        return;
+    }
+}
+
+// Old-style numbering given in a group belongs to the paragraph around it.
+void Reader::closePn(const State &closed, State &parent)
+{
+    parent.para.pnKind = closed.para.pnKind;
+    parent.para.pnStyle = closed.para.pnStyle;
+    parent.para.pnStyleSet = closed.para.pnStyleSet;
+    parent.para.pnLevel = closed.para.pnLevel;
+}
+
+Reader::ListPlace Reader::listPlaceOf(const ParaProps &p) const
+{
+    ListPlace place;
+    if (p.ls > 0) {
+        const auto ov = overrides_.find(p.ls);
+        const ListDef *def = nullptr;
+        if (ov != overrides_.end()) {
+            const auto byId = listById_.find(ov->second);
+            if (byId != listById_.end()) {
+                def = &lists_[byId->second];
+            }
+        }
+        place.level = std::max(0, std::min(8, p.ilvl));
+        if (def && place.level < int(def->levels.size())) {
+            place.style = styleForNfc(def->levels[size_t(place.level)].nfc);
+        } else if (p.pnKind == PnKind::Bullet) {
+            place.style = NumStyle::Bullet;
+        } else if (p.pnKind != PnKind::None && p.pnStyleSet) {
+            place.style = p.pnStyle;
+        } else if (!def) {
+            place.style = NumStyle::Bullet;
+        }
+        place.isList = true;
+        place.key = (qint64(p.ls) << 8) | place.level;
+    } else if (p.pnKind == PnKind::Bullet || p.pnKind == PnKind::Body || p.pnKind == PnKind::Level) {
+        place.isList = true;
+        place.style = p.pnKind == PnKind::Bullet ? NumStyle::Bullet : p.pnStyle;
+        place.level = p.pnKind == PnKind::Level ? std::max(0, std::min(8, p.pnLevel - 1)) : 0;
+    }
+    return place;
+}
+
+void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace &place)
+{
+    const int indent = place.level + 1;
+    bf.setLeftMargin(std::max(0.0, p.li / 15.0 - 40.0 * indent));
+    bf.setTextIndent(0);
+    bf.setProperty(richtext::HangingIndentProperty, std::max(0.0, -p.fi / 20.0));
+    cursor_.setBlockFormat(bf);
+    appliedBf_ = bf;
+
+    QTextList *list = nullptr;
+    if (place.key >= 0) {
+        pnLists_.clear();
+        pnListStyles_.clear();
+        const auto it = newLists_.find(place.key);
+        if (it != newLists_.end()) {
+            list = it->second;
+        }
+    } else {
+        const auto it = pnLists_.find(place.level);
+        if (it != pnLists_.end() && pnListStyles_[place.level] == place.style) {
+            list = it->second;
+        }
+        // A deeper level ends where the paragraph returns to a shallower one.
+        for (auto i = pnLists_.begin(); i != pnLists_.end();) {
+            if (i->first > place.level) {
+                pnListStyles_.erase(i->first);
+                i = pnLists_.erase(i);
+            } else {
+                ++i;
+            }
+        }
+    }
+    if (list) {
+        list->add(cursor_.block());
+    } else {
+        QTextListFormat lf;
+        lf.setStyle(listStyleFor(place.style));
+        lf.setIndent(indent);
+        list = cursor_.createList(lf);
+        if (place.key >= 0) {
+            newLists_[place.key] = list;
+        } else {
+            pnLists_[place.level] = list;
+            pnListStyles_[place.level] = place.style;
+        }
+    }
+    // The next paragraph starts outside the list; it joins one when it ends.
+    QTextBlockFormat plain = bf;
+    plain.clearProperty(QTextFormat::ObjectIndex);
+    nextBf_ = plain;
+}
+
+} // namespace rtf::detail
