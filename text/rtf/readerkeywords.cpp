@@ -12,23 +12,7 @@ const std::unordered_map<std::string_view, int> &keywords()
 {
     static const std::unordered_map<std::string_view, int> table = [] {
         std::unordered_map<std::string_view, int> m;
-        for (const char *w :
-             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-              "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
-              "atnicn", "atntime", "comment", "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata",
-              "colorschememapping", "datastore", "latentstyles", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl",
-              "revtbl", "filetbl", "listpicture", "mmathPr", "pntext", "listtext", "objdata", "objclass",
-              "objname", "template", "docvar", "userprops", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc",
-              "pnseclvl", "nonesttables", "nesttableprops", "blipuid", "picprop", "shpinst", "fontemb",
-              "fontfile", "falt", "panose", "leveltext", "levelnumbers", "listname", "pntxta", "pntxtb",
-              "formfield", "datafield", "fldtype", "protusertbl", "wgrffmtfilter", "pgptbl", "defchp", "defpap",
-              "lfolevel", "sp", "sn", "sv", "oldcprops", "oldpprops", "oldsprops", "oldtprops", "ffdeftext",
-              "ffformat", "ffhelptext", "ffstattext", "ffentrymcr", "ffexitmcr", "ffname", "fchars", "lchars",
-              "keycode", "macpict", "pmmetafile", "password", "passwordhash", "xmlopen", "xmlclose",
-              "xmlattrname", "xmlattrvalue", "mmath", "moMath", "moMathPara", "author", "operator", "title",
-              "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "htmltag", "mhtmltag",
-              "factoidname", "background", "pgp", "shpgrp", "shptxt", "do", "revtim", "creatim", "printim", "buptim", "private",
-              "jpegthumb", "cfgpathnodes"}) {
+        for (const char *w : skippedDestinations()) {
             m.emplace(w, KwSkipDest);
         }
         const std::pair<const char *, int> words[] = {
@@ -74,6 +58,45 @@ const std::unordered_map<std::string_view, int> &keywords()
 }
 
 } // namespace
+
+const std::vector<const char *> &skippedDestinations()
+{
+    static const std::vector<const char *> words = {
+        "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
+        "atnicn", "atntime", "comment", "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata",
+        "colorschememapping", "datastore", "latentstyles", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl",
+        "revtbl", "filetbl", "listpicture", "mmathPr", "pntext", "listtext", "objdata", "objclass",
+        "objname", "template", "docvar", "userprops", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc",
+        "pnseclvl", "nonesttables", "nesttableprops", "blipuid", "picprop", "shpinst", "fontemb",
+        "fontfile", "falt", "panose", "leveltext", "levelnumbers", "listname", "pntxta", "pntxtb",
+        "formfield", "datafield", "fldtype", "protusertbl", "wgrffmtfilter", "pgptbl", "defchp", "defpap",
+        "lfolevel", "sp", "sn", "sv", "oldcprops", "oldpprops", "oldsprops", "oldtprops", "ffdeftext",
+        "ffformat", "ffhelptext", "ffstattext", "ffentrymcr", "ffexitmcr", "ffname", "fchars", "lchars",
+        "keycode", "macpict", "pmmetafile", "password", "passwordhash", "xmlopen", "xmlclose",
+        "xmlattrname", "xmlattrvalue", "mmath", "moMath", "moMathPara", "author", "operator", "title",
+        "subject", "keywords", "doccomm", "company", "category", "hlinkbase", "htmltag", "mhtmltag",
+        "factoidname", "background", "pgp", "shpgrp", "shptxt", "do", "revtim", "creatim", "printim",
+        "buptim", "private", "jpegthumb", "cfgpathnodes",
+    };
+    return words;
+}
+
+int charsetCodePage(int charset)
+{
+    static const std::pair<int, int> table[] = {
+        {0, 1252}, {2, SymbolCodePage}, {77, 10000}, {78, 10001}, {79, 10003}, {80, 10008}, {81, 10002},
+        {83, 10005}, {84, 10004}, {85, 10006}, {86, 10081}, {87, 10021}, {88, 10029}, {89, 10007}, {128, 932},
+        {129, 949}, {130, 1361}, {134, 936}, {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
+        {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250}, {254, 437}, {255, 850},
+    };
+    for (const auto &[set, cp] : table) {
+        if (set == charset) {
+            return cp;
+        }
+    }
+    return 0;
+}
 
 int keywordOf(QByteArrayView word)
 {

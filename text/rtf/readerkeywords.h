@@ -1,7 +1,10 @@
-// The control words the RTF reader acts on, looked up once per word.
+// The control words the RTF reader acts on, looked up once per word, and the tables of RTF that the
+// text-only pass shares with the reader.
 #pragma once
 
 #include <QByteArrayView>
+
+#include <vector>
 
 namespace rtf {
 
@@ -38,5 +41,15 @@ int keywordOf(QByteArrayView word);
 
 // Words that may follow \* and are read rather than skipped.
 bool isReadDestination(int kw);
+
+// Destinations whose text is never shown: document information, headers, notes, style and
+// revision tables, shapes' private data and the like.
+const std::vector<const char *> &skippedDestinations();
+
+// Code page marker for fonts of the symbol character set: bytes map to U+F000 + byte.
+constexpr int SymbolCodePage = -2;
+
+// The code page of a font's character set, SymbolCodePage, or 0 for the document's own.
+int charsetCodePage(int charset);
 
 } // namespace rtf

@@ -2,6 +2,7 @@
 // itself, whose work is spread over one source file per concern.
 #pragma once
 
+#include "text/rtf/readerkeywords.h"
 #include "text/rtf/tokenizer.h"
 
 #include <QColor>
@@ -26,8 +27,6 @@ constexpr int MaxTableCells = 100000;
 constexpr int MaxTableColumns = 64;
 // Paragraph measures in twips are clamped to +-22 inches.
 constexpr int MaxTwips = 31680;
-// Code page marker for fonts of the symbol character set: bytes map to U+F000 + byte.
-constexpr int SymbolCodePage = -2;
 
 enum class Dest : unsigned char {
     Text,      // the document body
@@ -153,8 +152,6 @@ struct PictInfo
     int scaley = 100;
 };
 
-// The code page of a font's character set, SymbolCodePage, or 0 for the document's code page.
-int charsetCodePage(int charset);
 bool isSymbolFontName(const QString &name);
 // The character a SYMBOL field stands for, or 0 if none.
 char16_t symbolFieldCharacter(const QString &inst, int codePage);
