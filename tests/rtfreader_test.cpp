@@ -781,7 +781,10 @@ void RtfReaderTest::hostileInput_data()
     QTest::newRow("huge u") << QByteArray("{\\rtf1 \\u2147483647?ok}") << QString("ok");
     QTest::newRow("huge font size") << QByteArray("{\\rtf1\\fs2147483647 big}") << QString("big");
     QTest::newRow("huge font number") << QByteArray("{\\rtf1\\f2147483647 x\\f-2147483648 y}") << QString("xy");
-    QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}b") << QString("ab");
+    QTest::newRow("extra closing braces") << QByteArray("{\\rtf1 a}}}b") << QString("a");
+    QTest::newRow("text after the document") << QByteArray("{\\rtf1 a\\par b}c\\'41{\\b d}") << QString("ab");
+    QTest::newRow("a brace too many before more paragraphs")
+        << QByteArray("{\\rtf1 a{\\shp{\\sp x}}}\\par b\\par}") << QString("ab");
     QTest::newRow("control characters dropped") << QByteArray("{\\rtf1 a\x01\x02" "b") + QByteArray(1, '\0') + "c}"
                                                 << QString("abc");
     QTest::newRow("frame markers from u") << QByteArray("{\\rtf1 a\\u-560?\\u-559?\\u-4?b}")

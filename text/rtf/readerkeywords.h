@@ -27,9 +27,11 @@ enum Kw : int {
     KwPlain, KwFs, KwB, KwI, KwUl, KwUlnone, KwStrike, KwCf, KwCb, KwHighlight, KwV, KwSuper, KwSub,
     KwNosupersub, KwUc, KwU,
     // paragraph
-    KwPard, KwQl, KwQr, KwQc, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwIntbl, KwItap,
+    KwPard, KwQl, KwQr, KwQc, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwIntbl, KwItap, KwPagebb,
+    // sections
+    KwSectd, KwSbkpage, KwSbknone, KwPage,
     // breaks and special characters
-    KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwLquote, KwRquote,
+    KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwClmgf, KwClmrg, KwClvmgf, KwClvmrg, KwLquote, KwRquote,
     KwLdblquote, KwRdblquote, KwBullet, KwEndash, KwEmdash, KwEnspace, KwEmspace, KwQmspace, KwZwj, KwZwnj,
     KwBin, KwChftn,
     // pictures

@@ -254,6 +254,7 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
     // The next paragraph starts outside the list; it joins one when it ends.
     QTextBlockFormat plain = bf;
     plain.clearProperty(QTextFormat::ObjectIndex);
+    plain.clearProperty(QTextFormat::PageBreakPolicy);
     nextBf_ = plain;
 }
 

@@ -119,6 +119,9 @@ void Reader::prepareContent()
         cursor_.insertBlock(nextBf_, charFormat(blockCharProps_));
         appliedBf_ = nextBf_;
         pendingBreak_ = false;
+        blockPageBreak_ = pageBreakPending_ && !table_;
+        pageBreakPending_ = false;
+        sectionBreak_ = false;
     } else if (!hasBlockCharProps_ && !paraHasContent_) {
         // The first paragraph of the document or of a cell was not made by a break: its mark (which
         // also draws a list item's number) takes the format its text starts in, as later paragraphs do.
@@ -145,6 +148,9 @@ void Reader::applyBlockFormat(const ParaProps &p)
         bf.setAlignment(Qt::AlignLeft);
         break;
     }
+    if ((p.pageBreakBefore || blockPageBreak_) && !table_) {
+        bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
     if (p.sb != 0) {
         bf.setTopMargin(p.sb / 15.0);
     }
@@ -170,10 +176,28 @@ void Reader::applyBlockFormat(const ParaProps &p)
         }
         appliedBf_ = bf;
         nextBf_ = bf;
+        nextBf_.clearProperty(QTextFormat::PageBreakPolicy);
         return;
     }
 
     applyList(bf, p, place);
+}
+
+// A page break ends the paragraph it stands in; the next one starts the page. Standing where a paragraph
+// is still empty, it makes that paragraph start the page, so that no empty paragraph is left before it.
+void Reader::pageBreak()
+{
+    flushRun();
+    if (table_) {
+        endParagraph(true);
+    } else if (pendingBreak_) {
+        pageBreakPending_ = true;
+    } else if (!paraHasContent_) {
+        blockPageBreak_ = true;
+    } else {
+        endParagraph(true);
+        pageBreakPending_ = true;
+    }
 }
 
 void Reader::endParagraph(bool withBreak)
@@ -234,11 +258,18 @@ bool Reader::paragraphWord(int kw, const Token &t)
     case KwItap:
         para.itap = std::max(0, std::min(64, p));
         return true;
-    case KwTrowd:
-        cellxCount_ = 0;
+    case KwPagebb:
+        para.pageBreakBefore = !t.hasParam || t.param != 0;
         return true;
-    case KwCellx:
-        ++cellxCount_;
+    case KwSectd:
+    case KwSbkpage:
+        // Told after \sect: the section that begins starts a page (the default) or not.
+        pageBreakPending_ = sectionBreak_;
+        return true;
+    case KwSbknone:
+        if (sectionBreak_) {
+            pageBreakPending_ = false;
+        }
         return true;
     case KwPnlvlblt:
     case KwPnlvlbody:

@@ -25,6 +25,8 @@ constexpr int MaxDepth = 1000;
 // A document holds at most this many table cells; later rows are read as tab-separated text.
 constexpr int MaxTableCells = 100000;
 constexpr int MaxTableColumns = 64;
+// Merged cells of one document beyond this many stay apart: each merge costs a pass over the table.
+constexpr int MaxMerges = 2000;
 // Paragraph measures in twips are clamped to +-22 inches.
 constexpr int MaxTwips = 31680;
 
@@ -99,6 +101,7 @@ struct ParaProps
     NumStyle pnStyle = NumStyle::Decimal;
     bool pnStyleSet = false;
     int pnLevel = 0;
+    bool pageBreakBefore = false; // \pagebb
 };
 
 struct State
@@ -129,6 +132,24 @@ struct ListDef
 {
     int id = 0;
     std::vector<ListLevelInfo> levels;
+};
+
+// A cell of a row definition: its right boundary and how it merges with its neighbours.
+enum class Merge : unsigned char { None, First, Next };
+struct CellDef
+{
+    int right = 0; // twips from the row's left edge
+    Merge across = Merge::None;
+    Merge down = Merge::None;
+};
+
+// Where a cell of the table stands: its top-left cell and how many rows and columns it spans.
+struct CellRect
+{
+    int row = 0;
+    int column = 0;
+    int rows = 1;
+    int columns = 1;
 };
 
 struct FieldInfo
@@ -199,6 +220,7 @@ private:
     void prepareContent();
     void endParagraph(bool withBreak);
     void applyBlockFormat(const ParaProps &p);
+    void pageBreak();
     bool paragraphWord(int kw, const Token &t);
 
     // lists (readerlists.cpp)
@@ -222,6 +244,11 @@ private:
     void enterCell();
     void cell();
     void row();
+    bool tableWord(int kw, int p);
+    void layoutRow();
+    int columnEndingAt(int right);
+    void insertGridColumn(size_t at, int right);
+    void mergeCells();
 
     // fields and pictures (readerfields.cpp)
     bool fieldWord(int kw);
@@ -237,6 +264,8 @@ private:
     QTextCursor cursor_;
     std::vector<State> stack_;
     int overflow_ = 0;
+    bool ended_ = false; // the brace closing the document's group was read
+    qsizetype lastParagraphMark_ = -1; // where the last \par or \pard stands
     int skip_ = 0; // fallback characters of \uN still to skip
     bool starPending_ = false;
 
@@ -285,6 +314,9 @@ private:
     bool paraHasContent_ = false;
     QTextBlockFormat appliedBf_;
     QTextBlockFormat nextBf_;
+    bool pageBreakPending_ = false; // the next paragraph starts a page
+    bool blockPageBreak_ = false;   // the current paragraph starts a page
+    bool sectionBreak_ = false;     // a section ended; whether it starts a page is told after \sect
 
     // tables
     QTextTable *table_ = nullptr;
@@ -292,8 +324,15 @@ private:
     int col_ = 0;
     bool rowDone_ = false;
     bool needCellMove_ = false;
-    int cellxCount_ = 0;
+    std::vector<CellDef> rowDef_; // the row definition in force
+    CellDef cellDef_;             // merge flags read before the next \cellx
+    std::vector<int> grid_;       // right boundaries of the table's columns
+    std::vector<CellRect> cells_; // every laid-out cell of the table, by rows
+    std::vector<int> rowColumns_; // for each \cell of the current row: its first column
+    int rowEnd_ = 0;              // the column after the row's defined cells
+    std::vector<int> openDown_;   // for each column: the entry a vertical merge continues, or -1
     int tableCells_ = 0;
+    int merges_ = 0;
     bool tablesExhausted_ = false;
 };
 

@@ -13,7 +13,10 @@ namespace rtf {
 
 namespace detail {
 
-Reader::Reader(const QByteArray &bytes, QTextDocument &doc) : tok_(bytes), doc_(doc), cursor_(&doc) {}
+Reader::Reader(const QByteArray &bytes, QTextDocument &doc)
+    : tok_(bytes), doc_(doc), cursor_(&doc), lastParagraphMark_(bytes.lastIndexOf("\\par"))
+{
+}
 
 void Reader::run()
 {
@@ -22,7 +25,7 @@ void Reader::run()
     cursor_.beginEditBlock();
     appliedBf_ = cursor_.blockFormat();
     nextBf_ = appliedBf_;
-    for (;;) {
+    while (!ended_) {
         const Token t = tok_.next();
         switch (t.kind) {
         case Token::End:
@@ -99,12 +102,19 @@ void Reader::groupClose()
     if (stack_.size() <= 1) {
         return; // an extra closing brace
     }
+    if (stack_.size() == 2 && tok_.position() <= lastParagraphMark_) {
+        // A brace too many inside the document (some producers write one after a shape): paragraphs
+        // still follow, so the document goes on.
+        return;
+    }
     const State closed = stack_.back();
     stack_.pop_back();
     if (stack_.size() == 1) {
-        // The paragraph properties in force when the document's group ends format its last paragraph.
+        // The paragraph properties in force when the document's group ends format its last paragraph;
+        // whatever follows that brace is not part of the document.
         finalPara_ = closed.para;
         hasFinalPara_ = true;
+        ended_ = true;
     }
     State &parent = stack_.back();
     switch (closed.dest) {
@@ -199,7 +209,7 @@ void Reader::word(const Token &t)
         break;
     }
     // Document, character and paragraph words, valid in any destination that keeps formatting.
-    if (documentWord(kw, p) || characterWord(kw, t) || paragraphWord(kw, t)) {
+    if (documentWord(kw, p) || characterWord(kw, t) || paragraphWord(kw, t) || tableWord(kw, p)) {
         return;
     }
     if (s.dest == Dest::Text) {
@@ -307,8 +317,15 @@ void Reader::textWord(int kw)
 {
     switch (kw) {
     case KwPar:
+        endParagraph(true);
+        return;
     case KwSect:
         endParagraph(true);
+        sectionBreak_ = true;
+        pageBreakPending_ = true; // unless the next section says otherwise
+        return;
+    case KwPage:
+        pageBreak();
         return;
     case KwLine:
         appendChar(QChar::LineSeparator);
