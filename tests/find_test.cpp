@@ -80,8 +80,10 @@ void FindTest::shownTextIsWhatTheReaderShows_data()
         << QStringLiteral("see the link here");
     QTest::newRow("hidden text left out") << QByteArray("shown{\\v secret} also\\v  gone\\v0  back")
                                           << QStringLiteral("shown also back");
-    QTest::newRow("skipped destinations") << QByteArray("{\\*\\unknown x}{\\header head}{\\footnote note}body")
+    QTest::newRow("skipped destinations") << QByteArray("{\\*\\unknown x}{\\header head}body")
                                           << QStringLiteral("body");
+    QTest::newRow("notes after the text") << QByteArray("a\\chftn{\\footnote\\ftnalt\\chftn  end}b\\chftn{\\footnote foot}c")
+                                          << QStringLiteral("a1b2c 2 foot 1 end");
     QTest::newRow("line breaks as spaces") << QByteArray("one\\line two\\par three\\tab four")
                                            << QStringLiteral("one two three\tfour");
 }

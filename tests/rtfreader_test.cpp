@@ -134,6 +134,10 @@ private slots:
     void listTableParagraphsBecomeListItems_data();
     void listTableParagraphsBecomeListItems();
     void listItemsKeepIndentsAsDocumentedUnits();
+    void pageBreaks_data();
+    void pageBreaks();
+    void mergedCells_data();
+    void mergedCells();
     void tablesBecomeTextTables();
     void cellParagraphsKeepTheirOwnFormats();
     void tableCellsBeyondDefinitionAndNestedTablesKeepText();
@@ -502,10 +506,20 @@ void RtfReaderTest::skipsDestinations_data()
     QTest::newRow("stylesheet") << QByteArray("{\\rtf1{\\stylesheet{\\s0 Normal;}}x}") << QString("x");
     QTest::newRow("info") << QByteArray("{\\rtf1{\\info{\\title T}{\\author A}}x}") << QString("x");
     QTest::newRow("header and footer") << QByteArray("{\\rtf1{\\header h}{\\footerr f}x}") << QString("x");
-    QTest::newRow("footnote") << QByteArray("{\\rtf1 a{\\footnote note}b}") << QString("ab");
+    // Notes follow the text under their marks' numbers: footnotes, then endnotes.
+    QTest::newRow("footnote") << QByteArray("{\\rtf1 a{\\footnote note}b}") << QString("ab\nnote");
     QTest::newRow("footnote marks numbered")
         << QByteArray("{\\rtf1 a{\\super\\chftn}{\\footnote{\\super\\chftn} one}b{\\chftn}{\\footnote\\chftn two}}")
-        << QString("a1b2");
+        << QString("a1b2\n1 one\n2two");
+    QTest::newRow("endnotes after footnotes")
+        << QByteArray("{\\rtf1 a\\chftn{\\footnote\\ftnalt\\chftn  end}b\\chftn{\\footnote\\chftn  foot\\par}c\\par}")
+        << QString("a1b2c\n2 foot\n1 end");
+    QTest::newRow("note without its number is put under it")
+        << QByteArray("{\\rtf1 a\\chftn{\\footnote\\pard\\plain text}}") << QString("a1\n1 text");
+    QTest::newRow("note with an author's mark") << QByteArray("{\\rtf1 a*{\\footnote * star}b}")
+                                                << QString("a*b\n* star");
+    QTest::newRow("note inside a note") << QByteArray("{\\rtf1 a\\chftn{\\footnote\\chftn  x{\\footnote y}z}}")
+                                        << QString("a1\n1 xz");
     QTest::newRow("ignorable unknown") << QByteArray("{\\rtf1 a{\\*\\blah hidden {\\b x}}b}") << QString("ab");
     QTest::newRow("unknown not ignorable keeps text") << QByteArray("{\\rtf1 a{\\blah shown}b}")
                                                       << QString("ashownb");
@@ -579,30 +593,57 @@ void RtfReaderTest::oldStyleNumberingStylesAndLevels()
 void RtfReaderTest::listTableParagraphsBecomeListItems_data()
 {
     QTest::addColumn<int>("nfc");
-    QTest::addColumn<int>("style");
-    QTest::newRow("bullet") << 23 << int(QTextListFormat::ListDisc);
-    QTest::newRow("decimal") << 0 << int(QTextListFormat::ListDecimal);
-    QTest::newRow("upper roman") << 1 << int(QTextListFormat::ListUpperRoman);
-    QTest::newRow("lower roman") << 2 << int(QTextListFormat::ListLowerRoman);
-    QTest::newRow("upper letter") << 3 << int(QTextListFormat::ListUpperAlpha);
-    QTest::newRow("lower letter") << 4 << int(QTextListFormat::ListLowerAlpha);
+    QTest::addColumn<QByteArray>("levelText");
+    QTest::addColumn<int>("style"); // ListStyleUndefined: no list at all
+    QTest::addColumn<QString>("suffix");
+    const QByteArray dot = "\\'02\\'00.;";
+    QTest::newRow("bullet") << 23 << QByteArray("\\'01\\'b7;") << int(QTextListFormat::ListDisc) << "";
+    QTest::newRow("bullet of a symbol font") << 23 << QByteArray("\\'01\\u-3913 ?;") << int(QTextListFormat::ListDisc)
+                                             << "";
+    QTest::newRow("circle bullet") << 23 << QByteArray("\\'01o;") << int(QTextListFormat::ListCircle) << "";
+    QTest::newRow("square bullet") << 23 << QByteArray("\\'01\\u9642 ?;") << int(QTextListFormat::ListSquare) << "";
+    QTest::newRow("decimal") << 0 << dot << int(QTextListFormat::ListDecimal) << ".";
+    QTest::newRow("decimal in parentheses") << 0 << QByteArray("\\'03(\\'00);") << int(QTextListFormat::ListDecimal)
+                                            << ")";
+    QTest::newRow("upper roman") << 1 << dot << int(QTextListFormat::ListUpperRoman) << ".";
+    QTest::newRow("lower roman") << 2 << dot << int(QTextListFormat::ListLowerRoman) << ".";
+    QTest::newRow("upper letter") << 3 << dot << int(QTextListFormat::ListUpperAlpha) << ".";
+    QTest::newRow("lower letter") << 4 << QByteArray("\\'02\\'00);") << int(QTextListFormat::ListLowerAlpha) << ")";
+    QTest::newRow("ordinal") << 5 << dot << int(QTextListFormat::ListDecimal) << ".";
+    QTest::newRow("leading zero") << 22 << dot << int(QTextListFormat::ListDecimal) << ".";
+    QTest::newRow("chosen bullet") << 23 << QByteArray("\\'01\\'b7;") << int(QTextListFormat::ListDisc) << "";
+    QTest::newRow("no number: a heading") << 255 << QByteArray("\\'00;") << int(QTextListFormat::ListStyleUndefined) << "";
 }
 
 void RtfReaderTest::listTableParagraphsBecomeListItems()
 {
     QFETCH(int, nfc);
+    QFETCH(QByteArray, levelText);
     QFETCH(int, style);
+    QFETCH(QString, suffix);
     const QByteArray lists =
         "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc" + QByteArray::number(nfc) +
-        "{\\leveltext\\'01\\'b7;}{\\levelnumbers;}\\fi-360\\li720}{\\listlevel\\levelnfc0{\\leveltext\\'02\\'01.;}}"
+        "\\levelnfcn" + QByteArray::number(nfc) + "{\\leveltext" + levelText +
+        "}{\\levelnumbers;}\\fi-360\\li720}{\\listlevel\\levelnfc0{\\leveltext\\'02\\'01.;}}"
         "{\\listname ;}\\listid77}}{\\*\\listoverridetable{\\listoverride\\listid77\\listoverridecount0\\ls1}}";
     auto doc = readRtf("{\\rtf1" + lists + "\\pard{\\listtext 1.\\tab}\\ls1\\ilvl0\\fi-360\\li720 one\\par" +
                        "{\\listtext 2.\\tab}two\\par\\pard middle\\par\\pard\\ls1\\ilvl0 three\\par"
                        "\\pard\\ls1\\ilvl1 sub\\par}");
     QCOMPARE(paragraphs(*doc), QStringList({"one", "two", "middle", "three", "sub"}));
     QTextList *list = blockWith(*doc, "one").textList();
+    if (style == QTextListFormat::ListStyleUndefined) {
+        // A level without a number leaves plain paragraphs with their indents.
+        QVERIFY(!list);
+        QCOMPARE(blockWith(*doc, "one").blockFormat().leftMargin(), 48.0);
+        QCOMPARE(blockWith(*doc, "one").blockFormat().textIndent(), -24.0);
+        QVERIFY(blockWith(*doc, "sub").textList());
+        return;
+    }
     QVERIFY(list);
     QCOMPARE(int(list->format().style()), style);
+    if (!suffix.isEmpty()) {
+        QCOMPARE(list->format().numberSuffix(), suffix);
+    }
     QCOMPARE(list->format().indent(), 1);
     // Numbering continues across an ordinary paragraph, as in the source.
     QCOMPARE(blockWith(*doc, "three").textList(), list);
@@ -629,6 +670,76 @@ void RtfReaderTest::listItemsKeepIndentsAsDocumentedUnits()
     doc = readRtf("{\\rtf1{\\*\\pn\\pnlvlblt}\\li100\\fi200 x\\par}");
     QCOMPARE(blockWith(*doc, "x").blockFormat().leftMargin(), 0.0);
     QCOMPARE(blockWith(*doc, "x").blockFormat().property(richtext::HangingIndentProperty).toDouble(), 0.0);
+}
+
+void RtfReaderTest::pageBreaks_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QStringList>("paragraphs");
+    QTest::addColumn<QString>("startsPage");
+    QTest::newRow("page") << QByteArray("{\\rtf1 a\\page b\\par}") << QStringList{"a", "b"} << "b";
+    QTest::newRow("page after par leaves no empty paragraph")
+        << QByteArray("{\\rtf1 a\\par\\page b\\par c}") << QStringList{"a", "b", "c"} << "b";
+    QTest::newRow("pagebb") << QByteArray("{\\rtf1 a\\par\\pagebb b\\par\\pard c}") << QStringList{"a", "b", "c"}
+                            << "b";
+    QTest::newRow("section break") << QByteArray("{\\rtf1 a\\sect b\\par c}") << QStringList{"a", "b", "c"} << "b";
+    QTest::newRow("section break after sectd") << QByteArray("{\\rtf1 a\\sect\\sectd\\sbkpage b}")
+                                               << QStringList{"a", "b"} << "b";
+    QTest::newRow("continuous section") << QByteArray("{\\rtf1 \\sbknone a\\sect\\sectd\\sbknone b}")
+                                        << QStringList{"a", "b"} << "";
+}
+
+void RtfReaderTest::pageBreaks()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QStringList, paragraphs);
+    QFETCH(QString, startsPage);
+    auto doc = readRtf(rtf);
+    QCOMPARE(::paragraphs(*doc), paragraphs);
+    for (const QString &p : paragraphs) {
+        const bool breaks = blockWith(*doc, p).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
+        QVERIFY2(breaks == (p == startsPage), qPrintable(p));
+    }
+}
+
+void RtfReaderTest::mergedCells_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QStringList>("cells"); // row by row: "text rows x columns", merged-away cells left out
+    QTest::newRow("across") << QByteArray("\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl ab\\cell\\cell c\\cell\\row"
+                                          "\\trowd\\cellx1000\\cellx2000\\cellx3000\\intbl d\\cell e\\cell f\\cell\\row")
+                            << QStringList{"ab 1x2", "c 1x1", "d 1x1", "e 1x1", "f 1x1"};
+    QTest::newRow("down") << QByteArray("\\trowd\\clvmgf\\cellx1000\\cellx2000\\intbl v\\cell x\\cell\\row"
+                                        "\\trowd\\clvmrg\\cellx1000\\cellx2000\\intbl\\cell y\\cell\\row"
+                                        "\\trowd\\cellx1000\\cellx2000\\intbl p\\cell q\\cell\\row")
+                          << QStringList{"v 2x1", "x 1x1", "y 1x1", "p 1x1", "q 1x1"};
+    QTest::newRow("by width") << QByteArray("\\trowd\\cellx1000\\cellx2000\\cellx3000\\intbl a\\cell b\\cell c\\cell\\row"
+                                            "\\trowd\\cellx2000\\cellx3000\\intbl wide\\cell d\\cell\\row")
+                              << QStringList{"a 1x1", "b 1x1", "c 1x1", "wide 1x2", "d 1x1"};
+    QTest::newRow("a boundary of a later row splits a column")
+        << QByteArray("\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
+                      "\\trowd\\cellx500\\cellx2000\\intbl c\\cell d\\cell\\row")
+        << QStringList{"a 1x2", "b 1x1", "c 1x1", "d 1x2"};
+}
+
+void RtfReaderTest::mergedCells()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(QStringList, cells);
+    auto doc = readRtf("{\\rtf1 " + rows + "\\pard after}");
+    QTextTable *t = firstTable(*doc);
+    QVERIFY(t);
+    QStringList found;
+    for (int r = 0; r < t->rows(); ++r) {
+        for (int c = 0; c < t->columns(); ++c) {
+            const QTextTableCell cell = t->cellAt(r, c);
+            if (cell.row() == r && cell.column() == c) {
+                found << QStringLiteral("%1 %2x%3").arg(cellText(t, r, c)).arg(cell.rowSpan()).arg(cell.columnSpan());
+            }
+        }
+    }
+    QCOMPARE(found, cells);
+    QVERIFY(doc->toPlainText().endsWith("after"));
 }
 
 void RtfReaderTest::tablesBecomeTextTables()

@@ -293,6 +293,41 @@ void buildRandomDocument(QTextDocument &doc, QRandomGenerator &random)
     }
 }
 
+// What a reader of the document sees of its structure: paragraphs with their page breaks and list
+// kinds, and table cells with their spans.
+QStringList structureOf(const QTextDocument &doc)
+{
+    QStringList out;
+    for (QTextFrame::iterator it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (auto *table = qobject_cast<QTextTable *>(it.currentFrame())) {
+            for (int r = 0; r < table->rows(); ++r) {
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    if (cell.row() == r && cell.column() == c) {
+                        QTextCursor text = cell.firstCursorPosition();
+                        text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                        out << QStringLiteral("cell %1 %2x%3").arg(text.selectedText()).arg(cell.rowSpan())
+                                   .arg(cell.columnSpan());
+                    }
+                }
+            }
+            continue;
+        }
+        const QTextBlock block = it.currentBlock();
+        QString line = block.text();
+        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) {
+            line += QStringLiteral(" [page]");
+        }
+        if (const QTextList *list = block.textList()) {
+            line += QStringLiteral(" [list %1 %2%3]")
+                        .arg(int(list->format().style()))
+                        .arg(list->format().numberPrefix(), list->format().numberSuffix());
+        }
+        out << line;
+    }
+    return out;
+}
+
 } // namespace
 
 class RtfRoundTripTest : public QObject
@@ -303,6 +338,8 @@ private slots:
     void randomDocumentsKeepTextFormatsAndRtf();
     void documentsWithOnlyEmptyParagraphsKeepTheirCount();
     void tablesLinksAndImagesSurvive();
+    void structuresSurviveTheWriter_data();
+    void structuresSurviveTheWriter();
 };
 
 void RtfRoundTripTest::randomDocumentsKeepTextFormatsAndRtf()
@@ -439,6 +476,50 @@ void RtfRoundTripTest::tablesLinksAndImagesSurvive()
     }
     QCOMPARE(readImage.size(), image.size());
     QCOMPARE(readImage.pixelColor(2, 2), QColor(0, 128, 255));
+}
+
+void RtfRoundTripTest::structuresSurviveTheWriter_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("feature"); // what the structure must show
+    const QByteArray lists =
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc255{\\leveltext\\'00;}}\\listid1}"
+        "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01o;}}\\listid2}"
+        "{\\list{\\listlevel\\levelnfc2{\\leveltext\\'03(\\'00);}}\\listid3}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}"
+        "{\\listoverride\\listid3\\ls3}}";
+    QTest::newRow("heading without number") << lists + "\\pard\\ls1 Heading\\par\\pard text\\par" << "Heading";
+    QTest::newRow("circle bullets") << lists + "\\pard\\ls2 one\\par two\\par" << "one [list -2 ]";
+    QTest::newRow("roman in parentheses") << lists + "\\pard\\ls3 one\\par" << "one [list -7 ()]";
+    QTest::newRow("page break") << QByteArray("a\\par\\page b\\par") << "b [page]";
+    QTest::newRow("cells merged across")
+        << QByteArray("\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl ab\\cell\\cell\\row"
+                      "\\trowd\\cellx1000\\cellx2000\\intbl c\\cell d\\cell\\row")
+        << "cell ab 1x2";
+    QTest::newRow("cells merged down")
+        << QByteArray("\\trowd\\clvmgf\\cellx1000\\cellx2000\\intbl v\\cell x\\cell\\row"
+                      "\\trowd\\clvmrg\\cellx1000\\cellx2000\\intbl\\cell y\\cell\\row")
+        << "cell v 2x1";
+    QTest::newRow("cells merged by width")
+        << QByteArray("\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
+                      "\\trowd\\cellx2000\\intbl wide\\cell\\row")
+        << "cell wide 1x2";
+    QTest::newRow("notes") << QByteArray("a\\chftn{\\footnote\\ftnalt\\chftn  end}b\\chftn{\\footnote\\chftn  foot}\\par")
+                           << "2 foot";
+}
+
+// Each structure read from RTF is written back so that reading the written RTF shows it again.
+void RtfRoundTripTest::structuresSurviveTheWriter()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, feature);
+    QTextDocument first;
+    rtf::read("{\\rtf1\\ansi " + body + "}", first);
+    const QStringList structure = structureOf(first);
+    QVERIFY2(structure.contains(feature), qPrintable(structure.join(QLatin1Char('|'))));
+    QTextDocument second;
+    rtf::read(rtf::write(first), second);
+    QCOMPARE(structureOf(second), structure);
 }
 
 QTEST_MAIN(RtfRoundTripTest)

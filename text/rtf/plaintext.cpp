@@ -25,6 +25,7 @@ enum class Dest : unsigned char {
     FontTable, // font numbers and their character sets
     Field,     // the \field group itself: bare text there is not shown
     Upr,       // \upr: only its \ud alternative is read
+    Note,      // a footnote or endnote: read after the text
 };
 
 struct State
@@ -39,7 +40,8 @@ struct State
 
 enum Word : unsigned char {
     WUnknown, WSkipDest, WFonttbl, WField, WFldrslt, WUpr, WUd, WTransparent, WNonshppict, WAnsicpg, WMac,
-    WPc, WPca, WDeff, WF, WFcharset, WCpg, WPlain, WV, WUc, WU, WBin, WBreak, WTab, WChar,
+    WPc, WPca, WDeff, WF, WFcharset, WCpg, WPlain, WV, WUc, WU, WBin, WBreak, WTab, WChar, WFootnote, WFtnalt,
+    WChftn,
 };
 
 struct WordInfo
@@ -58,7 +60,7 @@ const std::unordered_map<std::string_view, WordInfo> &words()
             m.emplace(w, WordInfo{WSkipDest});
         }
         for (const char *w : {"colortbl", "listtable", "listoverridetable", "list", "listlevel", "listoverride",
-                              "fldinst", "pict", "pn"}) {
+                              "fldinst", "pict", "pn", "leveltext"}) {
             m.emplace(w, WordInfo{WSkipDest});
         }
         const std::pair<const char *, WordInfo> known[] = {
@@ -68,7 +70,8 @@ const std::unordered_map<std::string_view, WordInfo> &words()
             {"pc", {WPc}}, {"pca", {WPca}}, {"deff", {WDeff}}, {"f", {WF}}, {"fcharset", {WFcharset}},
             {"cpg", {WCpg}}, {"plain", {WPlain}}, {"v", {WV}}, {"uc", {WUc}}, {"u", {WU}}, {"bin", {WBin}},
             {"par", {WBreak}}, {"sect", {WBreak}}, {"page", {WBreak}}, {"column", {WBreak}}, {"line", {WBreak}},
-            {"row", {WBreak}}, {"nestrow", {WBreak}}, {"cell", {WTab}}, {"nestcell", {WTab}}, {"tab", {WTab}},
+            {"row", {WBreak}}, {"nestrow", {WBreak}}, {"footnote", {WFootnote}}, {"ftnalt", {WFtnalt}},
+            {"chftn", {WChftn}}, {"cell", {WTab}}, {"nestcell", {WTab}}, {"tab", {WTab}},
             {"lquote", {WChar, 0x2018}}, {"rquote", {WChar, 0x2019}}, {"ldblquote", {WChar, 0x201C}},
             {"rdblquote", {WChar, 0x201D}}, {"bullet", {WChar, 0x2022}}, {"endash", {WChar, 0x2013}},
             {"emdash", {WChar, 0x2014}}, {"enspace", {WChar, 0x2002}}, {"emspace", {WChar, 0x2003}},
@@ -92,11 +95,27 @@ struct FontCodePage
 class Collector
 {
 public:
-    explicit Collector(QByteArrayView bytes) : tok_(bytes) { out_.reserve(bytes.size() / 2); }
+    explicit Collector(QByteArrayView bytes)
+        : bytes_(bytes), tok_(bytes), lastParagraphMark_(bytes.lastIndexOf(QByteArrayView("\\par")))
+    {
+        out_.reserve(bytes.size() / 2);
+    }
 
     QString run();
 
 private:
+    // A footnote or endnote, read after the text as the reader shows it.
+    struct Note
+    {
+        qsizetype start = 0;
+        qsizetype end = -1;
+        int number = 0;
+        bool endnote = false;
+    };
+
+    void readTokens();
+    void readNote(const Note &note);
+    void mark();
     State &top() { return stack_.back(); }
     void groupOpen();
     void groupClose();
@@ -107,9 +126,19 @@ private:
     void flushBytes();
     int codePageOf(int font);
 
+    QByteArrayView bytes_;
     Tokenizer tok_;
     std::vector<State> stack_;
     int overflow_ = 0;
+    qsizetype lastParagraphMark_ = -1;
+    bool ended_ = false;
+    std::vector<Note> notes_;
+    int marks_ = 0;
+    int notedMarks_ = 0;
+    bool inNotes_ = false;
+    int noteNumber_ = 0;
+    bool noteMarkShown_ = false;
+    qsizetype breakEnd_ = -1; // where the text stood after its last paragraph break
     int skip_ = 0;
     bool starPending_ = false;
     int ansiCpg_ = 1252;
@@ -127,12 +156,49 @@ QString Collector::run()
 {
     stack_.reserve(64);
     stack_.emplace_back();
-    for (;;) {
+    readTokens();
+    flushBytes();
+    lastParagraphMark_ = -1;
+    inNotes_ = true;
+    for (const bool endnotes : {false, true}) {
+        for (const Note &note : notes_) {
+            if (note.endnote == endnotes && note.end >= note.start) {
+                readNote(note);
+            }
+        }
+    }
+    return out_;
+}
+
+// A note follows the text as a paragraph of its own, under its mark's number.
+void Collector::readNote(const Note &note)
+{
+    if (!out_.isEmpty() && out_.size() != breakEnd_) {
+        out_ += QLatin1Char(' ');
+    }
+    const qsizetype at = out_.size();
+    stack_.assign(2, State());
+    overflow_ = 0;
+    skip_ = 0;
+    starPending_ = false;
+    ended_ = false;
+    noteNumber_ = note.number;
+    noteMarkShown_ = false;
+    tok_ = Tokenizer(bytes_.sliced(note.start, note.end - note.start));
+    readTokens();
+    flushBytes();
+    if (!noteMarkShown_ && note.number > 0 && out_.size() > at) {
+        out_.insert(at, QString::number(note.number) + QLatin1Char(' '));
+    }
+}
+
+void Collector::readTokens()
+{
+    while (!ended_) {
         const Token t = tok_.next();
         switch (t.kind) {
         case Token::End:
-            flushBytes();
-            return out_;
+            return;
         case Token::GroupOpen:
             groupOpen();
             break;
@@ -177,6 +243,20 @@ QString Collector::run()
     }
 }
 
+// \chftn: the automatic number of a note's mark, in the text and at the start of the note itself.
+void Collector::mark()
+{
+    if (top().hidden) {
+        return;
+    }
+    const int number = inNotes_ ? noteNumber_ : ++marks_;
+    noteMarkShown_ = noteMarkShown_ || inNotes_;
+    if (number > 0) {
+        flushBytes();
+        out_ += QString::number(number);
+    }
+}
+
 void Collector::groupOpen()
 {
     skip_ = 0;
@@ -204,10 +284,19 @@ void Collector::groupClose()
     if (stack_.size() <= 1) {
         return;
     }
+    if (stack_.size() == 2 && tok_.position() <= lastParagraphMark_) {
+        return; // a brace too many: paragraphs still follow, so the document goes on
+    }
+    if (stack_.back().dest == Dest::Note && stack_[stack_.size() - 2].dest != Dest::Note && !notes_.empty() &&
+        notes_.back().end < 0) {
+        notes_.back().end = tok_.position() - 1;
+    }
     if (stack_.back().dest == Dest::FontTable && stack_[stack_.size() - 2].dest != Dest::FontTable) {
         fontEntry_ = -1;
     }
     stack_.pop_back();
+    // Whatever follows the brace that closes the document's group is not part of it.
+    ended_ = stack_.size() == 1;
 }
 
 int Collector::codePageOf(int font)
@@ -339,9 +428,15 @@ void Collector::word(const Token &t)
     }
     const bool readDestination = info.word == WFonttbl || info.word == WField || info.word == WFldrslt ||
                                  info.word == WUpr || info.word == WUd || info.word == WTransparent ||
-                                 info.word == WNonshppict;
+                                 info.word == WNonshppict || info.word == WFootnote;
     if (star && !readDestination && info.word != WSkipDest) {
         s.dest = Dest::Skip;
+        return;
+    }
+    if (s.dest == Dest::Note) {
+        if (info.word == WFtnalt && !notes_.empty()) {
+            notes_.back().endnote = true;
+        }
         return;
     }
     if (s.dest == Dest::Skip) {
@@ -373,6 +468,16 @@ void Collector::word(const Token &t)
     case WUpr:
         s.outer = s.dest;
         s.dest = Dest::Upr;
+        return;
+    case WFootnote:
+        if (s.dest == Dest::Text && !inNotes_ && notes_.size() < 10000) {
+            // A note without an automatic mark of its own since the last one has a mark the author wrote.
+            notes_.push_back(Note{tok_.position(), -1, marks_ > notedMarks_ ? marks_ : 0, false});
+            notedMarks_ = marks_;
+            s.dest = Dest::Note;
+        } else {
+            s.dest = Dest::Skip;
+        }
         return;
     default:
         break;
@@ -436,12 +541,16 @@ void Collector::word(const Token &t)
     switch (info.word) {
     case WBreak:
         shownChar(u' ');
+        breakEnd_ = out_.size();
         return;
     case WTab:
         shownChar(u'\t');
         return;
     case WChar:
         shownChar(info.ch);
+        return;
+    case WChftn:
+        mark();
         return;
     default:
         return;

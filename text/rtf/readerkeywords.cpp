@@ -24,7 +24,7 @@ const std::unordered_map<std::string_view, int> &keywords()
             {"result", KwTransparentDest}, {"ansicpg", KwAnsicpg}, {"ansi", KwAnsi}, {"mac", KwMac},
             {"pc", KwPc}, {"pca", KwPca}, {"deff", KwDeff}, {"f", KwF}, {"fcharset", KwFcharset},
             {"cpg", KwCpg}, {"red", KwRed}, {"green", KwGreen}, {"blue", KwBlue}, {"listid", KwListid},
-            {"levelnfc", KwLevelnfc}, {"levelnfcn", KwLevelnfc}, {"ls", KwLs}, {"ilvl", KwIlvl},
+            {"levelnfc", KwLevelnfc}, {"levelnfcn", KwLevelnfc}, {"leveltext", KwLeveltext}, {"ls", KwLs}, {"ilvl", KwIlvl},
             {"pnlvlblt", KwPnlvlblt}, {"pnlvlbody", KwPnlvlbody}, {"pnlvlcont", KwPnlvlcont}, {"pnlvl", KwPnlvl},
             {"pndec", KwPndec}, {"pnlcltr", KwPnlcltr}, {"pnucltr", KwPnucltr}, {"pnlcrm", KwPnlcrm},
             {"pnucrm", KwPnucrm}, {"plain", KwPlain}, {"fs", KwFs}, {"b", KwB}, {"i", KwI}, {"ul", KwUl},
@@ -40,7 +40,7 @@ const std::unordered_map<std::string_view, int> &keywords()
             {"clvmgf", KwClvmgf}, {"clvmrg", KwClvmrg}, {"lquote", KwLquote}, {"rquote", KwRquote},
             {"ldblquote", KwLdblquote}, {"rdblquote", KwRdblquote}, {"bullet", KwBullet},
             {"endash", KwEndash}, {"emdash", KwEmdash}, {"enspace", KwEnspace}, {"emspace", KwEmspace},
-            {"qmspace", KwQmspace}, {"chftn", KwChftn}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"bin", KwBin}, {"pngblip", KwPngblip},
+            {"qmspace", KwQmspace}, {"chftn", KwChftn}, {"footnote", KwFootnote}, {"ftnalt", KwFtnalt}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"bin", KwBin}, {"pngblip", KwPngblip},
             {"jpegblip", KwJpegblip}, {"emfblip", KwOtherblip}, {"wmetafile", KwOtherblip},
             {"dibitmap", KwOtherblip}, {"wbitmap", KwOtherblip}, {"picw", KwPicw}, {"pich", KwPich},
             {"picwgoal", KwPicwgoal}, {"pichgoal", KwPichgoal}, {"picscalex", KwPicscalex},
@@ -65,13 +65,13 @@ const std::vector<const char *> &skippedDestinations()
 {
     static const std::vector<const char *> words = {
         "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
+        "footerf", "annotation", "atnid", "atnauthor", "atndate", "atnref", "atnparent",
         "atnicn", "atntime", "comment", "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata",
         "colorschememapping", "datastore", "latentstyles", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl",
         "revtbl", "filetbl", "listpicture", "mmathPr", "pntext", "listtext", "objdata", "objclass",
         "objname", "template", "docvar", "userprops", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc",
         "pnseclvl", "nonesttables", "nesttableprops", "blipuid", "picprop", "shpinst", "fontemb",
-        "fontfile", "falt", "panose", "leveltext", "levelnumbers", "listname", "pntxta", "pntxtb",
+        "fontfile", "falt", "panose", "levelnumbers", "listname", "pntxta", "pntxtb",
         "formfield", "datafield", "fldtype", "protusertbl", "wgrffmtfilter", "pgptbl", "defchp", "defpap",
         "lfolevel", "sp", "sn", "sv", "oldcprops", "oldpprops", "oldsprops", "oldtprops", "ffdeftext",
         "ffformat", "ffhelptext", "ffstattext", "ffentrymcr", "ffexitmcr", "ffname", "fchars", "lchars",
@@ -122,6 +122,8 @@ bool isReadDestination(int kw)
     case KwFldrslt:
     case KwPict:
     case KwPn:
+    case KwLeveltext:
+    case KwFootnote:
     case KwUpr:
     case KwUd:
     case KwShppict:

@@ -21,7 +21,7 @@ enum Kw : int {
     // fonts and colours
     KwF, KwFcharset, KwCpg, KwRed, KwGreen, KwBlue,
     // lists
-    KwListid, KwLevelnfc, KwLs, KwIlvl, KwPnlvlblt, KwPnlvlbody, KwPnlvlcont, KwPnlvl, KwPndec, KwPnlcltr,
+    KwListid, KwLevelnfc, KwLeveltext, KwLs, KwIlvl, KwPnlvlblt, KwPnlvlbody, KwPnlvlcont, KwPnlvl, KwPndec, KwPnlcltr,
     KwPnucltr, KwPnlcrm, KwPnucrm,
     // character
     KwPlain, KwFs, KwB, KwI, KwUl, KwUlnone, KwStrike, KwCf, KwCb, KwHighlight, KwV, KwSuper, KwSub,
@@ -33,7 +33,7 @@ enum Kw : int {
     // breaks and special characters
     KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwClmgf, KwClmrg, KwClvmgf, KwClvmrg, KwLquote, KwRquote,
     KwLdblquote, KwRdblquote, KwBullet, KwEndash, KwEmdash, KwEnspace, KwEmspace, KwQmspace, KwZwj, KwZwnj,
-    KwBin, KwChftn,
+    KwBin, KwChftn, KwFootnote, KwFtnalt,
     // pictures
     KwPngblip, KwJpegblip, KwOtherblip, KwPicw, KwPich, KwPicwgoal, KwPichgoal, KwPicscalex, KwPicscaley,
 };

@@ -1,5 +1,6 @@
 // The reader's lists: the list and override tables, the list a paragraph joins, and the old-style
 // paragraph numbering of \pn groups.
+#include "text/encoding.h"
 #include "text/richtext.h"
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
@@ -14,7 +15,12 @@ QTextListFormat::Style listStyleFor(NumStyle s)
 {
     switch (s) {
     case NumStyle::Bullet:
+    case NumStyle::None:
         return QTextListFormat::ListDisc;
+    case NumStyle::Circle:
+        return QTextListFormat::ListCircle;
+    case NumStyle::Square:
+        return QTextListFormat::ListSquare;
     case NumStyle::LowerAlpha:
         return QTextListFormat::ListLowerAlpha;
     case NumStyle::UpperAlpha:
@@ -29,6 +35,8 @@ QTextListFormat::Style listStyleFor(NumStyle s)
     return QTextListFormat::ListDecimal;
 }
 
+// The number format of \levelnfc: arabic (0, and the ordinal 5 and zero-padded 22 forms), roman (1, 2),
+// letters (3, 4), a bullet (23) or no number at all (255). Others are shown as arabic numbers.
 NumStyle styleForNfc(int nfc)
 {
     switch (nfc) {
@@ -41,10 +49,31 @@ NumStyle styleForNfc(int nfc)
     case 4:
         return NumStyle::LowerAlpha;
     case 23:
-    case 255:
         return NumStyle::Bullet;
+    case 255:
+        return NumStyle::None;
     default:
         return NumStyle::Decimal;
+    }
+}
+
+// The list style closest to a bullet character; characters of symbol fonts stand at U+F000 + code.
+NumStyle bulletStyleFor(char16_t c)
+{
+    switch (c) {
+    case u'o':
+    case 0x25E6: // white bullet
+    case 0x25CB: // white circle
+    case 0xF0A1: // white circle in Wingdings
+        return NumStyle::Circle;
+    case 0x25AA: // black small square
+    case 0x25A0: // black square
+    case 0x25FE: // black medium small square
+    case 0xF0A7: // small square in Wingdings
+    case 0xF06E: // square in Wingdings
+        return NumStyle::Square;
+    default:
+        return NumStyle::Bullet;
     }
 }
 
@@ -112,6 +141,9 @@ bool Reader::listWord(int kw, int p)
     case KwIlvl:
         s.para.ilvl = std::max(0, std::min(8, p));
         return true;
+    case KwLeveltext:
+        s.dest = s.dest == Dest::ListLevel ? Dest::LevelText : Dest::Skip;
+        return true;
     case KwPn:
         s.para.pnKind = PnKind::None;
         s.para.pnStyleSet = false;
@@ -173,6 +205,62 @@ void Reader::closePn(const State &closed, State &parent)
     parent.para.pnLevel = closed.para.pnLevel;
 }
 
+void Reader::levelText(int unit)
+{
+    if (!lists_.empty() && !lists_.back().levels.empty() && lists_.back().levels.back().text.size() < 256) {
+        lists_.back().levels.back().text.push_back(unit);
+    }
+}
+
+// Reads what the level text shows: the bullet of a bulleted level, or the text before and after the
+// number (a level text starts with its length; bytes 0 to 8 stand for the numbers of levels 1 to 9).
+// A level text that shows the numbers of several levels keeps what follows the last of them.
+void Reader::closeListLevel(const State &closed)
+{
+    if (lists_.empty() || lists_.back().levels.empty()) {
+        return;
+    }
+    ListLevelInfo &level = lists_.back().levels.back();
+    level.style = styleForNfc(level.nfc);
+    const int codePage = codePageOf(closed.chr.font);
+    QString shown;
+    int placeholders = 0;
+    QString before;
+    for (size_t i = 0; i < level.text.size(); ++i) {
+        const int unit = level.text[i];
+        if (unit >= 0) {
+            shown += QChar(char16_t(unit));
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(-unit - 1);
+        if (i == 0) {
+            continue; // the length
+        }
+        if (byte == ';') {
+            break;
+        }
+        if (byte < 9) {
+            if (placeholders++ == 0) {
+                before = shown;
+            }
+            shown.clear();
+        } else if (codePage == SymbolCodePage) {
+            shown += QChar(char16_t(0xF000 + byte));
+        } else {
+            shown += encoding::decodeCodePage(QByteArray(1, char(byte)), codePage);
+        }
+    }
+    if (level.style == NumStyle::Bullet) {
+        const QString bullet = shown.trimmed();
+        level.style = bullet.isEmpty() ? NumStyle::Bullet : bulletStyleFor(bullet.at(0).unicode());
+    } else if (placeholders > 0) {
+        level.prefix = placeholders == 1 ? before : QString();
+        level.suffix = shown;
+    }
+    level.text.clear();
+    level.text.shrink_to_fit();
+}
+
 Reader::ListPlace Reader::listPlaceOf(const ParaProps &p) const
 {
     ListPlace place;
@@ -187,7 +275,11 @@ Reader::ListPlace Reader::listPlaceOf(const ParaProps &p) const
         }
         place.level = std::max(0, std::min(8, p.ilvl));
         if (def && place.level < int(def->levels.size())) {
-            place.style = styleForNfc(def->levels[size_t(place.level)].nfc);
+            place.definition = &def->levels[size_t(place.level)];
+            place.style = place.definition->style;
+            if (place.style == NumStyle::None) {
+                return ListPlace(); // a level without a number: a plain paragraph with its indents
+            }
         } else if (p.pnKind == PnKind::Bullet) {
             place.style = NumStyle::Bullet;
         } else if (p.pnKind != PnKind::None && p.pnStyleSet) {
@@ -243,6 +335,11 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
         QTextListFormat lf;
         lf.setStyle(listStyleFor(place.style));
         lf.setIndent(indent);
+        if (place.definition && place.style != NumStyle::Bullet && place.style != NumStyle::Circle &&
+            place.style != NumStyle::Square) {
+            lf.setNumberPrefix(place.definition->prefix);
+            lf.setNumberSuffix(place.definition->suffix);
+        }
         list = cursor_.createList(lf);
         if (place.key >= 0) {
             newLists_[place.key] = list;

@@ -38,6 +38,7 @@ enum class Dest : unsigned char {
     ListTable,
     List,
     ListLevel,
+    LevelText, // a list level's number text: its bullet, or what stands around the number
     OverrideTable,
     Override,
     Field,     // the \field group itself: bare text there is not shown
@@ -45,10 +46,14 @@ enum class Dest : unsigned char {
     Pict,
     Pn,        // old-style paragraph numbering properties
     Upr,       // \upr: only its \ud alternative is read
+    Note,      // a footnote or endnote: read after the text
 };
 
 enum class PnKind : unsigned char { None, Bullet, Body, Level, Cont };
-enum class NumStyle : unsigned char { Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Bullet };
+enum class NumStyle : unsigned char {
+    Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Bullet, Circle, Square,
+    None, // a level without a number: its paragraphs are plain ones
+};
 
 struct CharProps
 {
@@ -126,6 +131,10 @@ struct FontInfo
 struct ListLevelInfo
 {
     int nfc = 0;
+    std::vector<int> text; // the level text as read: characters, and bytes b as -(b + 1)
+    NumStyle style = NumStyle::Decimal;
+    QString prefix; // around the number, as the level text has it
+    QString suffix = QStringLiteral(".");
 };
 
 struct ListDef
@@ -150,6 +159,15 @@ struct CellRect
     int column = 0;
     int rows = 1;
     int columns = 1;
+};
+
+// A footnote or endnote: where its group's content stands in the input, and the number of its mark.
+struct NoteInfo
+{
+    qsizetype start = 0;
+    qsizetype end = -1;
+    int number = 0; // 0: the note has a mark of its own making
+    bool endnote = false;
 };
 
 struct FieldInfo
@@ -188,6 +206,8 @@ public:
     void run();
 
 private:
+    void readTokens();
+    void finishText();
     State &top() { return stack_.back(); }
 
     // groups and tokens (rtfreader.cpp)
@@ -230,11 +250,14 @@ private:
         bool isList = false;
         NumStyle style = NumStyle::Decimal;
         int level = 0;
-        qint64 key = -1; // the list of \ls and level, or -1 for old-style numbering
+        qint64 key = -1;
+        const ListLevelInfo *definition = nullptr; // the list of \ls and level, or -1 for old-style numbering
     };
     bool listWord(int kw, int p);
     void pnWord(int kw, int p);
     void closePn(const State &closed, State &parent);
+    void levelText(int unit);
+    void closeListLevel(const State &closed);
     ListPlace listPlaceOf(const ParaProps &p) const;
     void applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace &place);
 
@@ -250,6 +273,13 @@ private:
     void insertGridColumn(size_t at, int right);
     void mergeCells();
 
+    // footnotes and endnotes (readernotes.cpp)
+    bool noteWord(int kw);
+    void closeNote(const State &closed, const State &parent);
+    void footnoteMark();
+    void readNotes();
+    void readNote(const NoteInfo &note);
+
     // fields and pictures (readerfields.cpp)
     bool fieldWord(int kw);
     void closeField(const State &closed, const State &parent);
@@ -259,6 +289,7 @@ private:
     void closePict(const State &closed, const State &parent);
     void insertPicture(const PictInfo &pict);
 
+    QByteArrayView bytes_;
     Tokenizer tok_;
     QTextDocument &doc_;
     QTextCursor cursor_;
@@ -293,7 +324,12 @@ private:
     std::vector<QString> hrefs_;
     std::vector<PictInfo> picts_;
     int imageCount_ = 0;
-    int footnotes_ = 0;
+    int footnotes_ = 0; // automatic footnote marks shown so far
+    std::vector<NoteInfo> notes_;
+    int notedMarks_ = 0;   // the marks shown when the last note began
+    bool inNotes_ = false; // reading the notes after the text
+    int noteNumber_ = 0;
+    bool noteMarkShown_ = false;
     qint64 shown_ = 0; // characters and bytes of text shown so far
 
     // the pending run of text

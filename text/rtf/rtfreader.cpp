@@ -14,7 +14,7 @@ namespace rtf {
 namespace detail {
 
 Reader::Reader(const QByteArray &bytes, QTextDocument &doc)
-    : tok_(bytes), doc_(doc), cursor_(&doc), lastParagraphMark_(bytes.lastIndexOf("\\par"))
+    : bytes_(bytes), tok_(bytes), doc_(doc), cursor_(&doc), lastParagraphMark_(bytes.lastIndexOf("\\par"))
 {
 }
 
@@ -25,6 +25,14 @@ void Reader::run()
     cursor_.beginEditBlock();
     appliedBf_ = cursor_.blockFormat();
     nextBf_ = appliedBf_;
+    readTokens();
+    finishText();
+    readNotes();
+    cursor_.endEditBlock();
+}
+
+void Reader::readTokens()
+{
     while (!ended_) {
         const Token t = tok_.next();
         switch (t.kind) {
@@ -51,7 +59,13 @@ void Reader::run()
         }
         break;
     }
-    // A truncated document: close the open groups so pending pictures and fields end properly.
+}
+
+// Ends what the input left open: a truncated document's groups (so pending pictures and fields end
+// properly), its last paragraph and its table.
+void Reader::finishText()
+{
+    lastParagraphMark_ = -1;
     while (stack_.size() > 1) {
         groupClose();
     }
@@ -62,7 +76,6 @@ void Reader::run()
     if (table_) {
         leaveTable();
     }
-    cursor_.endEditBlock();
 }
 
 void Reader::groupOpen()
@@ -124,6 +137,11 @@ void Reader::groupClose()
     case Dest::Pict:
         closePict(closed, parent);
         break;
+    case Dest::ListLevel:
+        if (parent.dest != Dest::ListLevel) {
+            closeListLevel(closed);
+        }
+        break;
     case Dest::FontTable:
         if (parent.dest != Dest::FontTable) {
             curFontTableEntry_ = -1;
@@ -133,6 +151,7 @@ void Reader::groupClose()
         break;
     }
     closeField(closed, parent);
+    closeNote(closed, parent);
 }
 
 void Reader::word(const Token &t)
@@ -165,6 +184,8 @@ void Reader::word(const Token &t)
                 appendChar(char16_t(v));
             } else if (s.dest == Dest::FieldInst) {
                 fieldInstText(QString(QChar(char16_t(v))));
+            } else if (s.dest == Dest::LevelText) {
+                levelText(v);
             }
         }
         skip_ = s.uc;
@@ -178,6 +199,12 @@ void Reader::word(const Token &t)
         s.dest = Dest::Skip;
         return;
     }
+    if (s.dest == Dest::Note) {
+        if (kw == KwFtnalt && !notes_.empty()) {
+            notes_.back().endnote = true;
+        }
+        return;
+    }
     if (s.dest == Dest::Skip) {
         // \ud is the alternative of \upr that is read.
         if (kw == KwUd && s.inUpr) {
@@ -188,7 +215,7 @@ void Reader::word(const Token &t)
     }
 
     const int p = t.param;
-    if (destinationWord(kw) || listWord(kw, p) || fieldWord(kw)) {
+    if (destinationWord(kw) || listWord(kw, p) || fieldWord(kw) || noteWord(kw)) {
         return;
     }
     // Words that only matter in certain destinations.
@@ -344,13 +371,7 @@ void Reader::textWord(int kw)
         endParagraph(true);
         return;
     case KwChftn:
-        // The automatic number of a footnote's reference mark; the note itself is not shown.
-        if (!top().chr.hidden) {
-            const QString number = QString::number(++footnotes_);
-            for (QChar ch : number) {
-                appendChar(ch.unicode());
-            }
-        }
+        footnoteMark();
         return;
     default:
         break;
@@ -399,6 +420,11 @@ void Reader::text(QByteArrayView bytes)
     case Dest::Pict:
         pictText(bytes);
         break;
+    case Dest::LevelText:
+        for (char c : bytes) {
+            levelText(-(static_cast<unsigned char>(c) + 1));
+        }
+        break;
     default:
         break;
     }
@@ -423,6 +449,9 @@ void Reader::hexByte(unsigned char b)
                 f.nameBytes += c;
             }
         }
+        break;
+    case Dest::LevelText:
+        levelText(-(b + 1));
         break;
     case Dest::FieldInst:
         fieldInstText(encoding::decodeCodePage(QByteArrayView(&c, 1), codePageOf(top().chr.font)));

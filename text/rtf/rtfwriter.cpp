@@ -195,6 +195,11 @@ void Writer::writeFrame(const QTextFrame *frame, int tableDepth)
 void Writer::writeBlock(const QTextBlock &block, bool inTable)
 {
     if (!inTable) {
+        // A paragraph that starts a page follows a page break, except at the very start.
+        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore &&
+            block.position() > 0) {
+            body_.append("\\page\r\n");
+        }
         writeBlockContent(block, false);
         body_.append("\\par\r\n");
         return;

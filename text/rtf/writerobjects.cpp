@@ -70,7 +70,13 @@ void Writer::appendListTables(QByteArray &out) const
             appendControl(out, "\\levelnfcn", nfc);
             out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace0\\levelindent0");
             if (nfc == 23) {
-                out.append("{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}");
+                // The bullet: a disc, a white bullet for circles, a small square for squares.
+                const char *bullet = format.style() == QTextListFormat::ListCircle   ? "\\u9702 ?"
+                                     : format.style() == QTextListFormat::ListSquare ? "\\u9642 ?"
+                                                                                      : "\\u8226 ?";
+                out.append("{\\leveltext\\'01");
+                out.append(bullet);
+                out.append(";}{\\levelnumbers;}");
             } else {
                 // The level text: its length, then the text with the level's number as a
                 // placeholder byte; level numbers give the placeholder's position.

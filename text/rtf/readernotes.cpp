@@ -1,0 +1,114 @@
+// The reader's footnotes and endnotes. A note's mark stays where it stands in the text; the note's
+// own text, with its formatting, follows the document's text under the mark's number, footnotes
+// first, then endnotes, each in the order of their marks, as a word processor's HTML export has them.
+#include "text/rtf/readerkeywords.h"
+#include "text/rtf/readerstate.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace rtf::detail {
+
+namespace {
+
+// At most this many notes of one document are kept; later ones are left out.
+constexpr size_t MaxNotes = 10000;
+
+} // namespace
+
+bool Reader::noteWord(int kw)
+{
+    if (kw != KwFootnote) {
+        return false;
+    }
+    State &s = top();
+    if (s.dest != Dest::Text || inNotes_ || notes_.size() >= MaxNotes) {
+        s.dest = Dest::Skip;
+        return true;
+    }
+    NoteInfo note;
+    note.start = tok_.position();
+    // A note without an automatic mark of its own since the last one has a mark the author wrote.
+    note.number = footnotes_ > notedMarks_ ? footnotes_ : 0;
+    notedMarks_ = footnotes_;
+    notes_.push_back(note);
+    s.dest = Dest::Note;
+    return true;
+}
+
+void Reader::closeNote(const State &closed, const State &parent)
+{
+    if (closed.dest == Dest::Note && parent.dest != Dest::Note && !notes_.empty() && notes_.back().end < 0) {
+        notes_.back().end = tok_.position() - 1; // before the closing brace
+    }
+}
+
+// \chftn: the automatic number of a note's mark, in the text and at the start of the note itself.
+void Reader::footnoteMark()
+{
+    if (top().chr.hidden) {
+        return;
+    }
+    int number = 0;
+    if (inNotes_) {
+        noteMarkShown_ = true;
+        number = noteNumber_;
+    } else {
+        number = ++footnotes_;
+    }
+    if (number > 0) {
+        for (QChar ch : QString::number(number)) {
+            appendChar(ch.unicode());
+        }
+    }
+}
+
+void Reader::readNotes()
+{
+    inNotes_ = true;
+    for (const bool endnotes : {false, true}) {
+        for (const NoteInfo &note : notes_) {
+            if (note.endnote == endnotes && note.end >= note.start) {
+                readNote(note);
+            }
+        }
+    }
+}
+
+// Reads one note's group as paragraphs of their own after everything read so far.
+void Reader::readNote(const NoteInfo &note)
+{
+    if (paraHasContent_ || !doc_.isEmpty()) {
+        pendingBreak_ = true;
+    }
+    nextBf_ = QTextBlockFormat();
+    pageBreakPending_ = false;
+    const int firstBlock = pendingBreak_ ? doc_.blockCount() : doc_.blockCount() - 1;
+    stack_.assign(2, State());
+    overflow_ = 0;
+    skip_ = 0;
+    starPending_ = false;
+    ended_ = false;
+    hasFinalPara_ = false;
+    noteNumber_ = note.number;
+    noteMarkShown_ = false;
+    tok_ = Tokenizer(bytes_.sliced(note.start, note.end - note.start));
+    readTokens();
+    finishText();
+    if (noteMarkShown_ || note.number <= 0) {
+        return;
+    }
+    // A note that does not show its number itself is put under it.
+    const QTextBlock block = doc_.findBlockByNumber(firstBlock);
+    if (!block.isValid()) {
+        return;
+    }
+    QTextCursor at(block);
+    const QTextCharFormat text = at.charFormat();
+    QTextCharFormat mark = text;
+    mark.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    at.insertText(QString::number(note.number), mark);
+    at.insertText(QStringLiteral(" "), text);
+}
+
+} // namespace rtf::detail
