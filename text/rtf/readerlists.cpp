@@ -337,8 +337,12 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
         lf.setIndent(indent);
         if (place.definition && place.style != NumStyle::Bullet && place.style != NumStyle::Circle &&
             place.style != NumStyle::Square) {
-            lf.setNumberPrefix(place.definition->prefix);
-            lf.setNumberSuffix(place.definition->suffix);
+            if (!place.definition->prefix.isEmpty()) {
+                lf.setNumberPrefix(place.definition->prefix);
+            }
+            if (place.definition->suffix != QLatin1String(".")) {
+                lf.setNumberSuffix(place.definition->suffix);
+            }
         }
         list = cursor_.createList(lf);
         if (place.key >= 0) {
