@@ -91,9 +91,18 @@ void plain(std::vector<Fact> &facts, const QString &text)
 
 // ---- Checking one fact in a document ----
 
+// The first occurrence of text, any run of spaces matching any other: HTML collapses them.
 QTextCursor findText(const QTextDocument &doc, const QString &text)
 {
-    return doc.find(text, 0, QTextDocument::FindCaseSensitively);
+    QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    for (QString &word : words) {
+        word = QRegularExpression::escape(word);
+    }
+    if (words.isEmpty()) {
+        return doc.find(text, 0, QTextDocument::FindCaseSensitively);
+    }
+    const QRegularExpression pattern(words.join(QStringLiteral("\\s+")));
+    return doc.find(pattern, 0, QTextDocument::FindCaseSensitively);
 }
 
 QString alignmentName(Qt::Alignment a)
@@ -756,10 +765,39 @@ bool loadHtml(const QString &path, QTextDocument &doc)
     if (bytes.isEmpty()) {
         return false;
     }
-    // LibreOffice writes strike-out as <strike>, which Qt's HTML import does not know; <s> it does.
-    QString text = QString::fromUtf8(bytes);
-    text.replace(QLatin1String("<strike>"), QLatin1String("<s>")).replace(QLatin1String("</strike>"), QLatin1String("</s>"));
-    doc.setHtml(text);
+    // LibreOffice writes strike-out as <strike>, which Qt's HTML import does not know, and says "no
+    // underline" inside it with text-decoration: none, which in Qt (not in a browser) also ends the
+    // strike-out and an enclosing <u>. Both are put as a browser shows them.
+    const QString text = QString::fromUtf8(bytes);
+    static const QRegularExpression tags(QStringLiteral("<(/?)(u|strike|s)\\b[^>]*>|text-decoration: none"));
+    QString out;
+    int underline = 0, strike = 0, last = 0;
+    for (auto it = tags.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        last = m.capturedEnd();
+        if (m.captured(2).isEmpty()) {
+            QStringList lines;
+            if (underline > 0) {
+                lines << QStringLiteral("underline");
+            }
+            if (strike > 0) {
+                lines << QStringLiteral("line-through");
+            }
+            out += QStringLiteral("text-decoration: ") + (lines.isEmpty() ? QStringLiteral("none") : lines.join(' '));
+            continue;
+        }
+        const int step = m.captured(1).isEmpty() ? 1 : -1;
+        if (m.captured(2) == QLatin1String("u")) {
+            underline = qMax(0, underline + step);
+            out += m.captured(0);
+        } else {
+            strike = qMax(0, strike + step);
+            out += step > 0 ? QStringLiteral("<s>") : QStringLiteral("</s>");
+        }
+    }
+    out += QStringView(text).mid(last);
+    doc.setHtml(out);
     return true;
 }
 
@@ -965,6 +1003,9 @@ int main(int argc, char **argv)
             // Text our reader reads differently (spaces, marks, code pages) is the plain-text
             // comparison's business; only formatting of text found in both is compared here.
             if (s.fromCorpus && findText(doc, fact.text).isNull()) {
+                if (verbose) {
+                    std::printf("unmatched %s: '%s'\n", qPrintable(s.name), qPrintable(fact.text));
+                }
                 ++unmatched;
                 continue;
             }
