@@ -675,6 +675,55 @@ Mixed
         samples.push_back(s);
     }
     {
+        // Less common words of a word processor for Windows: merges by cell widths, underline kinds,
+        // half-point sizes, links to bookmarks, continuous sections, letters with brackets, deep levels.
+        Sample s{QStringLiteral("word_more"), Source::Rtf, QByteArray(R"RTF({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\froman Times New Roman;}{\f1\fswiss Arial;}}
+{\colortbl;\red0\green0\blue0;\red0\green0\blue255;}
+{\*\listtable{\list\listtemplateid7{\listlevel\levelnfc3\levelnfcn3\levelstartat1{\leveltext\'03(\'00);}{\levelnumbers\'02;}\fi-360\li720}{\listlevel\levelnfc0{\leveltext\'02\'01.;}{\levelnumbers\'01;}\fi-360\li1440}{\listlevel\levelnfc2\levelnfcn2{\leveltext\'02\'02.;}{\levelnumbers\'01;}\fi-360\li2160}\listid7}}
+{\*\listoverridetable{\listoverride\listid7\listoverridecount0\ls3}}
+\pard\plain\f0\fs24 More {\uld dotted} and {\ulw wordline} and {\uldb doubleline} and {\ul under\ul0  notunder} and {\striked1 doublestrike} and {\fs21 halfsize} end.\par
+\pard {\field{\*\fldinst{ HYPERLINK \\l "section2" }}{\fldrslt{\cf2\ul innerlink}}} and {\field{\*\fldinst{HYPERLINK "http://example.net/b"}}{\fldrslt{\b boldlink}}} done.\par
+\pard\ls3\ilvl0{\listtext (A)\tab}Letter item\par
+\pard\ls3\ilvl2{\listtext i.\tab}Deep roman item\par
+\pard\qc Centred before section\par
+\sect\sectd\sbknone\pard\ql Continuous section text\par
+\sect\sectd\pard Default section text\par
+\trowd\cellx3000\cellx6000\pard\intbl wide one\cell wide two\cell\row
+\trowd\cellx1500\cellx3000\cellx4500\cellx6000\pard\intbl n1\cell n2\cell n3\cell n4\cell\row
+\trowd\cellx1500\cellx4500\cellx6000\pard\intbl m1\cell middle wide\cell m4\cell\row
+\pard After width table\par
+})RTF")};
+        auto &f = s.facts;
+        f.push_back({Kind::Underline, "dotted", "1"});
+        f.push_back({Kind::Underline, "wordline", "1"});
+        f.push_back({Kind::Underline, "doubleline", "1"});
+        f.push_back({Kind::Underline, "under", "1"});
+        f.push_back({Kind::Underline, "notunder", "0"});
+        f.push_back({Kind::Strike, "doublestrike", "1"});
+        f.push_back({Kind::Size, "halfsize", "10.5"});
+        plain(f, QStringLiteral("end."));
+        f.push_back({Kind::Link, "innerlink", "#section2"});
+        f.push_back({Kind::Link, "boldlink", "http://example.net/b"});
+        f.push_back({Kind::Bold, "boldlink", "1"});
+        f.push_back({Kind::Link, "done.", ""});
+        f.push_back({Kind::List, "Letter item", "number"});
+        f.push_back({Kind::ListStyle, "Letter item", "upper-alpha"});
+        f.push_back({Kind::ListStyle, "Deep roman item", "lower-roman"});
+        f.push_back({Kind::ListLevel, "Deep roman item", "3"});
+        f.push_back({Kind::Align, "Centred before section", "center"});
+        f.push_back({Kind::PageBreak, "Continuous section text", "0"});
+        f.push_back({Kind::Align, "Continuous section text", "left"});
+        f.push_back({Kind::List, "Continuous section text", "none"});
+        f.push_back({Kind::PageBreak, "Default section text", "1"});
+        f.push_back({Kind::Cell, "wide one", "1x2"});
+        f.push_back({Kind::Cell, "wide two", "1x2"});
+        f.push_back({Kind::Cell, "n2", "1x1"});
+        f.push_back({Kind::Cell, "middle wide", "1x2"});
+        f.push_back({Kind::Cell, "m4", "1x1"});
+        f.push_back({Kind::Cell, "After width table", "none"});
+        samples.push_back(s);
+    }
+    {
         // A word processor of the mid-1990s: \pn numbering at levels, \pnlvlcont, and a \pntext per paragraph.
         Sample s{QStringLiteral("pn_style"), Source::Rtf, QByteArray(R"RTF({\rtf1\ansi\deff0{\fonttbl{\f0\froman Times New Roman;}{\f1\fdecor Symbol;}}
 {\colortbl;\red0\green0\blue0;}
