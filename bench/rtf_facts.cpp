@@ -1031,7 +1031,8 @@ int main(int argc, char **argv)
     for (Sample &s : samples) {
         auto found = ours.find(s.name);
         if (found == ours.end()) {
-            std::printf("%s: no RTF (LibreOffice did not convert it); skipped.\n", qPrintable(s.name));
+            std::printf("%s: no RTF (%s); skipped.\n", qPrintable(s.name),
+                        office.isAvailable() ? "LibreOffice did not convert it" : "made by LibreOffice");
             continue;
         }
         const QTextDocument &doc = *found->second;
