@@ -938,6 +938,10 @@ void printTable(const char *title, const std::vector<Tally> &tallies)
 
 int main(int argc, char **argv)
 {
+    // Fonts and document layout need a GUI application; the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QGuiApplication app(argc, argv);
     const bool verbose = app.arguments().contains(QStringLiteral("--verbose"));
     QString corpus = QStringLiteral("/work/shared/rtf-corpus/files");
