@@ -602,6 +602,11 @@ void RtfReaderTest::listTableParagraphsBecomeListItems_data()
                                              << "";
     QTest::newRow("circle bullet") << 23 << QByteArray("\\'01o;") << int(QTextListFormat::ListCircle) << "";
     QTest::newRow("square bullet") << 23 << QByteArray("\\'01\\u9642 ?;") << int(QTextListFormat::ListSquare) << "";
+    // LibreOffice writes the circle and square of its own symbol font, at private code points.
+    QTest::newRow("circle bullet of OpenSymbol") << 23 << QByteArray("\\'01\\u57353 ?;")
+                                                 << int(QTextListFormat::ListCircle) << "";
+    QTest::newRow("square bullet of OpenSymbol") << 23 << QByteArray("\\'01\\u57355 ?;")
+                                                 << int(QTextListFormat::ListSquare) << "";
     QTest::newRow("decimal") << 0 << dot << int(QTextListFormat::ListDecimal) << ".";
     QTest::newRow("decimal in parentheses") << 0 << QByteArray("\\'03(\\'00);") << int(QTextListFormat::ListDecimal)
                                             << ")";

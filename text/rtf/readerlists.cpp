@@ -65,12 +65,14 @@ NumStyle bulletStyleFor(char16_t c)
     case 0x25E6: // white bullet
     case 0x25CB: // white circle
     case 0xF0A1: // white circle in Wingdings
+    case 0xE009: // circle of OpenSymbol, as LibreOffice writes it
         return NumStyle::Circle;
     case 0x25AA: // black small square
     case 0x25A0: // black square
     case 0x25FE: // black medium small square
     case 0xF0A7: // small square in Wingdings
     case 0xF06E: // square in Wingdings
+    case 0xE00B: // square of OpenSymbol
         return NumStyle::Square;
     default:
         return NumStyle::Bullet;
