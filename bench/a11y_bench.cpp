@@ -139,8 +139,8 @@ public slots:
             paths.pop_back();
             ++objects;
             ask(path, QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetRole"));
-            QDBusMessage name = QDBusMessage::createMethodCall(app_, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                               QStringLiteral("Get"));
+            QDBusMessage name = QDBusMessage::createMethodCall(
+                app_, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
             name << QStringLiteral("org.a11y.atspi.Accessible") << QStringLiteral("Name");
             ++calls;
             bus_.call(name);
@@ -199,11 +199,13 @@ private:
                                              QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetChildren"),
                                              QStringLiteral("org.a11y.atspi.Registry"));
             for (const auto &[bus, path] : references(desktop)) {
-                const QDBusMessage pid = bus_.call(QDBusMessage::createMethodCall(
-                                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"))
-                                                   << bus);
-                if (!pid.arguments().isEmpty() && pid.arguments().at(0).toLongLong() == QCoreApplication::applicationPid()) {
+                QDBusMessage question = QDBusMessage::createMethodCall(
+                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+                question << bus;
+                const QDBusMessage pid = bus_.call(question);
+                if (!pid.arguments().isEmpty() &&
+                    pid.arguments().at(0).toLongLong() == QCoreApplication::applicationPid()) {
                     return bus;
                 }
             }
@@ -413,9 +415,9 @@ public:
             return false;
         }
         accessibilityBus = reply.arguments().at(0).toString();
-        QDBusMessage enable = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                                             QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                             QStringLiteral("Set"));
+        QDBusMessage enable =
+            QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
         enable << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
                << QVariant::fromValue(QDBusVariant(true));
         session.call(enable);
