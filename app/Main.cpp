@@ -7,6 +7,7 @@
 #include "app/beeper.h"
 #include "app/completingcombo.h"
 #include "app/findcontroller.h"
+#include "app/grouplist.h"
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
@@ -497,7 +498,7 @@ void TForm1::buildWindow()
     Splitter1->setHandleWidth(3);
     Splitter1->setChildrenCollapsible(true);
     Splitter1->setOpaqueResize(false);
-    ListBox = new QListWidget(Splitter1);
+    ListBox = new GroupListBox(Splitter1);
     ListBox->setObjectName(QStringLiteral("ListBox"));
     ListBox->setMinimumHeight(30);
     ListBox->setItemDelegate(new FixedRowDelegate(13, ListBox));

@@ -1,6 +1,8 @@
 // The Groups list control: the picked entry and the record behind each entry.
 #include "app/grouplist.h"
 
+#include "app/shownrows.h"
+
 #include <QListWidget>
 #include <QSignalBlocker>
 
@@ -17,6 +19,31 @@ QListWidgetItem *pickedItem(const QListWidget &list)
 }
 
 } // namespace groups
+
+GroupListBox::GroupListBox(QWidget *parent) : QListWidget(parent)
+{
+    shownrows::limitTo(this);
+}
+
+// The list view's own versions report the entry by its row number, which only Qt's accessible object for
+// a whole list understands; the entries are reported as objects instead.
+void GroupListBox::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    shownrows::reportCurrent(this, current);
+}
+
+void GroupListBox::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    shownrows::reportSelection(this, selected.indexes().value(0), deselected.indexes().value(0));
+}
+
+void GroupListBox::focusInEvent(QFocusEvent *event)
+{
+    QListWidget::focusInEvent(event);
+    shownrows::reportCurrent(this, currentIndex());
+}
 
 GroupListRecords::GroupListRecords(QListWidget &list) : QObject(&list), list_(list)
 {

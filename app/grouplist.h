@@ -3,11 +3,11 @@
 
 #include "document/groups.h"
 
+#include <QListWidget>
 #include <QObject>
 
 #include <vector>
 
-class QListWidget;
 class QListWidgetItem;
 
 namespace groups {
@@ -16,6 +16,21 @@ namespace groups {
 QListWidgetItem *pickedItem(const QListWidget &list);
 
 } // namespace groups
+
+// The Groups list box. Its entries can be every leaf of the outline: assistive technology sees the
+// entries on screen only (see shownrows.h).
+class GroupListBox : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit GroupListBox(QWidget *parent = nullptr);
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+    void focusInEvent(QFocusEvent *event) override;
+};
 
 // The records behind a list's entries, row by row. They are kept beside the list rather than in each
 // item: a list of 100,000 leaves fills in one insertion, and attaching data item by item would cost

@@ -1,6 +1,8 @@
 // The outline's tree view: shows an outline model and stays quick on outlines of 100,000 expanded leaves.
 #include "app/outlinewidget.h"
 
+#include "app/shownrows.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -24,6 +26,8 @@ int levelOf(const OutlineItem *item)
 
 OutlineWidget::OutlineWidget(QWidget *parent) : QTreeView(parent), model_(new OutlineModel(this))
 {
+    // Before anything asks for the tree's accessible object.
+    shownrows::limitTo(this);
     QTreeView::setModel(model_);
     model_->showIn(selectionModel(), this);
     header()->setSectionsClickable(false);
@@ -67,6 +71,30 @@ void OutlineWidget::keyPressEvent(QKeyEvent *event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+// The tree view's own versions of these report the row by its place among all rows open, which only
+// Qt's accessible object for a whole tree understands; the rows are reported as objects instead.
+void OutlineWidget::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    if (allColumnsShowFocus()) {
+        viewport()->update();
+    }
+    shownrows::reportCurrent(this, current);
+}
+
+void OutlineWidget::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    shownrows::reportSelection(this, selected.indexes().value(0), deselected.indexes().value(0));
+}
+
+void OutlineWidget::focusInEvent(QFocusEvent *event)
+{
+    QTreeView::focusInEvent(event);
+    // A reader coming to the tree reads the row the user is on.
+    shownrows::reportCurrent(this, currentIndex());
 }
 
 void OutlineWidget::scrollTo(const QModelIndex &index, ScrollHint hint)

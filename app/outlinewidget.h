@@ -72,6 +72,10 @@ signals:
 protected:
     // "*" opens the current node's subtree, down to MaxOpenDepth.
     void keyPressEvent(QKeyEvent *event) override;
+    // Assistive technology hears of the current and selected rows from these (see shownrows.h).
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void setModel(QAbstractItemModel *model) override;

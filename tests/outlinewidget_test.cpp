@@ -3,6 +3,7 @@
 #include "app/outlinewidget.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -73,6 +74,7 @@ private slots:
     void leavesAreNeverExpanded();
     void signalsReportChangesWhileNodesAreWhole();
     void asteriskOpensTheSubtreeDownToTheDepthLimit();
+    void assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow();
 };
 
 void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
@@ -394,6 +396,50 @@ void OutlineWidgetTest::asteriskOpensTheSubtreeDownToTheDepthLimit()
     QVERIFY(!chain[OutlineWidget::MaxOpenDepth]->isExpanded());
     QTest::keyClick(&tree, Qt::Key_Asterisk);
     QVERIFY(!deep->isExpanded());
+}
+
+void OutlineWidgetTest::assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow()
+{
+    OutlineWidget tree;
+    tree.setAccessibleName(QStringLiteral("The Tree"));
+    tree.resize(200, 200);
+    std::vector<OutlineItem *> rows;
+    for (int i = 0; i < 3000; ++i) {
+        rows.push_back(node(QStringLiteral("r%1").arg(i)));
+        tree.addTopLevelItem(rows.back());
+    }
+    tree.show();
+    tree.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&tree));
+
+    // A reader walking the window meets the rows on screen, not all 3,000.
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&tree);
+    QVERIFY(iface != nullptr);
+    QCOMPARE(iface->role(), QAccessible::Tree);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("The Tree"));
+    const int shown = iface->childCount();
+    QVERIFY(shown > 0 && shown < 50);
+    QCOMPARE(iface->child(0)->text(QAccessible::Name), QStringLiteral("r0"));
+    QCOMPARE(iface->indexOfChild(iface->child(shown - 1)), shown - 1);
+    tree.scrollToItem(rows[2000], QAbstractItemView::PositionAtTop);
+    QCOMPARE(iface->child(0)->text(QAccessible::Name), QStringLiteral("r2000"));
+    QCOMPARE(iface->child(0)->parent(), iface);
+    const QRect first = iface->child(0)->rect();
+    QCOMPARE(iface->childAt(first.center().x(), first.center().y()), iface->child(0));
+
+    // The row the user is on is read wherever it is, as focused and selected.
+    tree.setFocus();
+    tree.setCurrentItem(rows[10]);
+    tree.scrollToItem(rows[2500], QAbstractItemView::PositionAtTop);
+    QAccessibleInterface *focused = iface->focusChild();
+    QVERIFY(focused != nullptr);
+    QCOMPARE(focused->text(QAccessible::Name), QStringLiteral("r10"));
+    QVERIFY(focused->state().focused);
+    QVERIFY(focused->state().selected);
+
+    // A pruned row's object goes invalid instead of reading another row.
+    delete tree.takeTopLevelItem(10);
+    QVERIFY(!focused->isValid());
 }
 
 QTEST_MAIN(OutlineWidgetTest)
