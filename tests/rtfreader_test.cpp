@@ -596,28 +596,31 @@ void RtfReaderTest::listTableParagraphsBecomeListItems_data()
     QTest::addColumn<QByteArray>("levelText");
     QTest::addColumn<int>("style"); // ListStyleUndefined: no list at all
     QTest::addColumn<QString>("suffix");
+    QTest::addColumn<int>("ls");
     const QByteArray dot = "\\'02\\'00.;";
-    QTest::newRow("bullet") << 23 << QByteArray("\\'01\\'b7;") << int(QTextListFormat::ListDisc) << "";
+    QTest::newRow("bullet") << 23 << QByteArray("\\'01\\'b7;") << int(QTextListFormat::ListDisc) << "" << 1;
     QTest::newRow("bullet of a symbol font") << 23 << QByteArray("\\'01\\u-3913 ?;") << int(QTextListFormat::ListDisc)
-                                             << "";
-    QTest::newRow("circle bullet") << 23 << QByteArray("\\'01o;") << int(QTextListFormat::ListCircle) << "";
-    QTest::newRow("square bullet") << 23 << QByteArray("\\'01\\u9642 ?;") << int(QTextListFormat::ListSquare) << "";
+                                             << "" << 1;
+    QTest::newRow("circle bullet") << 23 << QByteArray("\\'01o;") << int(QTextListFormat::ListCircle) << "" << 1;
+    QTest::newRow("square bullet") << 23 << QByteArray("\\'01\\u9642 ?;") << int(QTextListFormat::ListSquare) << "" << 1;
     // LibreOffice writes the circle and square of its own symbol font, at private code points.
     QTest::newRow("circle bullet of OpenSymbol") << 23 << QByteArray("\\'01\\u57353 ?;")
-                                                 << int(QTextListFormat::ListCircle) << "";
+                                                 << int(QTextListFormat::ListCircle) << "" << 1;
     QTest::newRow("square bullet of OpenSymbol") << 23 << QByteArray("\\'01\\u57355 ?;")
-                                                 << int(QTextListFormat::ListSquare) << "";
-    QTest::newRow("decimal") << 0 << dot << int(QTextListFormat::ListDecimal) << ".";
+                                                 << int(QTextListFormat::ListSquare) << "" << 1;
+    QTest::newRow("decimal") << 0 << dot << int(QTextListFormat::ListDecimal) << "." << 1;
     QTest::newRow("decimal in parentheses") << 0 << QByteArray("\\'03(\\'00);") << int(QTextListFormat::ListDecimal)
-                                            << ")";
-    QTest::newRow("upper roman") << 1 << dot << int(QTextListFormat::ListUpperRoman) << ".";
-    QTest::newRow("lower roman") << 2 << dot << int(QTextListFormat::ListLowerRoman) << ".";
-    QTest::newRow("upper letter") << 3 << dot << int(QTextListFormat::ListUpperAlpha) << ".";
-    QTest::newRow("lower letter") << 4 << QByteArray("\\'02\\'00);") << int(QTextListFormat::ListLowerAlpha) << ")";
-    QTest::newRow("ordinal") << 5 << dot << int(QTextListFormat::ListDecimal) << ".";
-    QTest::newRow("leading zero") << 22 << dot << int(QTextListFormat::ListDecimal) << ".";
-    QTest::newRow("chosen bullet") << 23 << QByteArray("\\'01\\'b7;") << int(QTextListFormat::ListDisc) << "";
-    QTest::newRow("no number: a heading") << 255 << QByteArray("\\'00;") << int(QTextListFormat::ListStyleUndefined) << "";
+                                            << ")" << 1;
+    QTest::newRow("upper roman") << 1 << dot << int(QTextListFormat::ListUpperRoman) << "." << 1;
+    QTest::newRow("lower roman") << 2 << dot << int(QTextListFormat::ListLowerRoman) << "." << 1;
+    QTest::newRow("upper letter") << 3 << dot << int(QTextListFormat::ListUpperAlpha) << "." << 1;
+    QTest::newRow("lower letter") << 4 << QByteArray("\\'02\\'00);") << int(QTextListFormat::ListLowerAlpha) << ")"
+                                  << 1;
+    QTest::newRow("ordinal") << 5 << dot << int(QTextListFormat::ListDecimal) << "." << 1;
+    QTest::newRow("leading zero") << 22 << dot << int(QTextListFormat::ListDecimal) << "." << 1;
+    QTest::newRow("list zero") << 0 << dot << int(QTextListFormat::ListDecimal) << "." << 0;
+    QTest::newRow("no number: a heading")
+        << 255 << QByteArray("\\'00;") << int(QTextListFormat::ListStyleUndefined) << "" << 1;
 }
 
 void RtfReaderTest::listTableParagraphsBecomeListItems()
@@ -626,14 +629,17 @@ void RtfReaderTest::listTableParagraphsBecomeListItems()
     QFETCH(QByteArray, levelText);
     QFETCH(int, style);
     QFETCH(QString, suffix);
+    QFETCH(int, ls);
     const QByteArray lists =
         "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc" + QByteArray::number(nfc) +
         "\\levelnfcn" + QByteArray::number(nfc) + "{\\leveltext" + levelText +
         "}{\\levelnumbers;}\\fi-360\\li720}{\\listlevel\\levelnfc0{\\leveltext\\'02\\'01.;}}"
-        "{\\listname ;}\\listid77}}{\\*\\listoverridetable{\\listoverride\\listid77\\listoverridecount0\\ls1}}";
-    auto doc = readRtf("{\\rtf1" + lists + "\\pard{\\listtext 1.\\tab}\\ls1\\ilvl0\\fi-360\\li720 one\\par" +
-                       "{\\listtext 2.\\tab}two\\par\\pard middle\\par\\pard\\ls1\\ilvl0 three\\par"
-                       "\\pard\\ls1\\ilvl1 sub\\par}");
+        "{\\listname ;}\\listid77}}{\\*\\listoverridetable{\\listoverride\\listid77\\listoverridecount0\\ls" +
+        QByteArray::number(ls) + "}}";
+    const QByteArray item = "\\ls" + QByteArray::number(ls);
+    auto doc = readRtf("{\\rtf1" + lists + "\\pard{\\listtext 1.\\tab}" + item + "\\ilvl0\\fi-360\\li720 one\\par" +
+                       "{\\listtext 2.\\tab}two\\par\\pard middle\\par\\pard" + item + "\\ilvl0 three\\par\\pard" + item +
+                       "\\ilvl1 sub\\par}");
     QCOMPARE(paragraphs(*doc), QStringList({"one", "two", "middle", "three", "sub"}));
     QTextList *list = blockWith(*doc, "one").textList();
     if (style == QTextListFormat::ListStyleUndefined) {
@@ -713,16 +719,18 @@ void RtfReaderTest::mergedCells_data()
 {
     QTest::addColumn<QByteArray>("rows");
     QTest::addColumn<QStringList>("cells"); // row by row: "text rows x columns", merged-away cells left out
-    QTest::newRow("across") << QByteArray("\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl ab\\cell\\cell c\\cell\\row"
-                                          "\\trowd\\cellx1000\\cellx2000\\cellx3000\\intbl d\\cell e\\cell f\\cell\\row")
-                            << QStringList{"ab 1x2", "c 1x1", "d 1x1", "e 1x1", "f 1x1"};
+    QTest::newRow("across")
+        << QByteArray("\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\intbl ab\\cell\\cell c\\cell\\row"
+                      "\\trowd\\cellx1000\\cellx2000\\cellx3000\\intbl d\\cell e\\cell f\\cell\\row")
+        << QStringList{"ab 1x2", "c 1x1", "d 1x1", "e 1x1", "f 1x1"};
     QTest::newRow("down") << QByteArray("\\trowd\\clvmgf\\cellx1000\\cellx2000\\intbl v\\cell x\\cell\\row"
                                         "\\trowd\\clvmrg\\cellx1000\\cellx2000\\intbl\\cell y\\cell\\row"
                                         "\\trowd\\cellx1000\\cellx2000\\intbl p\\cell q\\cell\\row")
                           << QStringList{"v 2x1", "x 1x1", "y 1x1", "p 1x1", "q 1x1"};
-    QTest::newRow("by width") << QByteArray("\\trowd\\cellx1000\\cellx2000\\cellx3000\\intbl a\\cell b\\cell c\\cell\\row"
-                                            "\\trowd\\cellx2000\\cellx3000\\intbl wide\\cell d\\cell\\row")
-                              << QStringList{"a 1x1", "b 1x1", "c 1x1", "wide 1x2", "d 1x1"};
+    QTest::newRow("by width")
+        << QByteArray("\\trowd\\cellx1000\\cellx2000\\cellx3000\\intbl a\\cell b\\cell c\\cell\\row"
+                      "\\trowd\\cellx2000\\cellx3000\\intbl wide\\cell d\\cell\\row")
+        << QStringList{"a 1x1", "b 1x1", "c 1x1", "wide 1x2", "d 1x1"};
     QTest::newRow("a boundary of a later row splits a column")
         << QByteArray("\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
                       "\\trowd\\cellx500\\cellx2000\\intbl c\\cell d\\cell\\row")

@@ -31,7 +31,8 @@ enum Kw : int {
     // sections
     KwSectd, KwSbkpage, KwSbknone, KwPage,
     // breaks and special characters
-    KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwClmgf, KwClmrg, KwClvmgf, KwClvmrg, KwLquote, KwRquote,
+    KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwClmgf, KwClmrg, KwClvmgf,
+    KwClvmrg, KwLquote, KwRquote,
     KwLdblquote, KwRdblquote, KwBullet, KwEndash, KwEmdash, KwEnspace, KwEmspace, KwQmspace, KwZwj, KwZwnj,
     KwBin, KwChftn, KwFootnote, KwFtnalt,
     // pictures

@@ -266,7 +266,8 @@ void Reader::closeListLevel(const State &closed)
 Reader::ListPlace Reader::listPlaceOf(const ParaProps &p) const
 {
     ListPlace place;
-    if (p.ls > 0) {
+    // \ls0 names a list only where the override table defines it.
+    if (p.ls > 0 || (p.ls == 0 && overrides_.count(0) > 0)) {
         const auto ov = overrides_.find(p.ls);
         const ListDef *def = nullptr;
         if (ov != overrides_.end()) {

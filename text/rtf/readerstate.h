@@ -100,7 +100,7 @@ struct ParaProps
     int sa = 0;
     int itap = 0;
     bool intbl = false;
-    int ls = 0;
+    int ls = -1; // the list override of \ls, -1 for none
     int ilvl = 0;
     PnKind pnKind = PnKind::None;
     NumStyle pnStyle = NumStyle::Decimal;

@@ -352,6 +352,14 @@ void Writer::writeBlockContent(const QTextBlock &block, bool inTable)
             if (prefix != lastPrefix) {
                 body_.append(prefix);
                 lastPrefix = prefix;
+                // Some readers keep a raised run raised past \plain, so its end is written out.
+                const QTextCharFormat::VerticalAlignment vertical = format.verticalAlignment();
+                const bool raised =
+                    vertical == QTextCharFormat::AlignSuperScript || vertical == QTextCharFormat::AlignSubScript;
+                if (raised_ && !raised) {
+                    body_.append("\\nosupersub ");
+                }
+                raised_ = raised;
             }
             lastFormat = formatIndex;
         }

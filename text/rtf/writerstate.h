@@ -111,6 +111,7 @@ private:
     QByteArray scratch_;
     QByteArray body_;
     bool needsBreak_ = false;
+    bool raised_ = false; // the last run written was superscript or subscript
 };
 
 } // namespace rtf::detail
