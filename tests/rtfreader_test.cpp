@@ -511,9 +511,10 @@ void RtfReaderTest::skipsDestinations_data()
     QTest::newRow("footnote marks numbered")
         << QByteArray("{\\rtf1 a{\\super\\chftn}{\\footnote{\\super\\chftn} one}b{\\chftn}{\\footnote\\chftn two}}")
         << QString("a1b2\n1 one\n2two");
-    QTest::newRow("endnotes after footnotes")
-        << QByteArray("{\\rtf1 a\\chftn{\\footnote\\ftnalt\\chftn  end}b\\chftn{\\footnote\\chftn  foot\\par}c\\par}")
-        << QString("a1b2c\n2 foot\n1 end");
+    QTest::newRow("endnotes after footnotes, numbered apart in the document's numbering")
+        << QByteArray("{\\rtf1\\aftnnrlc\\ftnstart3 a\\chftn{\\footnote\\chftn  f}b\\chftn{\\footnote\\ftnalt\\chftn  e}"
+                      "c\\chftn{\\footnote\\chftn  g}}")
+        << QString("a3bic4\n3 f\n4 g\ni e");
     QTest::newRow("note without its number is put under it")
         << QByteArray("{\\rtf1 a\\chftn{\\footnote\\pard\\plain text}}") << QString("a1\n1 text");
     QTest::newRow("note with an author's mark") << QByteArray("{\\rtf1 a*{\\footnote * star}b}")

@@ -505,7 +505,7 @@ void RtfRoundTripTest::structuresSurviveTheWriter_data()
                       "\\trowd\\cellx2000\\intbl wide\\cell\\row")
         << "cell wide 1x2";
     QTest::newRow("notes") << QByteArray("a\\chftn{\\footnote\\ftnalt\\chftn  end}b\\chftn{\\footnote\\chftn  foot}\\par")
-                           << "2 foot";
+                           << "1 foot";
 }
 
 // Each structure read from RTF is written back so that reading the written RTF shows it again.

@@ -41,7 +41,7 @@ struct State
 enum Word : unsigned char {
     WUnknown, WSkipDest, WFonttbl, WField, WFldrslt, WUpr, WUd, WTransparent, WNonshppict, WAnsicpg, WMac,
     WPc, WPca, WDeff, WF, WFcharset, WCpg, WPlain, WV, WUc, WU, WBin, WBreak, WTab, WChar, WFootnote, WFtnalt,
-    WChftn,
+    WChftn, WNoteNumbering, WFtnstart, WAftnstart,
 };
 
 struct WordInfo
@@ -71,7 +71,7 @@ const std::unordered_map<std::string_view, WordInfo> &words()
             {"cpg", {WCpg}}, {"plain", {WPlain}}, {"v", {WV}}, {"uc", {WUc}}, {"u", {WU}}, {"bin", {WBin}},
             {"par", {WBreak}}, {"sect", {WBreak}}, {"page", {WBreak}}, {"column", {WBreak}}, {"line", {WBreak}},
             {"row", {WBreak}}, {"nestrow", {WBreak}}, {"footnote", {WFootnote}}, {"ftnalt", {WFtnalt}},
-            {"chftn", {WChftn}}, {"cell", {WTab}}, {"nestcell", {WTab}}, {"tab", {WTab}},
+            {"chftn", {WChftn}}, {"ftnstart", {WFtnstart}}, {"aftnstart", {WAftnstart}}, {"cell", {WTab}}, {"nestcell", {WTab}}, {"tab", {WTab}},
             {"lquote", {WChar, 0x2018}}, {"rquote", {WChar, 0x2019}}, {"ldblquote", {WChar, 0x201C}},
             {"rdblquote", {WChar, 0x201D}}, {"bullet", {WChar, 0x2022}}, {"endash", {WChar, 0x2013}},
             {"emdash", {WChar, 0x2014}}, {"enspace", {WChar, 0x2002}}, {"emspace", {WChar, 0x2003}},
@@ -79,6 +79,10 @@ const std::unordered_map<std::string_view, WordInfo> &words()
         };
         for (const auto &[w, info] : known) {
             m[w] = info;
+        }
+        for (const char *w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc", "ftnnchi", "aftnnar", "aftnnalc",
+                              "aftnnauc", "aftnnrlc", "aftnnruc", "aftnnchi"}) {
+            m[w] = WordInfo{WNoteNumbering};
         }
         return m;
     }();
@@ -109,7 +113,7 @@ private:
     {
         qsizetype start = 0;
         qsizetype end = -1;
-        int number = 0;
+        QString label; // empty: the note has a mark of the author's making
         bool endnote = false;
     };
 
@@ -134,9 +138,16 @@ private:
     bool ended_ = false;
     std::vector<Note> notes_;
     int marks_ = 0;
+    int endnotes_ = 0;
     int notedMarks_ = 0;
+    NoteNumbering footnoteNumbering_ = NoteNumbering::Arabic;
+    NoteNumbering endnoteNumbering_ = NoteNumbering::Arabic;
+    int footnoteStart_ = 1;
+    int endnoteStart_ = 1;
+    qsizetype lastMark_ = -1; // where the last automatic mark stands in the text
+    qsizetype lastMarkLength_ = 0;
     bool inNotes_ = false;
-    int noteNumber_ = 0;
+    QString noteLabel_;
     bool noteMarkShown_ = false;
     qsizetype breakEnd_ = -1; // where the text stood after its last paragraph break
     int skip_ = 0;
@@ -182,13 +193,13 @@ void Collector::readNote(const Note &note)
     skip_ = 0;
     starPending_ = false;
     ended_ = false;
-    noteNumber_ = note.number;
+    noteLabel_ = note.label;
     noteMarkShown_ = false;
     tok_ = Tokenizer(bytes_.sliced(note.start, note.end - note.start));
     readTokens();
     flushBytes();
-    if (!noteMarkShown_ && note.number > 0 && out_.size() > at) {
-        out_.insert(at, QString::number(note.number) + QLatin1Char(' '));
+    if (!noteMarkShown_ && !note.label.isEmpty() && out_.size() > at) {
+        out_.insert(at, note.label + QLatin1Char(' '));
     }
 }
 
@@ -249,12 +260,14 @@ void Collector::mark()
     if (top().hidden) {
         return;
     }
-    const int number = inNotes_ ? noteNumber_ : ++marks_;
+    const QString label = inNotes_ ? noteLabel_ : noteLabel(footnoteStart_ + marks_++, footnoteNumbering_);
     noteMarkShown_ = noteMarkShown_ || inNotes_;
-    if (number > 0) {
-        flushBytes();
-        out_ += QString::number(number);
+    flushBytes();
+    if (!inNotes_) {
+        lastMark_ = out_.size();
+        lastMarkLength_ = label.size();
     }
+    out_ += label;
 }
 
 void Collector::groupOpen()
@@ -434,8 +447,18 @@ void Collector::word(const Token &t)
         return;
     }
     if (s.dest == Dest::Note) {
-        if (info.word == WFtnalt && !notes_.empty()) {
-            notes_.back().endnote = true;
+        if (info.word == WFtnalt && !notes_.empty() && !notes_.back().endnote) {
+            // An endnote: its mark, shown as the next footnote's, takes the next endnote's number.
+            Note &note = notes_.back();
+            note.endnote = true;
+            if (!note.label.isEmpty()) {
+                notedMarks_ = --marks_;
+                note.label = noteLabel(endnoteStart_ + endnotes_++, endnoteNumbering_);
+                if (lastMark_ >= 0) {
+                    out_.replace(lastMark_, lastMarkLength_, note.label);
+                }
+            }
+            lastMark_ = -1;
         }
         return;
     }
@@ -472,8 +495,14 @@ void Collector::word(const Token &t)
     case WFootnote:
         if (s.dest == Dest::Text && !inNotes_ && notes_.size() < 10000) {
             // A note without an automatic mark of its own since the last one has a mark the author wrote.
-            notes_.push_back(Note{tok_.position(), -1, marks_ > notedMarks_ ? marks_ : 0, false});
+            // A note without an automatic mark of its own since the last one has a mark the author wrote.
+            const bool marked = marks_ > notedMarks_;
+            notes_.push_back(Note{tok_.position(), -1,
+                                  marked ? noteLabel(footnoteStart_ + marks_ - 1, footnoteNumbering_) : QString(), false});
             notedMarks_ = marks_;
+            if (!marked) {
+                lastMark_ = -1;
+            }
             s.dest = Dest::Note;
         } else {
             s.dest = Dest::Skip;
@@ -518,6 +547,20 @@ void Collector::word(const Token &t)
     case WDeff:
         deff_ = p;
         cachedFont_ = -2;
+        return;
+    case WNoteNumbering: {
+        bool endnotes = false;
+        NoteNumbering numbering = NoteNumbering::Arabic;
+        if (noteNumberingOf(t.word, &endnotes, &numbering)) {
+            (endnotes ? endnoteNumbering_ : footnoteNumbering_) = numbering;
+        }
+        return;
+    }
+    case WFtnstart:
+        footnoteStart_ = std::max(1, std::min(p, 9999));
+        return;
+    case WAftnstart:
+        endnoteStart_ = std::max(1, std::min(p, 9999));
         return;
     case WF:
         s.font = t.hasParam ? p : -1;

@@ -1,6 +1,7 @@
 // The table of control words: destinations the reader skips, and the words it reads.
 #include "text/rtf/readerkeywords.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 
@@ -49,6 +50,12 @@ const std::unordered_map<std::string_view, int> &keywords()
         for (const auto &[w, id] : words) {
             m[w] = id;
         }
+        for (const char *w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc", "ftnnchi", "aftnnar", "aftnnalc",
+                              "aftnnauc", "aftnnrlc", "aftnnruc", "aftnnchi"}) {
+            m[w] = KwNoteNumbering;
+        }
+        m["ftnstart"] = KwFtnstart;
+        m["aftnstart"] = KwAftnstart;
         for (const char *w : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
                               "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
                               "ulwave"}) {
@@ -98,6 +105,61 @@ int charsetCodePage(int charset)
         }
     }
     return 0;
+}
+
+QString noteLabel(int n, NoteNumbering numbering)
+{
+    n = std::max(1, std::min(n, 99999));
+    switch (numbering) {
+    case NoteNumbering::LowerAlpha:
+    case NoteNumbering::UpperAlpha: {
+        // a..z, then aa..zz and so on, as word processors count
+        const QChar letter = QChar(char16_t((numbering == NoteNumbering::LowerAlpha ? u'a' : u'A') + (n - 1) % 26));
+        return QString((n - 1) / 26 + 1, letter);
+    }
+    case NoteNumbering::LowerRoman:
+    case NoteNumbering::UpperRoman: {
+        static const std::pair<int, const char *> numerals[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"},
+        };
+        QString out;
+        for (const auto &[value, numeral] : numerals) {
+            for (; n >= value; n -= value) {
+                out += QLatin1String(numeral);
+            }
+        }
+        return numbering == NoteNumbering::UpperRoman ? out.toUpper() : out;
+    }
+    case NoteNumbering::Symbols: {
+        static const char16_t symbols[] = {u'*', 0x2020, 0x2021, 0x00A7};
+        return QString((n - 1) / 4 + 1, QChar(symbols[(n - 1) % 4]));
+    }
+    case NoteNumbering::Arabic:
+        break;
+    }
+    return QString::number(n);
+}
+
+bool noteNumberingOf(QByteArrayView word, bool *endnotes, NoteNumbering *numbering)
+{
+    static const std::pair<const char *, NoteNumbering> forms[] = {
+        {"nar", NoteNumbering::Arabic},      {"nalc", NoteNumbering::LowerAlpha}, {"nauc", NoteNumbering::UpperAlpha},
+        {"nrlc", NoteNumbering::LowerRoman}, {"nruc", NoteNumbering::UpperRoman}, {"nchi", NoteNumbering::Symbols},
+    };
+    const bool end = word.startsWith("aftn");
+    if (!end && !word.startsWith("ftn")) {
+        return false;
+    }
+    const QByteArrayView form = word.sliced(end ? 4 : 3);
+    for (const auto &[name, value] : forms) {
+        if (form == name) {
+            *endnotes = end;
+            *numbering = value;
+            return true;
+        }
+    }
+    return false;
 }
 
 int keywordOf(QByteArrayView word)

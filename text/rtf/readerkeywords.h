@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 #include <vector>
 
@@ -34,7 +35,7 @@ enum Kw : int {
     KwPar, KwSect, KwLine, KwTab, KwCell, KwRow, KwNestcell, KwNestrow, KwTrowd, KwCellx, KwClmgf, KwClmrg, KwClvmgf,
     KwClvmrg, KwLquote, KwRquote,
     KwLdblquote, KwRdblquote, KwBullet, KwEndash, KwEmdash, KwEnspace, KwEmspace, KwQmspace, KwZwj, KwZwnj,
-    KwBin, KwChftn, KwFootnote, KwFtnalt,
+    KwBin, KwChftn, KwFootnote, KwFtnalt, KwNoteNumbering, KwFtnstart, KwAftnstart,
     // pictures
     KwPngblip, KwJpegblip, KwOtherblip, KwPicw, KwPich, KwPicwgoal, KwPichgoal, KwPicscalex, KwPicscaley,
 };
@@ -54,5 +55,14 @@ constexpr int SymbolCodePage = -2;
 
 // The code page of a font's character set, SymbolCodePage, or 0 for the document's own.
 int charsetCodePage(int charset);
+
+// How a document numbers its footnotes or endnotes (\ftnnar, \aftnnrlc and the like).
+enum class NoteNumbering : unsigned char { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Symbols };
+
+// The mark of note number n (from 1) in the given numbering.
+QString noteLabel(int n, NoteNumbering numbering);
+
+// The numbering a document word sets, for footnotes (false) or endnotes (true); false if it sets none.
+bool noteNumberingOf(QByteArrayView word, bool *endnotes, NoteNumbering *numbering);
 
 } // namespace rtf

@@ -1,6 +1,7 @@
 // The reader's footnotes and endnotes. A note's mark stays where it stands in the text; the note's
 // own text, with its formatting, follows the document's text under the mark's number, footnotes
 // first, then endnotes, each in the order of their marks, as a word processor's HTML export has them.
+// Footnotes and endnotes are numbered apart, each in the document's numbering (\ftnnar, \aftnnrlc...).
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
 
@@ -16,12 +17,29 @@ constexpr size_t MaxNotes = 10000;
 
 } // namespace
 
-bool Reader::noteWord(int kw)
+bool Reader::noteWord(int kw, const Token &t)
 {
-    if (kw != KwFootnote) {
+    State &s = top();
+    switch (kw) {
+    case KwNoteNumbering: {
+        bool endnotes = false;
+        NoteNumbering numbering = NoteNumbering::Arabic;
+        if (noteNumberingOf(t.word, &endnotes, &numbering)) {
+            (endnotes ? endnoteNumbering_ : footnoteNumbering_) = numbering;
+        }
+        return true;
+    }
+    case KwFtnstart:
+        footnoteStart_ = std::max(1, std::min(t.param, 9999));
+        return true;
+    case KwAftnstart:
+        endnoteStart_ = std::max(1, std::min(t.param, 9999));
+        return true;
+    case KwFootnote:
+        break;
+    default:
         return false;
     }
-    State &s = top();
     if (s.dest != Dest::Text || inNotes_ || notes_.size() >= MaxNotes) {
         s.dest = Dest::Skip;
         return true;
@@ -29,11 +47,36 @@ bool Reader::noteWord(int kw)
     NoteInfo note;
     note.start = tok_.position();
     // A note without an automatic mark of its own since the last one has a mark the author wrote.
-    note.number = footnotes_ > notedMarks_ ? footnotes_ : 0;
+    if (footnotes_ > notedMarks_) {
+        note.label = noteLabel(footnoteStart_ + footnotes_ - 1, footnoteNumbering_);
+    } else {
+        lastMark_ = QTextCursor();
+    }
     notedMarks_ = footnotes_;
     notes_.push_back(note);
     s.dest = Dest::Note;
     return true;
+}
+
+// \ftnalt: the note is an endnote. Its mark, shown as the next footnote's, takes the next endnote's
+// number instead.
+void Reader::endnoteMark()
+{
+    if (notes_.empty() || notes_.back().endnote) {
+        return;
+    }
+    NoteInfo &note = notes_.back();
+    note.endnote = true;
+    if (note.label.isEmpty()) {
+        return;
+    }
+    --footnotes_;
+    notedMarks_ = footnotes_;
+    note.label = noteLabel(endnoteStart_ + endnotes_++, endnoteNumbering_);
+    if (lastMark_.hasSelection()) {
+        lastMark_.insertText(note.label, lastMarkFormat_);
+    }
+    lastMark_ = QTextCursor();
 }
 
 void Reader::closeNote(const State &closed, const State &parent)
@@ -49,17 +92,27 @@ void Reader::footnoteMark()
     if (top().chr.hidden) {
         return;
     }
-    int number = 0;
+    QString label;
     if (inNotes_) {
         noteMarkShown_ = true;
-        number = noteNumber_;
+        label = noteLabel_;
     } else {
-        number = ++footnotes_;
+        ++footnotes_;
+        label = noteLabel(footnoteStart_ + footnotes_ - 1, footnoteNumbering_);
     }
-    if (number > 0) {
-        for (QChar ch : QString::number(number)) {
-            appendChar(ch.unicode());
-        }
+    if (label.isEmpty()) {
+        return;
+    }
+    flushRun();
+    for (QChar ch : std::as_const(label)) {
+        appendChar(ch.unicode());
+    }
+    flushRun();
+    if (!inNotes_) {
+        // Kept selected, so that the mark can become an endnote's.
+        lastMark_ = cursor_;
+        lastMark_.setPosition(cursor_.position() - int(label.size()), QTextCursor::KeepAnchor);
+        lastMarkFormat_ = lastCharFormat_;
     }
 }
 
@@ -90,12 +143,12 @@ void Reader::readNote(const NoteInfo &note)
     starPending_ = false;
     ended_ = false;
     hasFinalPara_ = false;
-    noteNumber_ = note.number;
+    noteLabel_ = note.label;
     noteMarkShown_ = false;
     tok_ = Tokenizer(bytes_.sliced(note.start, note.end - note.start));
     readTokens();
     finishText();
-    if (noteMarkShown_ || note.number <= 0) {
+    if (noteMarkShown_ || note.label.isEmpty()) {
         return;
     }
     // A note that does not show its number itself is put under it.
@@ -107,7 +160,7 @@ void Reader::readNote(const NoteInfo &note)
     const QTextCharFormat text = at.charFormat();
     QTextCharFormat mark = text;
     mark.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-    at.insertText(QString::number(note.number), mark);
+    at.insertText(note.label, mark);
     at.insertText(QStringLiteral(" "), text);
 }
 

@@ -166,7 +166,7 @@ struct NoteInfo
 {
     qsizetype start = 0;
     qsizetype end = -1;
-    int number = 0; // 0: the note has a mark of its own making
+    QString label; // the mark's automatic number; empty when the note has a mark of the author's making
     bool endnote = false;
 };
 
@@ -274,7 +274,8 @@ private:
     void mergeCells();
 
     // footnotes and endnotes (readernotes.cpp)
-    bool noteWord(int kw);
+    bool noteWord(int kw, const Token &t);
+    void endnoteMark();
     void closeNote(const State &closed, const State &parent);
     void footnoteMark();
     void readNotes();
@@ -325,10 +326,17 @@ private:
     std::vector<PictInfo> picts_;
     int imageCount_ = 0;
     int footnotes_ = 0; // automatic footnote marks shown so far
+    int endnotes_ = 0;
+    NoteNumbering footnoteNumbering_ = NoteNumbering::Arabic;
+    NoteNumbering endnoteNumbering_ = NoteNumbering::Arabic;
+    int footnoteStart_ = 1;
+    int endnoteStart_ = 1;
     std::vector<NoteInfo> notes_;
-    int notedMarks_ = 0;   // the marks shown when the last note began
-    bool inNotes_ = false; // reading the notes after the text
-    int noteNumber_ = 0;
+    int notedMarks_ = 0;     // the marks shown when the last note began
+    QTextCursor lastMark_;   // the last automatic mark in the text, selected
+    QTextCharFormat lastMarkFormat_;
+    bool inNotes_ = false;   // reading the notes after the text
+    QString noteLabel_;
     bool noteMarkShown_ = false;
     qint64 shown_ = 0; // characters and bytes of text shown so far
 

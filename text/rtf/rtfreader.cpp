@@ -200,8 +200,8 @@ void Reader::word(const Token &t)
         return;
     }
     if (s.dest == Dest::Note) {
-        if (kw == KwFtnalt && !notes_.empty()) {
-            notes_.back().endnote = true;
+        if (kw == KwFtnalt) {
+            endnoteMark();
         }
         return;
     }
@@ -215,7 +215,7 @@ void Reader::word(const Token &t)
     }
 
     const int p = t.param;
-    if (destinationWord(kw) || listWord(kw, p) || fieldWord(kw) || noteWord(kw)) {
+    if (destinationWord(kw) || listWord(kw, p) || fieldWord(kw) || noteWord(kw, t)) {
         return;
     }
     // Words that only matter in certain destinations.
