@@ -1,18 +1,38 @@
-// Measures RTF read and write beside Qt's own HTML import and export of the same documents.
+// Measures RTF read and write beside Qt's own HTML import and export of the same documents, how reading
+// grows with the document (through quillax-tool, beside unrtf, and into the window), and long lists.
+#include "app/Main.h"
+#include "app/asker.h"
+#include "app/leafeditor.h"
+#include "text/richtext.h"
 #include "text/rtf/rtfreader.h"
 #include "text/rtf/rtfwriter.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QGuiApplication>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
 
 namespace {
 
@@ -129,6 +149,311 @@ void measure(const char *name, qint64 target, int repeats)
     std::fflush(stdout);
 }
 
+
+// What a child process cost: wall-clock seconds and its peak resident memory.
+struct ChildCost
+{
+    bool ran = false;
+    double seconds = 0;
+    qint64 peakKiB = 0;
+    QByteArray output; // the first line the child printed, when asked for
+};
+
+// Runs a program with its standard output sent to a file (or thrown away) and measures it.
+ChildCost runChild(const QStringList &command, const QString &outputPath = QString())
+{
+    ChildCost cost;
+    std::vector<QByteArray> args;
+    for (const QString &a : command) {
+        args.push_back(QFile::encodeName(a));
+    }
+    std::vector<char *> argv;
+    for (QByteArray &a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    const QByteArray out = outputPath.isEmpty() ? QByteArray("/dev/null") : QFile::encodeName(outputPath);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return cost;
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) {
+        return cost;
+    }
+    cost.seconds = timer.nsecsElapsed() / 1e9;
+    cost.peakKiB = usage.ru_maxrss;
+    cost.ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!outputPath.isEmpty()) {
+        QFile file(outputPath);
+        if (file.open(QIODevice::ReadOnly)) {
+            cost.output = file.readLine().trimmed();
+        }
+    }
+    return cost;
+}
+
+// Best of a few runs of a child: the least disturbed time, and the highest memory.
+ChildCost bestChild(int repeats, const QStringList &command, const QString &outputPath = QString())
+{
+    ChildCost best;
+    for (int i = 0; i < repeats; ++i) {
+        const ChildCost c = runChild(command, outputPath);
+        if (!c.ran) {
+            return c;
+        }
+        if (!best.ran || c.seconds < best.seconds) {
+            const qint64 peak = std::max(best.peakKiB, c.peakKiB);
+            best = c;
+            best.peakKiB = peak;
+        } else {
+            best.peakKiB = std::max(best.peakKiB, c.peakKiB);
+        }
+    }
+    return best;
+}
+
+qint64 statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field)) {
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return -1;
+}
+
+class SilentAsker : public FileAsker
+{
+public:
+    QString askFileName(QWidget *, const FileDialogSpec &) override { return QString(); }
+    bool confirmOverwrite(QWidget *, const QString &) override { return true; }
+    void warn(QWidget *, const QString &, const QString &text) override
+    {
+        std::fprintf(stderr, "warning: %s\n", qPrintable(text));
+    }
+};
+
+// Child mode: opens the document in the window as File > Open does and prints the seconds it took, the
+// memory before opening and the peak while opening, in KiB.
+int openInWindow(int argc, char **argv, const QString &path)
+{
+    QApplication app(argc, argv);
+    auto form = std::make_unique<TForm1>();
+    form->setAsker(std::make_unique<SilentAsker>());
+    form->FormCreate({});
+    form->show();
+    QCoreApplication::processEvents();
+    form->ClearTree();
+    QCoreApplication::processEvents();
+    const qint64 before = statusKiB("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    form->OpenDocument(path);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const qint64 peak = statusKiB("VmHWM:");
+    std::printf("%.6f %lld %lld %d\n", seconds, static_cast<long long>(before), static_cast<long long>(peak),
+                form->RichEdit1->document()->blockCount());
+    std::fflush(stdout);
+    // The process ends here; tearing the window down would only add to the time the parent waits.
+    std::_Exit(0);
+}
+
+struct GrowthRow
+{
+    QString name;
+    qint64 bytes = 0;
+    ChildCost tool;
+    ChildCost unrtf;
+    ChildCost window;
+    double windowSeconds = 0;
+    qint64 windowBaseKiB = 0;
+    qint64 windowPeakKiB = 0;
+};
+
+// Reads documents of growing size with quillax-tool and unrtf as separate processes, so each has a
+// fresh heap and its peak memory is its own, then opens each in the window.
+void measureGrowth(const QString &dir, const std::vector<std::pair<const char *, qint64>> &sizes)
+{
+    const QString tool = QStringLiteral(QUILLAX_TOOL_PATH);
+    const QString unrtf = QStandardPaths::findExecutable(QStringLiteral("unrtf"));
+    const QString self = QCoreApplication::applicationFilePath();
+    std::printf("\nReading as the document grows: quillax-tool convert --to text, unrtf --text and opening in the "
+                "window, each a child process (best of 2)\n");
+    if (unrtf.isEmpty()) {
+        std::printf("  unrtf is not on PATH: its columns are left empty\n");
+    }
+    std::fflush(stdout);
+    std::vector<GrowthRow> rows;
+    for (const auto &[name, target] : sizes) {
+        GrowthRow row;
+        row.name = QString::fromLatin1(name);
+        const QString path = dir + QStringLiteral("/growth-%1.rtf").arg(row.name).remove(QLatin1Char(' '));
+        {
+            QTextDocument source;
+            source.setDefaultFont(QFont(QStringLiteral("Arial"), 10));
+            buildDocument(source, target);
+            const QByteArray rtf = rtf::write(source);
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(rtf) != rtf.size()) {
+                std::printf("  cannot write %s\n", qPrintable(path));
+                return;
+            }
+            row.bytes = rtf.size();
+        }
+        row.tool = bestChild(2, {tool, QStringLiteral("convert"), path, QStringLiteral("--to"), QStringLiteral("text")});
+        if (!unrtf.isEmpty()) {
+            row.unrtf = bestChild(2, {unrtf, QStringLiteral("--text"), path});
+        }
+        const QString report = dir + QStringLiteral("/window.txt");
+        row.window = bestChild(2, {self, QStringLiteral("--open-in-window"), path}, report);
+        const QList<QByteArray> figures = row.window.output.split(' ');
+        if (row.window.ran && figures.size() >= 3) {
+            row.windowSeconds = figures[0].toDouble();
+            row.windowBaseKiB = figures[1].toLongLong();
+            row.windowPeakKiB = figures[2].toLongLong();
+        }
+        rows.push_back(row);
+        std::printf("  %s written: %.2f MB at %s\n", name, row.bytes / 1e6, qPrintable(path));
+        std::fflush(stdout);
+    }
+
+    const auto perMb = [](double seconds, qint64 bytes) { return seconds / (bytes / 1e6); };
+    std::printf("\n  %-8s %8s %8s %7s %9s %8s %9s %10s | %8s %7s %9s %11s\n", "size", "MB", "seconds", "s/MB",
+                "to first", "unrtf s", "to unrtf", "peak/file", "window s", "s/MB", "to first", "growth/file");
+    const GrowthRow &first = rows.front();
+    for (const GrowthRow &r : rows) {
+        if (!r.tool.ran) {
+            std::printf("  %-8s quillax-tool failed\n", qPrintable(r.name));
+            continue;
+        }
+        const double mb = r.bytes / 1e6;
+        const double spm = perMb(r.tool.seconds, r.bytes);
+        std::printf("  %-8s %8.2f %8.2f %7.3f %9.2f ", qPrintable(r.name), mb, r.tool.seconds, spm,
+                    spm / perMb(first.tool.seconds, first.bytes));
+        if (r.unrtf.ran) {
+            std::printf("%8.2f %9.2f ", r.unrtf.seconds, r.tool.seconds / r.unrtf.seconds);
+        } else {
+            std::printf("%8s %9s ", "-", "-");
+        }
+        std::printf("%10.2f | ", r.tool.peakKiB * 1024.0 / r.bytes);
+        if (r.windowSeconds > 0) {
+            const double wpm = perMb(r.windowSeconds, r.bytes);
+            std::printf("%8.2f %7.3f %9.2f %11.2f\n", r.windowSeconds, wpm,
+                        wpm / perMb(first.windowSeconds, first.bytes),
+                        (r.windowPeakKiB - r.windowBaseKiB) * 1024.0 / r.bytes);
+        } else {
+            std::printf("%8s\n", "failed");
+        }
+    }
+    std::printf("  (seconds: the whole process, start-up included; to first: s/MB over the first row's; peak/file: "
+                "the tool's peak resident memory over the file's size; window s: OpenDocument until the events "
+                "settle; growth/file: the window's peak memory above its memory before opening, over the file's "
+                "size)\n");
+    const GrowthRow &last = rows.back();
+    if (rows.size() > 1 && last.tool.ran && first.tool.ran) {
+        const double growth = perMb(last.tool.seconds, last.bytes) / perMb(first.tool.seconds, first.bytes);
+        std::printf("  goals at %s: s/MB %.2f of the first row's (at most 1.2: %s)", qPrintable(last.name), growth,
+                    growth <= 1.2 ? "met" : "missed");
+        if (last.unrtf.ran) {
+            const double toUnrtf = last.tool.seconds / last.unrtf.seconds;
+            std::printf(", %.2f of unrtf's time (at most 0.5: %s)", toUnrtf, toUnrtf <= 0.5 ? "met" : "missed");
+        }
+        const double memory = last.tool.peakKiB * 1024.0 / last.bytes;
+        std::printf(", peak memory %.2f times the file (at most 5: %s)\n", memory, memory <= 5 ? "met" : "missed");
+        if (last.windowSeconds > 0 && first.windowSeconds > 0) {
+            const double wgrowth = perMb(last.windowSeconds, last.bytes) / perMb(first.windowSeconds, first.bytes);
+            const double wmemory = (last.windowPeakKiB - last.windowBaseKiB) * 1024.0 / last.bytes;
+            std::printf("  in the window: s/MB %.2f of the first row's (at most 1.2: %s), memory growth %.2f times "
+                        "the file (at most 5: %s)\n",
+                        wgrowth, wgrowth <= 1.2 ? "met" : "missed", wmemory, wmemory <= 5 ? "met" : "missed");
+        }
+    }
+    std::fflush(stdout);
+}
+
+// RTF of one bulleted (\ls1) and one numbered (\ls2) list of `items` paragraphs each, their items
+// taking turns and each followed by an ordinary paragraph, as word processors write a list that runs
+// on across other paragraphs.
+QByteArray longListRtf(int items)
+{
+    QByteArray rtf;
+    rtf.reserve(qsizetype(items) * 260);
+    rtf.append("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}\r\n"
+               "{\\*\\listtable"
+               "{\\list\\listtemplateid1{\\listlevel\\levelnfc23\\levelstartat1{\\leveltext\\'01\\u8226 ?;}"
+               "{\\levelnumbers;}\\fi-360\\li720}\\listid100}"
+               "{\\list\\listtemplateid2{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}"
+               "{\\levelnumbers\\'01;}\\fi-360\\li720}\\listid200}}\r\n"
+               "{\\*\\listoverridetable{\\listoverride\\listid100\\listoverridecount0\\ls1}"
+               "{\\listoverride\\listid200\\listoverridecount0\\ls2}}\r\n");
+    for (int i = 1; i <= items; ++i) {
+        rtf.append("\\pard\\plain{\\listtext\\f1\\'b7\\tab}\\ls1\\ilvl0\\fi-360\\li720\\f0\\fs20 Bulleted item ");
+        rtf.append(QByteArray::number(i));
+        rtf.append(" of the long list, {\\b with a bold word}.\\par\r\n");
+        rtf.append("\\pard\\plain\\f0\\fs20 A paragraph between the items.\\par\r\n");
+        rtf.append("\\pard\\plain{\\listtext\\f0 ");
+        rtf.append(QByteArray::number(i));
+        rtf.append(".\\tab}\\ls2\\ilvl0\\fi-360\\li720\\f0\\fs20 Numbered item ");
+        rtf.append(QByteArray::number(i));
+        rtf.append(", {\\i in italics}.\\par\r\n");
+        rtf.append("\\pard\\plain\\f0\\fs20 Another paragraph between the items.\\par\r\n");
+    }
+    rtf.append("}\r\n");
+    return rtf;
+}
+
+// Reads long lists of two lengths: linear reading takes as long per item at both.
+void measureLongLists()
+{
+    std::printf("\nLong lists: one bulleted and one numbered list of N items each, every item followed by an "
+                "ordinary paragraph (rtf::read into a QTextDocument, best of 2)\n");
+    std::printf("  %8s %8s %10s %12s %10s  %s\n", "items", "MB", "read ms", "us per item", "to first", "check");
+    double firstPerItem = 0;
+    for (const int items : {4000, 16000, 32000}) {
+        const QByteArray rtf = longListRtf(items);
+        QTextDocument document;
+        const double seconds = bestSeconds(2, [&] { rtf::read(rtf, document); });
+        // The last numbered item must read "N." and belong to the same list as the first; the last
+        // bulleted item must still be a bullet.
+        QString check = QStringLiteral("ok");
+        const QTextBlock lastNumbered = document.lastBlock().previous();
+        const QTextBlock firstNumbered = document.begin().next().next();
+        const QTextBlock lastBulleted = lastNumbered.previous().previous();
+        if (!lastNumbered.textList() || lastNumbered.textList()->itemText(lastNumbered) !=
+                                            QStringLiteral("%1.").arg(items)) {
+            check = QStringLiteral("WRONG NUMBER");
+        } else if (firstNumbered.textList() != lastNumbered.textList()) {
+            check = QStringLiteral("NUMBERED LIST SPLIT");
+        } else if (!lastBulleted.textList() ||
+                   lastBulleted.textList()->format().style() != QTextListFormat::ListDisc) {
+            check = QStringLiteral("NO BULLET");
+        }
+        const double perItem = seconds * 1e6 / (2.0 * items);
+        if (firstPerItem == 0) {
+            firstPerItem = perItem;
+        }
+        std::printf("  %8d %8.2f %10.1f %12.2f %10.2f  %s\n", items, rtf.size() / 1e6, seconds * 1e3, perItem,
+                    perItem / firstPerItem, qPrintable(check));
+        std::fflush(stdout);
+    }
+    std::printf("  (to first: time per item over the first row's; linear reading keeps it near 1)\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -137,8 +462,47 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    const QStringList args = [&] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i) {
+            list << QString::fromLocal8Bit(argv[i]);
+        }
+        return list;
+    }();
+    if (args.size() == 2 && args[0] == QLatin1String("--open-in-window")) {
+        return openInWindow(argc, argv, args[1]);
+    }
+    // --keep DIR keeps the generated documents in DIR; --large MB sets the size of the large document;
+    // --growth-only and --lists-only run one part.
+    QString keep;
+    qint64 largeMb = 50;
+    bool growthOnly = false;
+    bool listsOnly = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--keep") && i + 1 < args.size()) {
+            keep = args[++i];
+        } else if (args[i] == QLatin1String("--large") && i + 1 < args.size()) {
+            largeMb = std::max<qint64>(6, args[++i].toLongLong());
+        } else if (args[i] == QLatin1String("--growth-only")) {
+            growthOnly = true;
+        } else if (args[i] == QLatin1String("--lists-only")) {
+            listsOnly = true;
+        }
+    }
     QGuiApplication app(argc, argv);
-    measure("1 MB", 1'000'000, 5);
-    measure("10 MB", 10'000'000, 2);
+    if (listsOnly) {
+        measureLongLists();
+        return 0;
+    }
+    if (!growthOnly) {
+        measure("1 MB", 1'000'000, 5);
+        measure("10 MB", 10'000'000, 2);
+        measureLongLists();
+    }
+    QTemporaryDir temporary;
+    const QString dir = keep.isEmpty() ? temporary.path() : keep;
+    QDir().mkpath(dir);
+    const QByteArray largeName = QByteArray::number(largeMb) + " MB";
+    measureGrowth(dir, {{"5 MB", 5'000'000}, {largeName.constData(), largeMb * 1'000'000}});
     return 0;
 }
