@@ -138,6 +138,7 @@ private slots:
     void pageBreaks();
     void mergedCells_data();
     void mergedCells();
+    void longListsKeepNumbersAndBulletsAndStayEditable();
     void tablesBecomeTextTables();
     void cellParagraphsKeepTheirOwnFormats();
     void tableCellsBeyondDefinitionAndNestedTablesKeepText();
@@ -756,6 +757,44 @@ void RtfReaderTest::mergedCells()
     }
     QCOMPARE(found, cells);
     QVERIFY(doc->toPlainText().endsWith("after"));
+}
+
+void RtfReaderTest::longListsKeepNumbersAndBulletsAndStayEditable()
+{
+    // Long enough that a bulleted list may be held in several QTextLists.
+    constexpr int Items = 700;
+    QByteArray rtf = "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc23}\\listid1}{\\list{\\listlevel\\levelnfc0}"
+                     "\\listid2}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}}";
+    for (int i = 1; i <= Items; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        rtf += "\\pard\\ls1 b" + n + "\\par\\pard\\ls2 n" + n + "\\par\\pard between\\par";
+    }
+    auto doc = readRtf(rtf + "}");
+    QCOMPARE(doc->blockCount(), 3 * Items);
+    QTextList *numbered = blockWith(*doc, "n1").textList();
+    QVERIFY(numbered);
+    QCOMPARE(numbered->count(), Items);
+    for (int i : {1, 2, Items / 2, Items}) {
+        const QTextBlock item = blockWith(*doc, QStringLiteral("n%1").arg(i));
+        QCOMPARE(item.textList(), numbered);
+        QCOMPARE(numbered->itemText(item), QStringLiteral("%1.").arg(i));
+        const QTextBlock bullet = blockWith(*doc, QStringLiteral("b%1").arg(i));
+        QVERIFY(bullet.textList());
+        QCOMPARE(bullet.textList()->format().style(), QTextListFormat::ListDisc);
+    }
+    // The list follows edits made afterwards, as one read item by item would.
+    QTextCursor cursor(blockWith(*doc, "n2"));
+    cursor.select(QTextCursor::BlockUnderCursor);
+    cursor.removeSelectedText();
+    QCOMPARE(numbered->count(), Items - 1);
+    const QString last = QStringLiteral("n%1").arg(Items);
+    QCOMPARE(numbered->itemText(blockWith(*doc, last)), QStringLiteral("%1.").arg(Items - 1));
+    cursor.setPosition(blockWith(*doc, "n1").position() + 2);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("added"));
+    QCOMPARE(blockWith(*doc, "added").textList(), numbered);
+    QCOMPARE(numbered->itemText(blockWith(*doc, "added")), QStringLiteral("2."));
+    QCOMPARE(numbered->itemText(blockWith(*doc, last)), QStringLiteral("%1.").arg(Items));
 }
 
 void RtfReaderTest::tablesBecomeTextTables()

@@ -2,6 +2,7 @@
 // paragraph numbering of \pn groups.
 #include "text/encoding.h"
 #include "text/richtext.h"
+#include "text/rtf/listappend.h"
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
 
@@ -10,6 +11,8 @@
 namespace rtf::detail {
 
 namespace {
+
+constexpr int BulletListChunk = 256;
 
 QTextListFormat::Style listStyleFor(NumStyle s)
 {
@@ -332,8 +335,15 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
             }
         }
     }
+    // Where joining costs as much as the list is long, a bulleted list goes on in a new QTextList of the
+    // same format once it holds BulletListChunk paragraphs: bullets look alike in any list. Numbers count
+    // within one QTextList, so a numbered list stays whole.
+    if (list && !hasConstantListAppend() && list->count() >= BulletListChunk &&
+        list->format().style() == QTextListFormat::ListDisc) {
+        list = nullptr;
+    }
     if (list) {
-        list->add(cursor_.block());
+        appendToList(*list, cursor_.block());
     } else {
         QTextListFormat lf;
         lf.setStyle(listStyleFor(place.style));
