@@ -120,10 +120,12 @@ void readDocument(const QByteArray &input, QTextDocument &document)
     richtext::loadBytes(document, input);
 }
 
-QByteArray convertBytes(const QByteArray &input, Format format)
+QByteArray convertBytes(QByteArray input, Format format)
 {
     QTextDocument document;
     readDocument(input, document);
+    // The document holds the text now: the bytes go before the output takes its memory.
+    input = QByteArray();
     switch (format) {
     case Format::Text:
         return plainText(document).toUtf8();

@@ -21,6 +21,6 @@ QString plainText(const QTextDocument &document);
 void readDocument(const QByteArray &input, QTextDocument &document);
 
 // Reads the bytes as the editor does and writes them in the format.
-QByteArray convertBytes(const QByteArray &input, Format format);
+QByteArray convertBytes(QByteArray input, Format format);
 
 } // namespace convert

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #ifndef QUILLAX_VERSION
 #define QUILLAX_VERSION "0"
@@ -105,7 +106,7 @@ int runConvert(const QStringList &args, QTextStream &err)
         err << e.message() << "\n";
         return 1;
     }
-    const QByteArray output = convert::convertBytes(input, format);
+    const QByteArray output = convert::convertBytes(std::move(input), format);
     std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
     std::fflush(stdout);
     return 0;
