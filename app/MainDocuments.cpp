@@ -285,7 +285,7 @@ void TForm1::openTreeFile(const QString &path)
 void TForm1::openTextDocument(const QString &path)
 {
     // Read first: a document that cannot be read leaves the current outline as it was.
-    const QByteArray bytes = fileaccess::readRegularFile(path);
+    QByteArray bytes = fileaccess::readRegularFile(path);
     NewLeafCaption = path;
     const auto restoreCaption = qScopeGuard([this] { NewLeafCaption = QStringLiteral("O"); });
     TreeView1->setEnabled(false);
@@ -298,6 +298,8 @@ void TForm1::openTextDocument(const QString &path)
     }
     // RTF or plain text by the content alone.
     richtext::loadBytes(*RichEdit1->document(), bytes);
+    // The editor holds the text now; the leaf's copy below would otherwise be the third in memory.
+    bytes = QByteArray();
     if (const NoteRef record = recordOf(TreeView1->currentItem())) {
         CopyLines(*RichEdit1->document(), record->Notes);
     }

@@ -385,7 +385,7 @@ void Writer::writeBlockContent(const QTextBlock &block, bool inTable)
 QByteArray Writer::assemble()
 {
     QByteArray out;
-    out.reserve(body_.size() + 512 + fontNames_.size() * 48 + colourList_.size() * 32);
+    out.reserve(512 + fontNames_.size() * 48 + colourList_.size() * 32);
     out.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl");
     for (qsizetype i = 0; i < fontNames_.size(); ++i) {
         const QString &name = fontNames_.at(i);
@@ -411,9 +411,14 @@ QByteArray Writer::assemble()
     }
     appendListTables(out);
     out.append("\\viewkind4\\uc1\r\n");
-    out.append(body_);
+    // The tables go in front of the body, not the body after them: a long document is never held twice.
+    const QByteArray tables = out;
+    const bool bodyEndsLine = body_.endsWith("\r\n");
+    out = std::move(body_);
+    body_ = QByteArray();
+    out.prepend(tables);
     // The closing brace on a line of its own: a record keeps it as its last entry.
-    if (!body_.endsWith("\r\n")) {
+    if (!bodyEndsLine) {
         out.append("\r\n");
     }
     out.append("}\r\n");
