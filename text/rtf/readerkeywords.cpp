@@ -109,16 +109,22 @@ int charsetCodePage(int charset)
 
 QString noteLabel(int n, NoteNumbering numbering)
 {
+    // Letters and symbols repeat as the count grows (aa, bb...; **, ...): a mark is cut to a length
+    // no real document reaches, so that a few bytes of input never make a long text.
+    constexpr int MaxRepeats = 8;
     n = std::max(1, std::min(n, 99999));
     switch (numbering) {
     case NoteNumbering::LowerAlpha:
     case NoteNumbering::UpperAlpha: {
         // a..z, then aa..zz and so on, as word processors count
         const QChar letter = QChar(char16_t((numbering == NoteNumbering::LowerAlpha ? u'a' : u'A') + (n - 1) % 26));
-        return QString((n - 1) / 26 + 1, letter);
+        return QString(std::min((n - 1) / 26 + 1, MaxRepeats), letter);
     }
     case NoteNumbering::LowerRoman:
     case NoteNumbering::UpperRoman: {
+        if (n > 3999) {
+            break; // past what roman numerals write
+        }
         static const std::pair<int, const char *> numerals[] = {
             {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
             {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"},
@@ -133,7 +139,7 @@ QString noteLabel(int n, NoteNumbering numbering)
     }
     case NoteNumbering::Symbols: {
         static const char16_t symbols[] = {u'*', 0x2020, 0x2021, 0x00A7};
-        return QString((n - 1) / 4 + 1, QChar(symbols[(n - 1) % 4]));
+        return QString(std::min((n - 1) / 4 + 1, MaxRepeats), QChar(symbols[(n - 1) % 4]));
     }
     case NoteNumbering::Arabic:
         break;
