@@ -40,6 +40,20 @@ FindController::FindController(TForm1 &window) : QObject(&window), window_(windo
     key->setShortcutContext(Qt::WindowShortcut);
     window.addAction(key);
     connect(key, &QAction::triggered, action_, &QAction::trigger);
+    // F3 and Shift+F3 go to the next and the previous matching leaf, with the find field open or closed.
+    for (const bool forward : {true, false}) {
+        auto *again = new QAction(&window);
+        again->setObjectName(forward ? QStringLiteral("FindNextKey") : QStringLiteral("FindPreviousKey"));
+        again->setShortcut(forward ? QKeySequence(Qt::Key_F3) : QKeySequence(Qt::SHIFT | Qt::Key_F3));
+        again->setShortcutContext(Qt::WindowShortcut);
+        window.addAction(again);
+        connect(again, &QAction::triggered, this, [this, forward] {
+            if (!bar_->isVisible()) {
+                action_->trigger();
+            }
+            guarded([this, forward] { bar_->step(forward); });
+        });
+    }
     // In the Tree menu, before the separator above Exit.
     QAction *before = nullptr;
     const QList<QAction *> items = window.FileMenu->actions();

@@ -421,6 +421,15 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
     QCOMPARE(w.RichEdit1->textCursor().selectedText(), QStringLiteral("Apple"));
     QTest::keyClick(bar->field(), Qt::Key_Return, Qt::ShiftModifier);
     QCOMPARE(w.TreeView1->currentItem(), a);
+    // With the field closed, F3 and Shift+F3 still step through the matches, and open the field again.
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QTest::keyClick(w.RichEdit1, Qt::Key_F3);
+    QCOMPARE(w.TreeView1->currentItem(), b);
+    QVERIFY(bar->isVisible());
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    QTest::keyClick(w.RichEdit1, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(w.TreeView1->currentItem(), a);
 
     // Searching stored the edit as a leaf switch does, and changed no category.
     QCOMPARE(richtext::shownText(c->record()->Notes.join("\r\n")).trimmed(), QStringLiteral("pear and apple juice"));
