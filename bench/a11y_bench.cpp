@@ -3,6 +3,7 @@
 // and reads the window after each command. The last needs an X display, a D-Bus session and at-spi2-core;
 // it starts Xvfb and a private dbus-daemon itself when none is there:
 //   ./build/bench/a11y_bench
+#include "benchsupport.h"
 #include "app/Main.h"
 #include "app/asker.h"
 #include "app/droppoint.h"
@@ -37,17 +38,6 @@ namespace {
 constexpr int Leaves = 20000;
 // A reader that reads more objects than this is stopped: it has read the outline row by row.
 constexpr int MaxObjectsRead = 200000;
-
-class SilentAsker : public FileAsker
-{
-public:
-    QString askFileName(QWidget *, const FileDialogSpec &) override { return QString(); }
-    bool confirmOverwrite(QWidget *, const QString &) override { return true; }
-    void warn(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "warning: %s\n", qPrintable(text));
-    }
-};
 
 void settle()
 {
@@ -226,7 +216,7 @@ int measure(const QString &readerAddress)
     QTemporaryDir dir;
     const QString path = makeOutline(dir.path());
     TForm1 form;
-    form.setAsker(std::make_unique<SilentAsker>());
+    form.setAsker(std::make_unique<bench::SilentAsker>());
     form.FormCreate({});
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {

@@ -1,5 +1,6 @@
 // Find benchmark: the text-only pass beside the full reader, the index over 100,000 leaves, queries, and the
 // tool's find beside its export, all measured in the same run.
+#include "benchsupport.h"
 #include "app/Main.h"
 #include "app/findbar.h"
 #include "app/findcontroller.h"
@@ -30,20 +31,6 @@
 #include <functional>
 
 namespace {
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
-}
 
 double timed(const std::function<void()> &work)
 {
@@ -161,7 +148,7 @@ int main(int argc, char *argv[])
     ratio("text-only pass speed / full reader speed", plainMBs / fullMBs);
 
     // The index, built as the window builds it after a load.
-    const qint64 rssBeforeLoad = residentKiB();
+    const qint64 rssBeforeLoad = bench::residentKiB();
     TreeFileContents contents = readTreeFile(path);
     std::vector<FindIndex::Source> sources;
     std::vector<FindIndex::Key> order;
@@ -173,10 +160,10 @@ int main(int argc, char *argv[])
         order.push_back(note.get());
         sources.push_back({note.get(), QString::fromLatin1(r.caption), note->Notes});
     }
-    const qint64 rssLoaded = residentKiB();
+    const qint64 rssLoaded = bench::residentKiB();
     FindIndex index;
     const double build = timed([&] { index = FindIndex::buildInBackground(sources).result(); });
-    const qint64 rssIndexed = residentKiB();
+    const qint64 rssIndexed = bench::residentKiB();
     line("index build (background, parallel slices)", build, "ms");
     line("index memory (counted)", double(index.memoryBytes()) / 1e6, "MB");
     line("resident memory added by the index", double(rssIndexed - rssLoaded) / 1e3, "MB");

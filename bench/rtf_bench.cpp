@@ -1,5 +1,6 @@
 // Measures RTF read and write beside Qt's own HTML import and export of the same documents, how reading
 // grows with the document (through quillax-tool, beside unrtf, and into the window), and long lists.
+#include "benchsupport.h"
 #include "app/Main.h"
 #include "app/asker.h"
 #include "app/leafeditor.h"
@@ -269,31 +270,6 @@ ChildCost bestChild(int repeats, const QStringList &command, const QString &outp
     return best;
 }
 
-qint64 statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field)) {
-            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
-}
-
-class SilentAsker : public FileAsker
-{
-public:
-    QString askFileName(QWidget *, const FileDialogSpec &) override { return QString(); }
-    bool confirmOverwrite(QWidget *, const QString &) override { return true; }
-    void warn(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "warning: %s\n", qPrintable(text));
-    }
-};
-
 // Child mode: opens the document in the window as File > Open does and prints the seconds it took, the
 // memory before opening and the peak while opening, in KiB, and the height of the laid-out text in pixels.
 int openInWindow(int argc, char **argv, const QString &path)
@@ -302,20 +278,20 @@ int openInWindow(int argc, char **argv, const QString &path)
     alarm(WindowLimitSeconds);
     QApplication app(argc, argv);
     auto form = std::make_unique<TForm1>();
-    form->setAsker(std::make_unique<SilentAsker>());
+    form->setAsker(std::make_unique<bench::SilentAsker>());
     form->FormCreate({});
     form->show();
     QCoreApplication::processEvents();
     form->ClearTree();
     QCoreApplication::processEvents();
-    const qint64 before = statusKiB("VmRSS:");
+    const qint64 before = bench::statusKiB("VmRSS:");
     QElapsedTimer timer;
     timer.start();
     form->OpenDocument(path);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    const qint64 peak = statusKiB("VmHWM:");
+    const qint64 peak = bench::statusKiB("VmHWM:");
     const double height = form->RichEdit1->document()->documentLayout()->documentSize().height();
     std::printf("%.6f %lld %lld %.0f\n", seconds, static_cast<long long>(before), static_cast<long long>(peak), height);
     std::fflush(stdout);

@@ -1,5 +1,6 @@
 // Tree benchmark: opening, saving and editing large outlines in the main window, each beside a yardstick
 // measured in the same run. Run without arguments; each outline size is measured in a fresh process.
+#include "benchsupport.h"
 #include "app/Main.h"
 #include "app/asker.h"
 #include "app/leafeditor.h"
@@ -24,32 +25,6 @@
 #include <functional>
 
 namespace {
-
-// Answers every question without a dialog; a warning would mean the benchmark's own file is damaged.
-class SilentAsker : public FileAsker
-{
-public:
-    QString askFileName(QWidget *, const FileDialogSpec &) override { return QString(); }
-    bool confirmOverwrite(QWidget *, const QString &) override { return true; }
-    void warn(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "warning: %s\n", qPrintable(text));
-    }
-};
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
-}
 
 double ms(const QElapsedTimer &t)
 {
@@ -185,13 +160,13 @@ int measure(int leaves)
 
     // The window, empty, as the user first sees it after New, then Clear.
     auto form = std::make_unique<TForm1>();
-    form->setAsker(std::make_unique<SilentAsker>());
+    form->setAsker(std::make_unique<bench::SilentAsker>());
     form->FormCreate({});
     form->show();
     settle();
     form->ClearTree();
     settle();
-    const qint64 emptyKiB = residentKiB();
+    const qint64 emptyKiB = bench::residentKiB();
 
     // Yardstick of opening: the file's bytes read, and as many bare items put in a bare tree.
     double readBytes = 0;
@@ -233,13 +208,13 @@ int measure(int leaves)
         });
     }
     settle();
-    const qint64 baseKiB = residentKiB();
+    const qint64 baseKiB = bench::residentKiB();
 
     const double open = timed([&] {
         form->OpenDocument(outline.path);
         settle();
     });
-    const qint64 openKiB = residentKiB();
+    const qint64 openKiB = bench::residentKiB();
     const int count = [&] {
         int n = 0;
         for (OutlineItemIterator it(&form->TreeView1->outline()); *it; ++it) {
