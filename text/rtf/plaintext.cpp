@@ -80,8 +80,7 @@ const std::unordered_map<std::string_view, WordInfo> &words()
         for (const auto &[w, info] : known) {
             m[w] = info;
         }
-        for (const char *w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc", "ftnnchi", "aftnnar", "aftnnalc",
-                              "aftnnauc", "aftnnrlc", "aftnnruc", "aftnnchi"}) {
+        for (const std::string &w : noteNumberingWords()) {
             m[w] = WordInfo{WNoteNumbering};
         }
         return m;

@@ -2,6 +2,7 @@
 #include "text/rtf/readerkeywords.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -50,8 +51,7 @@ const std::unordered_map<std::string_view, int> &keywords()
         for (const auto &[w, id] : words) {
             m[w] = id;
         }
-        for (const char *w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc", "ftnnchi", "aftnnar", "aftnnalc",
-                              "aftnnauc", "aftnnrlc", "aftnnruc", "aftnnchi"}) {
+        for (const std::string &w : noteNumberingWords()) {
             m[w] = KwNoteNumbering;
         }
         m["ftnstart"] = KwFtnstart;
@@ -147,18 +147,37 @@ QString noteLabel(int n, NoteNumbering numbering)
     return QString::number(n);
 }
 
+namespace {
+
+const std::pair<const char *, NoteNumbering> NoteNumberingForms[] = {
+    {"nar", NoteNumbering::Arabic},      {"nalc", NoteNumbering::LowerAlpha}, {"nauc", NoteNumbering::UpperAlpha},
+    {"nrlc", NoteNumbering::LowerRoman}, {"nruc", NoteNumbering::UpperRoman}, {"nchi", NoteNumbering::Symbols},
+};
+
+} // namespace
+
+const std::vector<std::string> &noteNumberingWords()
+{
+    static const std::vector<std::string> words = [] {
+        std::vector<std::string> out;
+        for (const char *notes : {"ftn", "aftn"}) {
+            for (const auto &[form, numbering] : NoteNumberingForms) {
+                out.push_back(std::string(notes) + form);
+            }
+        }
+        return out;
+    }();
+    return words;
+}
+
 bool noteNumberingOf(QByteArrayView word, bool *endnotes, NoteNumbering *numbering)
 {
-    static const std::pair<const char *, NoteNumbering> forms[] = {
-        {"nar", NoteNumbering::Arabic},      {"nalc", NoteNumbering::LowerAlpha}, {"nauc", NoteNumbering::UpperAlpha},
-        {"nrlc", NoteNumbering::LowerRoman}, {"nruc", NoteNumbering::UpperRoman}, {"nchi", NoteNumbering::Symbols},
-    };
     const bool end = word.startsWith("aftn");
     if (!end && !word.startsWith("ftn")) {
         return false;
     }
     const QByteArrayView form = word.sliced(end ? 4 : 3);
-    for (const auto &[name, value] : forms) {
+    for (const auto &[name, value] : NoteNumberingForms) {
         if (form == name) {
             *endnotes = end;
             *numbering = value;

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace rtf {
@@ -61,6 +62,9 @@ enum class NoteNumbering : unsigned char { Arabic, LowerAlpha, UpperAlpha, Lower
 
 // The mark of note number n (from 1) in the given numbering.
 QString noteLabel(int n, NoteNumbering numbering);
+
+// The document words that set a numbering of notes: \ftnnar, \aftnnrlc and the like.
+const std::vector<std::string> &noteNumberingWords();
 
 // The numbering a document word sets, for footnotes (false) or endnotes (true); false if it sets none.
 bool noteNumberingOf(QByteArrayView word, bool *endnotes, NoteNumbering *numbering);

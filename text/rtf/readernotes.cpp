@@ -83,6 +83,7 @@ void Reader::closeNote(const State &closed, const State &parent)
 {
     if (closed.dest == Dest::Note && parent.dest != Dest::Note && !notes_.empty() && notes_.back().end < 0) {
         notes_.back().end = tok_.position() - 1; // before the closing brace
+        lastMark_ = QTextCursor(); // the mark is its note's; it is not edited after the note ends
     }
 }
 
