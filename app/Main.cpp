@@ -423,7 +423,6 @@ void TForm1::buildWindow()
     TreeView1->setAccessibleName(QStringLiteral("The Tree"));
     TreeView1->setFont(QFont(QStringLiteral("Verdana"), 9));
     TreeView1->setHeaderHidden(true);
-    TreeView1->setColumnCount(1);
     TreeView1->setIndentation(19);
     TreeView1->setRootIsDecorated(true);
     TreeView1->setItemsExpandable(true);
@@ -663,7 +662,7 @@ void TForm1::ClearTree()
 
 bool TForm1::HasSelectedLeaf() const
 {
-    return TreeView1->topLevelItemCount() > 0 && TreeView1->currentItem() != nullptr;
+    return !TreeView1->outline().isEmpty() && TreeView1->currentItem() != nullptr;
 }
 
 bool TForm1::treeShowsLines() const

@@ -24,7 +24,7 @@ class QTabWidget;
 class QTextDocument;
 class QToolBar;
 class QToolButton;
-class OutlineItem;
+class OutlineNode;
 
 class CompletingComboBox;
 class FindController;
@@ -159,8 +159,8 @@ public:
     void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
 
     // ---- Leaf editor and formatting (MainEditor.cpp) --------------------------------------------
-    void TreeView1Changing(OutlineItem *leaving);
-    void TreeView1Change(OutlineItem *arriving);
+    void TreeView1Changing(OutlineNode *leaving);
+    void TreeView1Change(OutlineNode *arriving);
     void RichEdit1Exit();
     void RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event);
     void RichEdit1KeyUp(LeafEditor *sender, QKeyEvent *event);

@@ -10,7 +10,7 @@
 #include "text/errors.h"
 #include "text/fileaccess.h"
 #include "document/helpdoc.h"
-#include "document/leafitem.h"
+#include "document/outlinefile.h"
 #include "document/treefile.h"
 #include "text/richtext.h"
 
@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QTextDocument>
 #include <QToolButton>
@@ -51,25 +50,6 @@ bool endsWithThree(const QString &path, QLatin1String ending)
 bool fileExists(const QString &path)
 {
     return QFileInfo(path).isFile();
-}
-
-// Written to a temporary file beside the target and put in its place only when complete. Unbuffered,
-// so that a full disk shows at write() and not as an empty file after a successful commit().
-void writeFileSafely(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw FileError(QStringLiteral("Cannot create file %1").arg(path));
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError(QStringLiteral("Cannot write file %1: %2").arg(path, reason));
-    }
-    const QString reasonBeforeCommit = file.errorString();
-    if (!file.commit()) {
-        throw FileError(QStringLiteral("Cannot write file %1: %2").arg(path, reasonBeforeCommit));
-    }
 }
 
 } // namespace
@@ -189,18 +169,18 @@ void TForm1::ImportText1Click()
         }
         // Read first: a file that cannot be read leaves the editor and the leaf as they were.
         const QByteArray bytes = fileaccess::readRegularFile(name);
-        if (!recordOf(TreeView1->currentItem())) {
+        if (TreeView1->currentItem() == nullptr) {
             // No leaf to take the text: the document gets a top-level leaf of its own, captioned with its path.
             NewLeafCaption = name;
             const auto restoreCaption = qScopeGuard([this] { NewLeafCaption = QStringLiteral("O"); });
             AddBtnClick();
         }
-        const NoteRef target = recordOf(TreeView1->currentItem());
-        if (!target) {
+        const OutlineNode *target = TreeView1->currentItem();
+        if (target == nullptr) {
             return;
         }
         richtext::loadBytes(*RichEdit1->document(), bytes);
-        CopyLines(*RichEdit1->document(), target->Notes);
+        CopyLines(*RichEdit1->document(), target->record()->Notes);
     });
 }
 
@@ -217,7 +197,7 @@ void TForm1::ExportText1Click()
             return;
         }
         // RTF markup whatever the extension, a text-file one included.
-        writeFileSafely(name, richtext::saveBytes(*RichEdit1->document()));
+        fileaccess::saveAtomically(name, richtext::saveBytes(*RichEdit1->document()));
     });
 }
 
@@ -257,13 +237,16 @@ void TForm1::openTreeFile(const QString &path)
 {
     // Nothing changes before the file has been opened and its records read: a file that cannot be opened
     // leaves the outline as it was. The old outline then goes before the new texts take their memory.
-    const TreeFileContents contents = readTreeFile(path, [this] { ClearTree(); });
+    TreeFileReading reading(path);
+    ClearTree();
+    const TreeFileContents contents = reading.readTexts();
     {
         // Building the tree selects nothing, and no text may move while it is built.
         const bool handlersWereOn = selectionHandlersOn();
         setSelectionHandlersOn(false);
         const auto restore = qScopeGuard([&] { setSelectionHandlersOn(handlersWereOn); });
         populateTree(TreeView1->outline(), contents);
+        TreeView1->expandAll();
     }
     ListAllLeaves();
     setWindowTitle(fileNamePart(path));
@@ -271,7 +254,7 @@ void TForm1::openTreeFile(const QString &path)
     showsRememberedFile_ = true;
     // The first leaf is selected, so the editor shows a leaf's text and what the user types there is
     // kept. After ClearTree nothing was selected, so nothing is stored by the selection handlers.
-    if (OutlineItem *first = TreeView1->topLevelItem(0)) {
+    if (OutlineNode *first = TreeView1->outline().topLevelNode(0)) {
         TreeView1->setCurrentItem(first);
     }
     // The keyboard goes to the outline, however the file came in (Open, Help, the command line):
@@ -300,8 +283,8 @@ void TForm1::openTextDocument(const QString &path)
     richtext::loadBytes(*RichEdit1->document(), bytes);
     // The editor holds the text now; the leaf's copy below would otherwise be the third in memory.
     bytes = QByteArray();
-    if (const NoteRef record = recordOf(TreeView1->currentItem())) {
-        CopyLines(*RichEdit1->document(), record->Notes);
+    if (const OutlineNode *leaf = TreeView1->currentItem()) {
+        CopyLines(*RichEdit1->document(), leaf->record()->Notes);
     }
 }
 

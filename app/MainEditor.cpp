@@ -9,7 +9,6 @@
 #include "app/selectionattributes.h"
 #include "app/updown.h"
 #include "document/copylines.h"
-#include "document/leafitem.h"
 #include "document/tvclasses.h"
 #include "text/formatting.h"
 
@@ -26,7 +25,7 @@ void TForm1::bindEditorHandlers()
 
     // The tree reports the move after it happened: the leaf being left is stored, then the new one loaded.
     c << connect(TreeView1, &OutlineWidget::currentItemChanged, this,
-                 [this](OutlineItem *current, OutlineItem *previous) {
+                 [this](OutlineNode *current, OutlineNode *previous) {
                      if (!selectionHandlersOn()) {
                          return;
                      }
@@ -118,7 +117,7 @@ void TForm1::storeLeafEditor()
     }
 }
 
-void TForm1::TreeView1Changing(OutlineItem *leaving)
+void TForm1::TreeView1Changing(OutlineNode *leaving)
 {
     if (leaving == nullptr) {
         return;
@@ -132,15 +131,14 @@ void TForm1::TreeView1Changing(OutlineItem *leaving)
     shownRecord_->setCategory(TreeViewComboBox->currentText());
 }
 
-void TForm1::TreeView1Change(OutlineItem *arriving)
+void TForm1::TreeView1Change(OutlineNode *arriving)
 {
-    const auto *leaf = dynamic_cast<const LeafItem *>(arriving);
-    if (leaf == nullptr) {
+    if (arriving == nullptr) {
         return;
     }
     // Until the text is in, the editor holds no leaf's copy: a failed load stores nothing anywhere.
     shownRecord_.reset();
-    const NoteRef record = leaf->record();
+    const NoteRef record = arriving->record();
     CopyLines(record->Notes, *RichEdit1->document());
     shownRecord_ = record;
     TreeViewComboBox->setEditText(record->categoryText());

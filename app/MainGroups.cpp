@@ -7,7 +7,6 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/copylines.h"
-#include "document/leafitem.h"
 #include "app/grouplist.h"
 
 #include <QListWidget>
@@ -88,8 +87,8 @@ void TForm1::RichEdit2Exit()
         }
         CopyLines(*RichEdit2->document(), record->Notes);
         // The leaf editor shows the viewer's edits when both show the same leaf, else its own last text.
-        if (const NoteRef selected = recordOf(TreeView1->currentItem())) {
-            CopyLines(selected->Notes, *RichEdit1->document());
+        if (const OutlineNode *selected = TreeView1->currentItem()) {
+            CopyLines(selected->record()->Notes, *RichEdit1->document());
         }
     });
 }

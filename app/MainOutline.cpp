@@ -6,7 +6,6 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/copylines.h"
-#include "document/leafitem.h"
 #include "app/droppoint.h"
 #include "document/outline.h"
 
@@ -69,7 +68,7 @@ void TForm1::bindOutlineHandlers()
 namespace {
 
 // Everything the three add commands do after the node is in the tree, up to the editor's recording.
-void selectAndEditNewLeaf(TForm1 &form, OutlineItem *item)
+void selectAndEditNewLeaf(TForm1 &form, OutlineNode *item)
 {
     // The selection handlers store the leaf that was selected and load the new record.
     form.TreeView1->setCurrentItem(item);
@@ -90,18 +89,19 @@ void resetEditorAndBox(TForm1 &form)
     box->setEditText(first);
 }
 
-NoteRef recordOfEditorText(const TForm1 &form)
+// A new leaf whose text is the editor's.
+OutlineNode *leafOfEditorText(const TForm1 &form)
 {
-    auto record = std::make_shared<noteob>();
-    CopyLines(*form.RichEdit1->document(), record->Notes);
-    return record;
+    auto *node = new OutlineNode(form.NewLeafCaption);
+    CopyLines(*form.RichEdit1->document(), node->record()->Notes);
+    return node;
 }
 
 // Moves the selected leaf by the move rules, with the selection handlers off throughout.
-outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineItem *target)
+outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineNode *target)
 {
     const SelectionHandlersOff handlersOff(form);
-    return outline::moveItem(form.TreeView1->outline(), form.TreeView1->currentItem(), placement, target);
+    return form.TreeView1->moveNode(form.TreeView1->currentItem(), placement, target);
 }
 
 // Prune and the moves end with the keyboard in the tree. While the Groups page is in front the tree is
@@ -118,17 +118,16 @@ void focusTree(TForm1 &form)
 
 void TForm1::AddBtnClick()
 {
-    NoteRef record = recordOfEditorText(*this);
-    record->setCategory(TreeViewComboBox->currentText());
-    auto *item = new LeafItem(std::move(record), NewLeafCaption);
-    outline::insertItem(TreeView1->outline(), item, outline::Placement::LastSibling, TreeView1->currentItem());
+    OutlineNode *item = leafOfEditorText(*this);
+    item->record()->setCategory(TreeViewComboBox->currentText());
+    outline::insertNode(TreeView1->outline(), item, outline::Placement::LastSibling, TreeView1->currentItem());
     selectAndEditNewLeaf(*this, item);
     resetEditorAndBox(*this);
 }
 
 void TForm1::InsertBtnClick()
 {
-    if (TreeView1->topLevelItemCount() == 0) {
+    if (TreeView1->outline().isEmpty()) {
         AddBtnClick();
         return;
     }
@@ -136,24 +135,24 @@ void TForm1::InsertBtnClick()
         return;
     }
     // The new leaf starts as a copy of the selected leaf's text, with category "Unknown".
-    auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
-    outline::insertItem(TreeView1->outline(), item, outline::Placement::Before, TreeView1->currentItem());
+    OutlineNode *item = leafOfEditorText(*this);
+    outline::insertNode(TreeView1->outline(), item, outline::Placement::Before, TreeView1->currentItem());
     selectAndEditNewLeaf(*this, item);
 }
 
 void TForm1::AddChildBtnClick()
 {
-    if (TreeView1->topLevelItemCount() == 0) {
+    if (TreeView1->outline().isEmpty()) {
         AddBtnClick();
         return;
     }
     if (!HasSelectedLeaf()) {
         return;
     }
-    OutlineItem *parent = TreeView1->currentItem();
-    auto *item = new LeafItem(recordOfEditorText(*this), NewLeafCaption);
-    outline::insertItem(TreeView1->outline(), item, outline::Placement::LastChild, parent);
-    parent->setExpanded(true);
+    OutlineNode *parent = TreeView1->currentItem();
+    OutlineNode *item = leafOfEditorText(*this);
+    outline::insertNode(TreeView1->outline(), item, outline::Placement::LastChild, parent);
+    TreeView1->setExpanded(parent, true);
     selectAndEditNewLeaf(*this, item);
     resetEditorAndBox(*this);
 }
@@ -163,19 +162,19 @@ void TForm1::DelBtnClick()
     if (!HasSelectedLeaf()) {
         return;
     }
-    OutlineItem *pruned = TreeView1->currentItem();
+    OutlineNode *pruned = TreeView1->currentItem();
     // The remove routine first moves the selection where the tree would put it, with the handlers
     // running while the pruned leaf is whole: its texts are stored before the next leaf is loaded.
     if (pruned->childCount() > 0) {
         // Then the node just before the pruned one in display order becomes current, even inside a
         // collapsed subtree; it lies before the pruned subtree, so it outlives the removal.
-        OutlineItem *before = outline::displayPredecessor(pruned);
-        outline::removeItem(TreeView1->outline(), pruned);
+        OutlineNode *before = outline::displayPredecessor(pruned);
+        TreeView1->removeNode(pruned);
         if (before != nullptr) {
             TreeView1->setCurrentItem(before);
         }
     } else {
-        outline::removeItem(TreeView1->outline(), pruned);
+        TreeView1->removeNode(pruned);
     }
     focusTree(*this);
 }
@@ -183,11 +182,9 @@ void TForm1::DelBtnClick()
 void TForm1::InBtnClick()
 {
     if (HasSelectedLeaf()) {
-        OutlineItem *leaf = TreeView1->currentItem();
-        OutlineItem *container = leaf->parent() != nullptr ? leaf->parent() : TreeView1->invisibleRootItem();
-        const int position = container->indexOfChild(leaf);
-        if (position > 0) {
-            moveSelectedLeaf(*this, outline::Placement::LastChild, container->child(position - 1));
+        OutlineNode *leaf = TreeView1->currentItem();
+        if (leaf->row() > 0) {
+            moveSelectedLeaf(*this, outline::Placement::LastChild, outline::containerOf(leaf)->child(leaf->row() - 1));
         }
     }
     focusTree(*this);
@@ -196,7 +193,7 @@ void TForm1::InBtnClick()
 void TForm1::OutBtnClick()
 {
     if (HasSelectedLeaf()) {
-        OutlineItem *leaf = TreeView1->currentItem();
+        OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->parent() != nullptr) {
             // To the end of the parent's list, after all later siblings of the parent.
             moveSelectedLeaf(*this, outline::Placement::LastSibling, leaf->parent());
@@ -215,17 +212,17 @@ void TForm1::TreeView1DragDrop(const QPoint &pos)
     if (!HasSelectedLeaf()) {
         return;
     }
-    const outline::DropPlan plan = outline::classifyDropPoint(*TreeView1, pos, treeShowsButtons());
+    const DropPlan plan = classifyDropPoint(*TreeView1, pos, treeShowsButtons());
     switch (plan.action) {
-    case outline::DropPlan::Nothing:
+    case DropPlan::Nothing:
         return;
-    case outline::DropPlan::LastChild:
+    case DropPlan::LastChild:
         moveSelectedLeaf(*this, outline::Placement::LastChild, plan.target);
         return;
-    case outline::DropPlan::LastTopLevel:
+    case DropPlan::LastTopLevel:
         moveSelectedLeaf(*this, outline::Placement::LastSibling, nullptr);
         return;
-    case outline::DropPlan::Before:
+    case DropPlan::Before:
         moveSelectedLeaf(*this, outline::Placement::Before, plan.target);
         return;
     }

@@ -9,36 +9,23 @@
 
 #include <algorithm>
 
-namespace outline {
-
 namespace {
 
 // The right edge of what counts as a row's caption: the text's start plus its advance width and a margin
 // on each side, as the item delegate draws it. The text rectangle itself runs to the row's end.
-int captionRight(const OutlineWidget &tree, const OutlineItem *item, const QRect &rowRect)
+int captionRight(const OutlineWidget &tree, const OutlineNode *node, const QRect &rowRect)
 {
     QStyle *style = tree.style();
     QStyleOptionViewItem opt;
     opt.initFrom(&tree);
     opt.widget = &tree;
     opt.rect = rowRect;
-    const QVariant fontData = item->data(0, Qt::FontRole);
-    opt.font = fontData.isValid() ? fontData.value<QFont>().resolve(tree.font()) : tree.font();
+    opt.font = tree.font();
     opt.fontMetrics = QFontMetrics(opt.font);
-    opt.text = item->text(0);
+    opt.text = node->caption();
     opt.features = QStyleOptionViewItem::HasDisplay;
     opt.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
     opt.decorationPosition = QStyleOptionViewItem::Left;
-    const QIcon icon = item->icon(0);
-    if (!icon.isNull()) {
-        opt.features |= QStyleOptionViewItem::HasDecoration;
-        opt.icon = icon;
-        const int small = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &tree);
-        opt.decorationSize = tree.iconSize().isValid() ? tree.iconSize() : QSize(small, small);
-    }
-    if (item->data(0, Qt::CheckStateRole).isValid()) {
-        opt.features |= QStyleOptionViewItem::HasCheckIndicator;
-    }
     const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, &tree);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &tree) + 1;
     const int right = textRect.left() + margin + opt.fontMetrics.horizontalAdvance(opt.text) + margin;
@@ -53,7 +40,7 @@ DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool bu
     if (!tree.viewport()->rect().contains(pos)) {
         return plan;
     }
-    OutlineItem *item = tree.itemAt(pos);
+    OutlineNode *item = tree.itemAt(pos);
     if (item == nullptr) {
         // Inside the viewport but under no row: below the last one.
         plan.action = DropPlan::LastTopLevel;
@@ -66,13 +53,10 @@ DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool bu
         // children; without children it shows only tree lines and counts as indentation.
         const bool hasBranchCell = tree.rootIsDecorated() || item->parent() != nullptr;
         const bool inBranchCell = hasBranchCell && pos.x() >= row.left() - tree.indentation();
-        const bool hasButton = buttonsShown && (item->childCount() > 0 ||
-                                                item->childIndicatorPolicy() == OutlineItem::ShowIndicator);
+        const bool hasButton = buttonsShown && item->childCount() > 0;
         plan.action = inBranchCell && hasButton ? DropPlan::Nothing : DropPlan::Before;
         return plan;
     }
     plan.action = pos.x() < captionRight(tree, item, row) ? DropPlan::LastChild : DropPlan::Nothing;
     return plan;
 }
-
-}  // namespace outline

@@ -3,10 +3,8 @@
 
 #include <QPoint>
 
-class OutlineItem;
+class OutlineNode;
 class OutlineWidget;
-
-namespace outline {
 
 // Where a dragged leaf would go when released at a point of the tree's viewport.
 struct DropPlan {
@@ -17,11 +15,9 @@ struct DropPlan {
         Before,        // on the indentation left of the button and caption: placed before target
     };
     Action action = Nothing;
-    OutlineItem *target = nullptr;
+    OutlineNode *target = nullptr;
 };
 
 // Hit-tests a point in viewport coordinates of a laid-out tree. Without buttons drawn (a display option),
 // the branch cell of a node with children is indentation like any other.
 DropPlan classifyDropPoint(const OutlineWidget &tree, const QPoint &pos, bool buttonsShown = true);
-
-}  // namespace outline

@@ -116,11 +116,11 @@ void FindBar::start(bool goFirst)
         label_->setText(tr("Reading the outline..."));
         return;
     }
-    const std::vector<FindIndex::Leaf> leaves = host_.leaves();
+    const FindIndex::Leaves leaves = host_.leaves();
     index->refresh(leaves, &entries_);
     order_.reserve(leaves.size());
-    for (const FindIndex::Leaf &leaf : leaves) {
-        order_.push_back(leaf.key);
+    for (const OutlineNode *leaf : leaves) {
+        order_.push_back(FindIndex::keyOf(leaf));
     }
     const int selected = selectedPosition();
     startAt_ = selected < 0 ? 0 : size_t(selected);
@@ -187,12 +187,12 @@ bool FindBar::isUpToDate()
     if (!index) {
         return false;
     }
-    const std::vector<FindIndex::Leaf> leaves = host_.leaves();
+    const FindIndex::Leaves leaves = host_.leaves();
     if (index->refresh(leaves) > 0 || leaves.size() != order_.size()) {
         return false;
     }
     for (size_t i = 0; i < leaves.size(); ++i) {
-        if (leaves[i].key != order_[i]) {
+        if (FindIndex::keyOf(leaves[i]) != order_[i]) {
             return false;
         }
     }

@@ -18,7 +18,7 @@ struct FindHost
     // The index, or null while it is being built (the field waits for indexReady()).
     std::function<FindIndex *()> index;
     // Every leaf in display order.
-    std::function<std::vector<FindIndex::Leaf>()> leaves;
+    std::function<FindIndex::Leaves()> leaves;
     // The selected leaf, or null.
     std::function<FindIndex::Key()> selected;
     // Brings the index up to date with text typed in the editor and not yet stored.

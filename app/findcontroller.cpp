@@ -6,7 +6,7 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
-#include "document/leafitem.h"
+#include "document/groups.h"
 #include "text/finding.h"
 
 #include <QAbstractItemModel>
@@ -90,20 +90,14 @@ FindController::~FindController()
     watcher_.waitForFinished();
 }
 
-std::vector<FindIndex::Leaf> FindController::leaves() const
+FindIndex::Leaves FindController::leaves() const
 {
-    std::vector<FindIndex::Leaf> list;
-    for (OutlineItemIterator it(&window_.TreeView1->outline()); *it != nullptr; ++it) {
-        if (const auto *leaf = dynamic_cast<const LeafItem *>(*it)) {
-            list.push_back({leaf->record().get(), leaf->text(0)});
-        }
-    }
-    return list;
+    return groups::allLeaves(window_.TreeView1->outline());
 }
 
 FindIndex::Key FindController::selected() const
 {
-    return recordOf(window_.TreeView1->currentItem()).get();
+    return FindIndex::keyOf(window_.TreeView1->currentItem());
 }
 
 void FindController::storeEdits()
@@ -118,12 +112,12 @@ void FindController::storeEdits()
 
 void FindController::goTo(FindIndex::Key key, const QString &query)
 {
-    OutlineItem *target = nullptr;
-    for (OutlineItemIterator it(&window_.TreeView1->outline()); *it != nullptr && target == nullptr; ++it) {
-        if (recordOf(*it).get() == key) {
-            target = *it;
+    OutlineNode *target = nullptr;
+    outline::walk(window_.TreeView1->outline(), [&](OutlineNode *node, int) {
+        if (target == nullptr && FindIndex::keyOf(node) == key) {
+            target = node;
         }
-    }
+    });
     if (target == nullptr) {
         return;
     }
@@ -149,7 +143,7 @@ void FindController::outlineGrew()
         build();
         return;
     }
-    const std::vector<FindIndex::Leaf> list = leaves();
+    const FindIndex::Leaves list = leaves();
     if (list.size() > index_->size() + BackgroundThreshold) {
         build();
     }

@@ -34,7 +34,7 @@ public:
     bool isBuilding() const { return building_; }
 
 private:
-    std::vector<FindIndex::Leaf> leaves() const;
+    FindIndex::Leaves leaves() const;
     FindIndex::Key selected() const;
     void goTo(FindIndex::Key key, const QString &query);
     void storeEdits();

@@ -2,6 +2,7 @@
 #include "app/grouplist.h"
 
 #include "app/shownrows.h"
+#include "document/outlinemodel.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -82,18 +83,19 @@ GroupListRecords::GroupListRecords(QListWidget &list) : QObject(&list), list_(li
     });
 }
 
-void GroupListRecords::fill(const groups::Entries &entries)
+void GroupListRecords::fill(const groups::Leaves &leaves)
 {
     const QSignalBlocker blockList(&list_);
     filling_ = true;
     list_.clear();
     records_.clear();
     QStringList captions;
-    captions.reserve(qsizetype(entries.size()));
-    records_.reserve(entries.size());
-    for (const groups::Entry &entry : entries) {
-        captions.append(entry.caption);
-        records_.push_back(entry.record);
+    captions.reserve(qsizetype(leaves.size()));
+    records_.reserve(leaves.size());
+    // Each entry keeps the caption the leaf has now, and its record.
+    for (const OutlineNode *leaf : leaves) {
+        captions.append(leaf->caption());
+        records_.push_back(leaf->record());
     }
     // One insertion for all rows.
     if (!captions.isEmpty()) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "document/groups.h"
+#include "document/tvclasses.h"
 
 #include <QListWidget>
 #include <QObject>
@@ -46,7 +47,7 @@ public:
 
     // Replaces the list's entries by these, with the list's own signals blocked; afterwards no entry
     // is picked.
-    void fill(const groups::Entries &entries);
+    void fill(const groups::Leaves &leaves);
 
     // The record of the entry at row, or null.
     NoteRef recordAt(int row) const;

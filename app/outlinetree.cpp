@@ -44,12 +44,12 @@ OutlineTree::OutlineTree(QWidget *parent) : OutlineWidget(parent)
     });
 }
 
-OutlineItem *OutlineTree::dropTarget() const
+OutlineNode *OutlineTree::dropTarget() const
 {
     return dropTarget_.isValid() ? itemFromIndex(dropTarget_) : nullptr;
 }
 
-void OutlineTree::setDropTarget(OutlineItem *item)
+void OutlineTree::setDropTarget(OutlineNode *item)
 {
     const QPersistentModelIndex index =
         item != nullptr ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
@@ -65,7 +65,7 @@ bool OutlineTree::inHiddenButtonCell(const QPoint &pos) const
     if (buttonsShown) {
         return false;
     }
-    OutlineItem *item = itemAt(pos);
+    OutlineNode *item = itemAt(pos);
     if (item == nullptr) {
         return false;
     }
@@ -95,13 +95,13 @@ void OutlineTree::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    OutlineItem *item = itemAt(pos);
+    OutlineNode *item = itemAt(pos);
     if (item == nullptr) {
         return;
     }
     // A press on an expand button only toggles; every other part of the row can start a drag.
     const bool onButton = pos.x() < visualItemRect(item).left() &&
-                          outline::classifyDropPoint(*this, pos, buttonsShown).action == outline::DropPlan::Nothing;
+                          classifyDropPoint(*this, pos, buttonsShown).action == DropPlan::Nothing;
     if (!onButton) {
         pressed_ = QPersistentModelIndex(indexFromItem(item));
         pressPos_ = pos;
@@ -118,7 +118,7 @@ void OutlineTree::mouseMoveEvent(QMouseEvent *event)
     if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) {
         return;
     }
-    OutlineItem *item = itemFromIndex(pressed_);
+    OutlineNode *item = itemFromIndex(pressed_);
     pressed_ = QPersistentModelIndex();
     startLeafDrag(item);
 }
@@ -139,7 +139,7 @@ void OutlineTree::startDrag(Qt::DropActions)
     startLeafDrag(currentItem());
 }
 
-void OutlineTree::startLeafDrag(OutlineItem *item)
+void OutlineTree::startLeafDrag(OutlineNode *item)
 {
     if (item == nullptr || draggingLeaf_) {
         return;
@@ -153,7 +153,7 @@ void OutlineTree::startLeafDrag(OutlineItem *item)
     }
     const QRect row = visualItemRect(item);
     auto *mime = new QMimeData;
-    mime->setData(QLatin1String(LeafMimeType), item->text(0).toUtf8());
+    mime->setData(QLatin1String(LeafMimeType), item->caption().toUtf8());
     QDrag drag(this);
     drag.setMimeData(mime);
     if (row.isValid()) {

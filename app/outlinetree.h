@@ -36,11 +36,11 @@ public:
     std::function<Qt::DropAction(QDrag &)> dragRunner;
 
     // The leaf highlighted as the drop target while a drag passes over it, or null.
-    OutlineItem *dropTarget() const;
+    OutlineNode *dropTarget() const;
     // True while a leaf dragged from this tree is on its way.
     bool isDraggingLeaf() const { return draggingLeaf_; }
     // Makes item current and drags it, its row's image following the pointer.
-    void startLeafDrag(OutlineItem *item);
+    void startLeafDrag(OutlineNode *item);
     // Where a dragged leaf held still makes the tree scroll (viewport coordinates): -1 within the
     // auto-scroll margin of the viewport's top edge, 1 within that of its bottom edge, 0 elsewhere.
     int scrollEdgeAt(const QPoint &pos) const;
@@ -61,7 +61,7 @@ protected:
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    void setDropTarget(OutlineItem *item);
+    void setDropTarget(OutlineNode *item);
     // True for a point in the branch cell of a row while no expand buttons are drawn.
     bool inHiddenButtonCell(const QPoint &pos) const;
 

@@ -10,43 +10,16 @@
 
 #include <algorithm>
 
-namespace {
-
-// 0 for a top-level node, one more than its parent's otherwise.
-int levelOf(const OutlineItem *item)
-{
-    int level = 0;
-    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
-        ++level;
-    }
-    return level;
-}
-
-}  // namespace
-
 OutlineWidget::OutlineWidget(QWidget *parent) : QTreeView(parent), model_(new OutlineModel(this))
 {
     // Before anything asks for the tree's accessible object.
     shownrows::limitTo(this);
     QTreeView::setModel(model_);
-    model_->showIn(selectionModel(), this);
     header()->setSectionsClickable(false);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current, const QModelIndex &previous) {
                 emit currentItemChanged(itemFromIndex(current), itemFromIndex(previous));
             });
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &OutlineWidget::itemSelectionChanged);
-    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
-        if (OutlineItem *item = itemFromIndex(index)) {
-            emit itemExpanded(item);
-        }
-    });
-    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
-        if (OutlineItem *item = itemFromIndex(index)) {
-            emit itemCollapsed(item);
-        }
-    });
-    connect(model_, &OutlineModel::itemChanged, this, &OutlineWidget::itemChanged);
     connect(model_, &QAbstractItemModel::rowsAboutToBeInserted, this,
             [this](const QModelIndex &parent) { onRowsAboutToBeInserted(parent); });
 }
@@ -55,14 +28,13 @@ OutlineWidget::~OutlineWidget()
 {
     // Nothing hears of the nodes going: the window that listens may already be half gone.
     const QSignalBlocker quiet(this);
-    model_->showIn(nullptr, nullptr);
     delete model_;
 }
 
 void OutlineWidget::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Asterisk && currentIndex().isValid()) {
-        const int level = levelOf(currentItem());
+        const int level = outline::levelOf(currentItem());
         // The current node at level L may open its descendants down to level MaxOpenDepth - 1.
         if (level < MaxOpenDepth) {
             expandRecursively(currentIndex(), MaxOpenDepth - 1 - level);
@@ -99,25 +71,97 @@ void OutlineWidget::focusInEvent(QFocusEvent *event)
 
 void OutlineWidget::scrollTo(const QModelIndex &index, ScrollHint hint)
 {
-    const OutlineItem *item = itemFromIndex(index);
-    if (item == nullptr) {
+    const OutlineNode *node = itemFromIndex(index);
+    if (node == nullptr) {
         QTreeView::scrollTo(index, hint);
         return;
     }
-    int level = levelOf(item);
+    int level = outline::levelOf(node);
     // A node at level L needs its ancestors at levels 0 to L - 1 open.
     for (; level > MaxOpenDepth; --level) {
-        item = item->parent();
+        node = node->parent();
     }
-    QTreeView::scrollTo(indexFromItem(item), hint);
+    QTreeView::scrollTo(indexFromItem(node), hint);
 }
 
 void OutlineWidget::expandAll()
 {
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    QTreeView::expandAll();
+    // A view lays out open nodes recursively: a chain of tens of thousands of open nodes would exhaust
+    // the stack. Only an outline that deep opens node by node.
+    bool tooDeep = false;
+    outline::walk(*model_, [&](const OutlineNode *node, int level) {
+        tooDeep = tooDeep || (level >= MaxOpenDepth && node->childCount() > 0);
+    });
+    if (!tooDeep) {
+        QTreeView::expandAll();
+    } else {
+        outline::walk(*model_, [&](const OutlineNode *node, int level) {
+            if (node->childCount() > 0 && level < MaxOpenDepth) {
+                QTreeView::setExpanded(indexFromItem(node), true);
+            }
+        });
+    }
     setUpdatesEnabled(updates);
+}
+
+void OutlineWidget::clear()
+{
+    // The current leaf becomes none while every node is whole, as one reported change.
+    selectionModel()->clear();
+    model_->clear();
+}
+
+void OutlineWidget::removeNode(OutlineNode *node)
+{
+    if (node == nullptr || node->model() != model_) {
+        return;
+    }
+    OutlineNode *current = currentItem();
+    if (current != nullptr && (current == node || outline::isDescendantOf(current, node))) {
+        // Reported as an ordinary selection change while the leaving node is whole.
+        setCurrentItem(outline::successorOnRemoval(node));
+    }
+    outline::takeNode(*model_, node);
+}
+
+outline::MoveResult OutlineWidget::moveNode(OutlineNode *leaf, outline::Placement placement, OutlineNode *target)
+{
+    const outline::MoveResult result = outline::moveNode(*model_, leaf, placement, target);
+    if (result == outline::MoveResult::Refused) {
+        return result;
+    }
+    if (result == outline::MoveResult::Moved) {
+        // The moved subtree comes out closed; only open nodes need a call, as closing a hidden node costs
+        // a search in the view.
+        std::vector<const OutlineNode *> stack{leaf};
+        while (!stack.empty()) {
+            const OutlineNode *node = stack.back();
+            stack.pop_back();
+            if (node->childCount() > 0 && isExpanded(node)) {
+                setExpanded(node, false);
+            }
+            for (int i = 0; i < node->childCount(); ++i) {
+                stack.push_back(node->child(i));
+            }
+        }
+    }
+    if (OutlineNode *parent = leaf->parent()) {
+        setExpanded(parent, true);
+    }
+    setCurrentItem(leaf);
+    return result;
+}
+
+// A node left without children is closed first: a view would keep it open unseen and, on its next
+// child, take it as open already and never show that child.
+void OutlineWidget::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    if (parent.isValid() && start == 0 && end == model_->rowCount(parent) - 1 && QTreeView::isExpanded(parent)) {
+        collapse(parent);
+    }
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 // A row added under an open node makes the view lay out every row again (milliseconds on a 100,000-leaf
@@ -158,42 +202,52 @@ void OutlineWidget::setModel(QAbstractItemModel *model)
     Q_UNUSED(model);
 }
 
-OutlineItem *OutlineWidget::currentItem() const
+OutlineNode *OutlineWidget::currentItem() const
 {
     return itemFromIndex(currentIndex());
 }
 
-void OutlineWidget::setCurrentItem(OutlineItem *item)
+void OutlineWidget::setCurrentItem(OutlineNode *node)
 {
-    setCurrentIndex(indexFromItem(item));
+    setCurrentIndex(indexFromItem(node));
 }
 
-OutlineItem *OutlineWidget::itemAt(const QPoint &point) const
+bool OutlineWidget::isSelected(const OutlineNode *node) const
+{
+    const QModelIndex index = indexFromItem(node);
+    return index.isValid() && selectionModel()->isSelected(index);
+}
+
+OutlineNode *OutlineWidget::itemAt(const QPoint &point) const
 {
     return itemFromIndex(indexAt(point));
 }
 
-QRect OutlineWidget::visualItemRect(const OutlineItem *item) const
+QRect OutlineWidget::visualItemRect(const OutlineNode *node) const
 {
-    return visualRect(indexFromItem(item));
+    return visualRect(indexFromItem(node));
 }
 
-void OutlineWidget::editItem(OutlineItem *item, int column)
+void OutlineWidget::editItem(OutlineNode *node)
 {
-    edit(indexFromItem(item, column));
+    edit(indexFromItem(node));
 }
 
-void OutlineWidget::scrollToItem(const OutlineItem *item, ScrollHint hint)
+void OutlineWidget::scrollToItem(const OutlineNode *node, ScrollHint hint)
 {
-    scrollTo(indexFromItem(item), hint);
+    scrollTo(indexFromItem(node), hint);
 }
 
-void OutlineWidget::expandItem(const OutlineItem *item)
+bool OutlineWidget::isExpanded(const OutlineNode *node) const
 {
-    expand(indexFromItem(item));
+    const QModelIndex index = indexFromItem(node);
+    return index.isValid() && QTreeView::isExpanded(index);
 }
 
-void OutlineWidget::collapseItem(const OutlineItem *item)
+void OutlineWidget::setExpanded(const OutlineNode *node, bool expand)
 {
-    collapse(indexFromItem(item));
+    const QModelIndex index = indexFromItem(node);
+    if (index.isValid()) {
+        QTreeView::setExpanded(index, expand);
+    }
 }

@@ -1,13 +1,14 @@
 // The outline's tree view: shows an outline model and stays quick on outlines of 100,000 expanded leaves.
 #pragma once
 
+#include "document/outline.h"
 #include "document/outlinemodel.h"
 
 #include <QTreeView>
 
-// The tree control's base: a tree view over its outline model with the tree widget's interface. The view
-// keeps the nodes' expansion and owns the selection model the outline's current node lives in.
-class OutlineWidget : public QTreeView, public OutlineExpansion
+// The tree control's base: a tree view over its own outline model. The view keeps what it shows: the
+// current leaf, the selection and which nodes are open; the model keeps the leaves.
+class OutlineWidget : public QTreeView
 {
     Q_OBJECT
 
@@ -20,54 +21,44 @@ public:
     // The outline shown: the nodes, their rules and the tree file work on it.
     OutlineModel &outline() const { return *model_; }
 
-    // One column, always.
-    int columnCount() const { return 1; }
-    void setColumnCount(int) {}
+    OutlineNode *currentItem() const;
+    // Makes node current and the only one selected, as a click would; null clears both.
+    void setCurrentItem(OutlineNode *node);
+    bool isSelected(const OutlineNode *node) const;
+    OutlineNode *itemAt(const QPoint &point) const;
+    QRect visualItemRect(const OutlineNode *node) const;
+    void editItem(OutlineNode *node);
+    void scrollToItem(const OutlineNode *node, ScrollHint hint = EnsureVisible);
+    bool isExpanded(const OutlineNode *node) const;
+    void setExpanded(const OutlineNode *node, bool expand);
+    using QTreeView::isExpanded;
+    using QTreeView::setExpanded;
 
-    OutlineItem *invisibleRootItem() const { return model_->invisibleRootItem(); }
-    OutlineItem *topLevelItem(int index) const { return model_->topLevelItem(index); }
-    int topLevelItemCount() const { return model_->topLevelItemCount(); }
-    int indexOfTopLevelItem(const OutlineItem *item) const { return model_->indexOfTopLevelItem(item); }
-    void insertTopLevelItem(int index, OutlineItem *item) { model_->insertTopLevelItem(index, item); }
-    void addTopLevelItem(OutlineItem *item) { model_->addTopLevelItem(item); }
-    void addTopLevelItems(const QList<OutlineItem *> &items) { model_->addTopLevelItems(items); }
-    OutlineItem *takeTopLevelItem(int index) { return model_->takeTopLevelItem(index); }
-
-    OutlineItem *currentItem() const;
-    void setCurrentItem(OutlineItem *item);
-    QList<OutlineItem *> selectedItems() const { return model_->selectedItems(); }
-    OutlineItem *itemAt(const QPoint &point) const;
-    OutlineItem *itemAt(int x, int y) const { return itemAt(QPoint(x, y)); }
-    QRect visualItemRect(const OutlineItem *item) const;
-    void editItem(OutlineItem *item, int column = 0);
-    void scrollToItem(const OutlineItem *item, ScrollHint hint = EnsureVisible);
-    void expandItem(const OutlineItem *item);
-    void collapseItem(const OutlineItem *item);
-
-    QModelIndex indexFromItem(const OutlineItem *item, int column = 0) const
-    {
-        return model_->indexFromItem(item, column);
-    }
-    OutlineItem *itemFromIndex(const QModelIndex &index) const { return model_->itemFromIndex(index); }
+    QModelIndex indexFromItem(const OutlineNode *node) const { return model_->indexOf(node); }
+    OutlineNode *itemFromIndex(const QModelIndex &index) const { return model_->nodeOf(index); }
 
     // Showing a node opens its ancestors, but none at MaxOpenDepth or deeper: below that, the nearest
     // ancestor that can be shown is scrolled to instead.
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    // Opens every node with children, down to MaxOpenDepth.
+    void expandAll();
 
-    bool isExpanded(const QModelIndex &index) const override { return QTreeView::isExpanded(index); }
-    void setExpanded(const QModelIndex &index, bool expand) override { QTreeView::setExpanded(index, expand); }
-    void expandAll() override;
+    // Takes node with its subtree out of the outline and deletes it. When the current leaf lies in that
+    // subtree, the current first moves where the tree itself would put it (the next sibling, else the
+    // previous one, else the parent, else none), so the change is reported while every node is whole.
+    void removeNode(OutlineNode *node);
+    // Moves leaf by the outline's move rules and shows the result: the moved subtree closed, its new
+    // parent open, the leaf current. A leaf that stays where it is only gets its parent opened. The
+    // selection signals fire while the leaf is out of the tree: callers that react to them must be
+    // switched off for the duration.
+    outline::MoveResult moveNode(OutlineNode *leaf, outline::Placement placement, OutlineNode *target);
 
 public slots:
-    // Deletes every node; the current item becomes none first, while every node is whole.
-    void clear() { model_->clear(); }
+    // Deletes every node; the current leaf becomes none first, while every node is whole.
+    void clear();
 
 signals:
-    void currentItemChanged(OutlineItem *current, OutlineItem *previous);
-    void itemChanged(OutlineItem *item, int column);
-    void itemExpanded(OutlineItem *item);
-    void itemCollapsed(OutlineItem *item);
-    void itemSelectionChanged();
+    void currentItemChanged(OutlineNode *current, OutlineNode *previous);
 
 protected:
     // "*" opens the current node's subtree, down to MaxOpenDepth.
@@ -76,6 +67,7 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
     void focusInEvent(QFocusEvent *event) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
     void setModel(QAbstractItemModel *model) override;

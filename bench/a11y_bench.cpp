@@ -302,8 +302,8 @@ int measure(const QString &readerAddress)
         const QRect row = tree.visualRect(target);
         for (int x = 0; x < row.left(); ++x) {
             const QPoint point(x, row.center().y());
-            const outline::DropPlan plan = outline::classifyDropPoint(tree, point, tree.buttonsShown);
-            if (plan.action == outline::DropPlan::Before && plan.target == tree.itemFromIndex(target)) {
+            const DropPlan plan = classifyDropPoint(tree, point, tree.buttonsShown);
+            if (plan.action == DropPlan::Before && plan.target == tree.itemFromIndex(target)) {
                 form.TreeView1DragDrop(point);
                 return;
             }

@@ -6,7 +6,7 @@
 #include "app/findcontroller.h"
 #include "app/outlinetree.h"
 #include "document/findindex.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/treefile.h"
 #include "document/treetool.h"
 #include "document/tvclasses.h"
@@ -213,7 +213,7 @@ int main(int argc, char *argv[])
                 const QByteArray folded = FindIndex::fold(typed);
                 // A match is shown once the selected leaf holds what has been typed so far.
                 const auto isShown = [&] {
-                    return w.Finder->index()->matches(recordOf(w.TreeView1->currentItem()).get(), folded);
+                    return w.Finder->index()->matches(w.TreeView1->currentItem()->record().get(), folded);
                 };
                 QElapsedTimer t;
                 t.start();

@@ -5,7 +5,7 @@
 #include "app/asker.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "app/outlinewidget.h"
 #include "document/treefile.h"
 #include "text/rtf/rtfwriter.h"
@@ -131,7 +131,7 @@ Outline makeOutline(const QString &folder, int leaves)
     return outline;
 }
 
-OutlineItem *itemAt(OutlineWidget &tree, int absoluteIndex)
+OutlineNode *itemAt(OutlineWidget &tree, int absoluteIndex)
 {
     OutlineItemIterator it(&tree.outline());
     for (int i = 0; *it && i < absoluteIndex; ++i) {
@@ -187,7 +187,7 @@ int measure(int leaves)
             for (int i = 0; i < leaves; ++i) {
                 items.append(new QTreeWidgetItem(QStringList{QStringLiteral("leaf %1").arg(i)}));
             }
-            bare.addTopLevelItems(items);
+            bare.root()->addChildren(items);
             settle();
         });
     }
@@ -247,8 +247,8 @@ int measure(int leaves)
     }
 
     // Switching to the leaf with 1 MB of text, beside Qt's own import of the same text as HTML.
-    OutlineItem *big = itemAt(*form->TreeView1, outline.bigLeaf);
-    OutlineItem *ordinary = itemAt(*form->TreeView1, outline.bigLeaf + 1);
+    OutlineNode *big = itemAt(*form->TreeView1, outline.bigLeaf);
+    OutlineNode *ordinary = itemAt(*form->TreeView1, outline.bigLeaf + 1);
     const double bigSwitch = timed([&] {
         form->TreeView1->setCurrentItem(big);
         settle();
@@ -315,7 +315,7 @@ int measure(int leaves)
         settle();
     });
     std::printf("  %-44s %10.1f ms\n", "prune (DelBtnClick)", prune);
-    form->TreeView1->setCurrentItem(form->TreeView1->topLevelItem(0));
+    form->TreeView1->setCurrentItem(form->TreeView1->outline().topLevelNode(0));
     settle();
     const double pruneTop = timed([&] {
         form->DelBtnClick();

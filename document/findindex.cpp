@@ -1,6 +1,7 @@
 // Finding text across the outline: the leaves' folded texts and the walk over them in display order.
 #include "document/findindex.h"
 
+#include "document/outlinemodel.h"
 #include "text/rtf/plaintext.h"
 
 #include <QtConcurrent/QtConcurrentMap>
@@ -25,17 +26,22 @@ QByteArray FindIndex::fold(const QString &text)
     return text.toCaseFolded().toUtf8();
 }
 
-QByteArray FindIndex::leafBytes(const LineList &notes)
+bool FindIndex::matchesFolded(const QByteArray &caption, const QByteArray &text, const QByteArray &query)
 {
-    return notes.size() == 1 ? notes.first() : joinLines(notes);
+    return !query.isEmpty() && (holds(caption, query) || holds(text, query));
 }
 
-std::vector<FindIndex::Source> FindIndex::sourcesOf(const std::vector<Leaf> &leaves)
+FindIndex::Key FindIndex::keyOf(const OutlineNode *leaf)
+{
+    return leaf != nullptr ? leaf->record().get() : nullptr;
+}
+
+std::vector<FindIndex::Source> FindIndex::sourcesOf(const Leaves &leaves)
 {
     std::vector<Source> sources;
     sources.reserve(leaves.size());
-    for (const Leaf &leaf : leaves) {
-        sources.push_back({leaf.key, leaf.caption, leaf.key->Notes});
+    for (const OutlineNode *leaf : leaves) {
+        sources.push_back({keyOf(leaf), leaf->caption(), leaf->record()->Notes});
     }
     return sources;
 }
@@ -68,26 +74,27 @@ bool FindIndex::isCurrent(const Entry &e, const LineList &notes)
            e.firstData == (notes.isEmpty() ? nullptr : notes.first().constData());
 }
 
-int FindIndex::refresh(const std::vector<Leaf> &leaves, std::vector<const void *> *entries)
+int FindIndex::refresh(const Leaves &leaves, std::vector<const void *> *entries)
 {
     int read = 0;
-    for (const Leaf &leaf : leaves) {
-        const auto it = entries_.find(leaf.key);
-        if (it == entries_.end() || !isCurrent(it->second, leaf.key->Notes)) {
-            set(leaf.key, leaf.caption, leaf.key->Notes);
+    for (const OutlineNode *leaf : leaves) {
+        const Key key = keyOf(leaf);
+        const auto it = entries_.find(key);
+        if (it == entries_.end() || !isCurrent(it->second, key->Notes)) {
+            set(key, leaf->caption(), key->Notes);
             ++read;
-        } else if (it->second.captionShown != leaf.caption) {
-            setCaption(leaf.key, leaf.caption);
+        } else if (it->second.captionShown != leaf->caption()) {
+            setCaption(key, leaf->caption());
         }
     }
     if (entries_.size() > leaves.size()) {
         // Leaves were removed: keep only those listed.
         std::unordered_map<Key, Entry> kept;
         kept.reserve(leaves.size());
-        for (const Leaf &leaf : leaves) {
-            const auto it = entries_.find(leaf.key);
+        for (const OutlineNode *leaf : leaves) {
+            const auto it = entries_.find(keyOf(leaf));
             if (it != entries_.end()) {
-                kept.emplace(leaf.key, std::move(it->second));
+                kept.emplace(it->first, std::move(it->second));
             }
         }
         entries_.swap(kept);
@@ -96,8 +103,8 @@ int FindIndex::refresh(const std::vector<Leaf> &leaves, std::vector<const void *
         // Elements of the table keep their place until erased, so the pointers stay good.
         entries->clear();
         entries->reserve(leaves.size());
-        for (const Leaf &leaf : leaves) {
-            entries->push_back(&entries_.find(leaf.key)->second);
+        for (const OutlineNode *leaf : leaves) {
+            entries->push_back(&entries_.find(keyOf(leaf))->second);
         }
     }
     return read;
@@ -106,7 +113,7 @@ int FindIndex::refresh(const std::vector<Leaf> &leaves, std::vector<const void *
 bool FindIndex::entryMatches(const void *entry, const QByteArray &foldedQuery)
 {
     const auto *e = static_cast<const Entry *>(entry);
-    return !foldedQuery.isEmpty() && (holds(e->caption, foldedQuery) || holds(e->text, foldedQuery));
+    return matchesFolded(e->caption, e->text, foldedQuery);
 }
 
 QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
@@ -123,7 +130,7 @@ void FindIndex::fill(Entry &e, const QString &caption, const LineList &notes)
 {
     e.captionShown = caption;
     e.caption = fold(caption);
-    e.text = fold(richtext::shownText(leafBytes(notes)));
+    e.text = fold(richtext::shownText(readableText(notes)));
     e.text.squeeze();
     e.notesData = notes.constData();
     e.notesSize = notes.size();
@@ -146,14 +153,8 @@ void FindIndex::remove(Key key)
 
 bool FindIndex::matches(Key key, const QByteArray &foldedQuery) const
 {
-    if (foldedQuery.isEmpty()) {
-        return false;
-    }
     const auto it = entries_.find(key);
-    if (it == entries_.end()) {
-        return false;
-    }
-    return holds(it->second.caption, foldedQuery) || holds(it->second.text, foldedQuery);
+    return it != entries_.end() && matchesFolded(it->second.caption, it->second.text, foldedQuery);
 }
 
 std::vector<int> FindIndex::find(const QString &query, const std::vector<Key> &order) const
@@ -165,7 +166,7 @@ std::vector<int> FindIndex::find(const QString &query, const std::vector<Key> &o
     }
     for (size_t i = 0; i < order.size(); ++i) {
         const auto it = entries_.find(order[i]);
-        if (it != entries_.end() && (holds(it->second.caption, q) || holds(it->second.text, q))) {
+        if (it != entries_.end() && matchesFolded(it->second.caption, it->second.text, q)) {
             positions.push_back(int(i));
         }
     }

@@ -3,6 +3,8 @@
 
 #include "document/tvclasses.h"
 
+class OutlineNode;
+
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
@@ -20,12 +22,10 @@ class FindIndex
 public:
     using Key = const noteob *;
 
-    // One leaf in display order, as the window lists it: its record (alive while listed) and caption.
-    struct Leaf
-    {
-        Key key = nullptr;
-        QString caption;
-    };
+    // Leaves in display order, as the window lists them; each is alive while listed.
+    using Leaves = std::vector<const OutlineNode *>;
+    // The key of a leaf: its record.
+    static Key keyOf(const OutlineNode *leaf);
 
     // One leaf to index: its record (the key, not read), its caption and a shared copy of its Notes.
     struct Source
@@ -35,12 +35,13 @@ public:
         LineList notes;
     };
     // Sources for the leaves, taken on the thread that owns the records: cheap shared copies.
-    static std::vector<Source> sourcesOf(const std::vector<Leaf> &leaves);
+    static std::vector<Source> sourcesOf(const Leaves &leaves);
 
     // The text matched against: case-folded (so "É" finds "é", accents stay), in UTF-8.
     static QByteArray fold(const QString &text);
-    // The bytes of a leaf's Notes as one text, without copying when it is a single entry.
-    static QByteArray leafBytes(const LineList &notes);
+    // The match rule: a leaf matches when its folded caption or folded shown text holds the folded query.
+    // An empty query matches nothing.
+    static bool matchesFolded(const QByteArray &caption, const QByteArray &text, const QByteArray &query);
 
     // Indexes many leaves; safe to run on a worker thread, as it touches nothing but its arguments.
     static FindIndex build(const std::vector<Source> &sources);
@@ -54,7 +55,7 @@ public:
     // leaves no longer listed. Reads each listed record's Notes. Returns how many leaves were read again.
     // entries, when given, receives each listed leaf's entry in the same order, valid until the index
     // next changes: a search then walks them without a lookup per leaf.
-    int refresh(const std::vector<Leaf> &leaves, std::vector<const void *> *entries = nullptr);
+    int refresh(const Leaves &leaves, std::vector<const void *> *entries = nullptr);
     void remove(Key key);
     void clear() { entries_.clear(); }
     bool contains(Key key) const { return entries_.count(key) != 0; }

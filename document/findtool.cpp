@@ -1,4 +1,6 @@
 // The tool's find command: reads a tree file one record at a time and prints the paths of matching leaves.
+#include "document/findtool.h"
+
 #include "document/treetool.h"
 
 #include "document/findindex.h"
@@ -10,27 +12,12 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include <functional>
 
 namespace treetool {
-
-namespace {
-
-constexpr int ExitMatched = 0;
-constexpr int ExitCannotOpen = 1;
-constexpr int ExitDamaged = 3;
-constexpr int ExitNoMatch = 4;
-
-} // namespace
 
 int find(const QString &path, const QString &text, QTextStream &out, QTextStream &err)
 {
     const QByteArray query = FindIndex::fold(text);
-    const std::boyer_moore_horspool_searcher<const char *> searcher(query.cbegin(), query.cend());
-    const auto holds = [&](const QString &s) {
-        const QByteArray folded = FindIndex::fold(s);
-        return std::search(folded.cbegin(), folded.cend(), searcher) != folded.cend();
-    };
     int level = -1;
     QStringList captions; // the captions from the top-level leaf down to the last one read
     qint64 matched = 0;
@@ -40,7 +27,9 @@ int find(const QString &path, const QString &text, QTextStream &out, QTextStream
             level = AttachLoadedLeaf(level, record.level);
             captions.resize(level);
             captions.append(encoding::fromCp1252(record.caption));
-            if (!query.isEmpty() && (holds(captions.last()) || holds(richtext::shownText(record.text)))) {
+            if (!query.isEmpty() && FindIndex::matchesFolded(FindIndex::fold(captions.last()),
+                                                             FindIndex::fold(richtext::shownText(record.text)),
+                                                             query)) {
                 ++matched;
                 out << captions.join(QLatin1String(" > ")) << "\n";
             }
@@ -56,7 +45,7 @@ int find(const QString &path, const QString &text, QTextStream &out, QTextStream
         err.flush();
         return ExitDamaged;
     }
-    return matched > 0 ? ExitMatched : ExitNoMatch;
+    return matched > 0 ? ExitComplete : ExitNoMatch;
 }
 
 } // namespace treetool

@@ -1,12 +1,35 @@
-// The rules of the outline: display order, levels, absolute indices, placements, removing and moving leaves.
+// The rules of the outline: the display-order walk, levels, placements, taking out and moving leaves.
 #pragma once
 
-#include <QList>
+#include "document/outlinemodel.h"
 
-class OutlineModel;
-class OutlineItem;
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace outline {
+
+// Visits every node of the tree in display order (a node, then the subtrees of its children in order),
+// whether a view shows it open or not, as visit(node, level): level 0 for a top-level leaf, one more than
+// its parent's otherwise. No recursion: outlines can be as deep as they are long.
+template <typename Visit>
+void walk(const OutlineModel &tree, Visit &&visit)
+{
+    std::vector<std::pair<const OutlineNode *, int>> stack;  // a container and the next child to visit
+    stack.emplace_back(tree.root(), 0);
+    while (!stack.empty()) {
+        auto &top = stack.back();
+        if (top.second >= top.first->childCount()) {
+            stack.pop_back();
+            continue;
+        }
+        OutlineNode *child = top.first->child(top.second++);
+        visit(child, int(stack.size()) - 1);
+        if (child->childCount() > 0) {
+            stack.emplace_back(child, 0);
+        }
+    }
+}
 
 // Where a leaf lands relative to a target leaf T.
 enum class Placement {
@@ -16,46 +39,39 @@ enum class Placement {
 };
 
 // 0 for a top-level leaf, one more than its parent's otherwise.
-int levelOf(const OutlineItem *item);
-// The number of nodes in the subtree of item, item included.
-int subtreeSize(const OutlineItem *item);
-// Position in display order (a node, then the subtrees of its children in order), counting every node
-// whether its parent is expanded or not. One walk over the nodes before it; -1 for null.
-int absoluteIndexOf(const OutlineItem *item);
-// The node at an absolute index, or null when there is none. Skips whole subtrees on the way down.
-OutlineItem *itemAtAbsoluteIndex(const OutlineModel &tree, int index);
-// The node just before item in display order (the last node of the previous sibling's subtree, else the
-// parent), whether its parent is expanded or not; null for the first node. Costs a walk down one branch.
-OutlineItem *displayPredecessor(const OutlineItem *item);
-// Every node in display order.
-QList<OutlineItem *> displayOrder(const OutlineModel &tree);
-// True when item lies strictly below ancestor.
-bool isDescendantOf(const OutlineItem *item, const OutlineItem *ancestor);
+int levelOf(const OutlineNode *node);
+// The number of nodes in the subtree of node, node included.
+int subtreeSize(const OutlineNode *node);
+// The list a node belongs to: its parent, or the tree's root for a top-level node; null in no tree.
+OutlineNode *containerOf(const OutlineNode *node);
+// The node just before node in display order (the last node of the previous sibling's subtree, else the
+// parent); null for the first node. Costs a walk down one branch.
+OutlineNode *displayPredecessor(const OutlineNode *node);
+// Where the current leaf goes when node leaves the tree: the next sibling, else the previous one, else
+// the parent, else none.
+OutlineNode *successorOnRemoval(const OutlineNode *node);
+// True when node lies strictly below ancestor.
+bool isDescendantOf(const OutlineNode *node, const OutlineNode *ancestor);
 
-// Adds a new node (not yet in any tree) at a placement. LastChild and Before need a target. What is
-// expanded and the current item stay as they were.
-void insertItem(OutlineModel &tree, OutlineItem *item, Placement placement, OutlineItem *target);
+// Adds a new node (in no tree yet) at a placement. LastChild and Before need a target.
+void insertNode(OutlineModel &tree, OutlineNode *node, Placement placement, OutlineNode *target);
 
-// The one way nodes leave the tree. When the current item lies in the doomed subtree, the current first
-// moves where the tree itself would put it (the next sibling, else the previous one, else the parent, else
-// none), so the selection change is reported while every node is still whole; then the subtree is taken
-// out and deleted. Records stay alive as long as anything else refers to them.
-void removeItem(OutlineModel &tree, OutlineItem *item);
+// Takes node with its subtree out of the tree; whoever holds the result keeps it alive. Null when the
+// node is in no tree. Records stay alive as long as anything else refers to them.
+std::unique_ptr<OutlineNode> takeNode(OutlineModel &tree, OutlineNode *node);
 
 // What a move did.
 enum class MoveResult {
-    Refused,   // the target lies inside the moved subtree: nothing changed
-    Stayed,    // the leaf stays where it is; only its parent was expanded
-    Moved,     // the subtree was taken out and put in at its new place, collapsed
+    Refused,  // the target lies inside the moved subtree: nothing changed
+    Stayed,   // the leaf is already at that place: nothing changed
+    Moved,    // the subtree was taken out and put in at its new place
 };
 
 // True when moving leaf to a placement relative to target cannot be done: no leaf, no target where one
 // is needed, or a target inside the leaf's own subtree (the leaf would become its own ancestor).
-bool isMoveRefused(const OutlineItem *leaf, Placement placement, const OutlineItem *target);
+bool isMoveRefused(const OutlineNode *leaf, Placement placement, const OutlineNode *target);
 
 // Moves leaf with its subtree to a placement relative to target (null target only with LastSibling).
-// The selection signals fire while the leaf is out of the tree: callers that react to them must be
-// switched off for the duration. The moved leaf is current afterwards.
-MoveResult moveItem(OutlineModel &tree, OutlineItem *leaf, Placement placement, OutlineItem *target);
+MoveResult moveNode(OutlineModel &tree, OutlineNode *leaf, Placement placement, OutlineNode *target);
 
 }  // namespace outline

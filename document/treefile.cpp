@@ -1,25 +1,18 @@
-// The tree file: reading it into records and an outline tree, and writing an outline back, byte for byte.
+// The tree file's codec: records to and from bytes, read in bulk, through a small window or one at a time.
 #include "document/treefile.h"
 
-#include "text/encoding.h"
 #include "text/errors.h"
 #include "text/fileaccess.h"
-#include "document/leafitem.h"
-#include "document/outlinemodel.h"
 #include "document/tvclasses.h"
 
 #include <QFile>
 #include <QFileDevice>
-#include <QFileInfo>
 #include <QIODevice>
-#include <QList>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <utility>
 
 #ifdef __linux__
@@ -27,6 +20,9 @@
 #endif
 
 namespace {
+
+// Output is gathered into blocks of this size.
+constexpr qsizetype BlockSize = 1 << 20;
 
 // A QByteArray over part of the owner's buffer, holding a reference to it: the buffer lives as long as
 // any text of the file does. Writing to a text detaches it as usual. Like raw data, a shared text is not
@@ -235,36 +231,6 @@ QString shortReason(qint64 index, qint64 count, const char *field, qint64 needed
         .arg(left);
 }
 
-bool isAscii(const QByteArray &bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Windows-1252 agrees with ASCII below 0x80; the converter is only needed for the rest.
-QString decodeCaption(const QByteArray &bytes)
-{
-    return isAscii(bytes) ? QString::fromLatin1(bytes) : encoding::fromCp1252(bytes);
-}
-
-QByteArray encodeCaption(const QString &text)
-{
-    bool ascii = true;
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    QByteArray bytes = ascii ? text.toLatin1() : encoding::toCp1252(text);
-    bytes.truncate(MaxCaptionBytes);
-    return bytes;
-}
-
 void putInt32(char *p, qint32 value)
 {
     const auto u = quint32(value);
@@ -290,57 +256,6 @@ void fillRecordHeader(char *header, const QByteArray &caption, qint32 level, con
     putInt32(cat + TreeFileCategoryField, textLength);
 }
 
-// Gathers output into large blocks and checks every write of the device.
-class ChunkWriter
-{
-public:
-    static constexpr qsizetype BlockSize = 1 << 20;
-
-    ChunkWriter(QIODevice &out, QString name) : out_(out), name_(std::move(name)) { buffer_.reserve(BlockSize); }
-
-    void append(const char *data, qsizetype size)
-    {
-        if (buffer_.size() + size > BlockSize) {
-            flush();
-        }
-        if (size >= BlockSize) {
-            writeThrough(data, size);
-            return;
-        }
-        buffer_.append(data, size);
-    }
-    void append(const QByteArray &bytes) { append(bytes.constData(), bytes.size()); }
-
-    void flush()
-    {
-        if (!buffer_.isEmpty()) {
-            writeThrough(buffer_.constData(), buffer_.size());
-            buffer_.resize(0);
-        }
-    }
-
-private:
-    void writeThrough(const char *data, qsizetype size)
-    {
-        qsizetype done = 0;
-        while (done < size) {
-            const qint64 n = out_.write(data + done, size - done);
-            if (n <= 0) {
-                QString reason = out_.errorString();
-                if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
-                    reason = QStringLiteral("the device accepted no more bytes");
-                }
-                throw FileError(QStringLiteral("Cannot write file %1: %2").arg(name_, reason));
-            }
-            done += n;
-        }
-    }
-
-    QIODevice &out_;
-    QString name_;
-    QByteArray buffer_;
-};
-
 QString deviceName(const QIODevice &out, const QString &name)
 {
     if (!name.isEmpty()) {
@@ -353,74 +268,6 @@ QString deviceName(const QIODevice &out, const QString &name)
     }
     return QStringLiteral("(tree file)");
 }
-
-void writeCount(ChunkWriter &writer, const QString &name, std::size_t count)
-{
-    if (count > std::size_t(std::numeric_limits<qint32>::max())) {
-        throw FileError(QStringLiteral("Cannot write file %1: too many leaves for a tree file").arg(name));
-    }
-    char bytes[4];
-    putInt32(bytes, qint32(count));
-    writer.append(bytes, 4);
-}
-
-struct PlacedItem
-{
-    const OutlineItem *item;
-    int level;
-};
-
-// Every node in display order with its level: a node, then the subtrees of its children in order.
-std::vector<PlacedItem> displayOrder(const OutlineModel &tree)
-{
-    std::vector<PlacedItem> order;
-    std::vector<PlacedItem> stack;
-    const int tops = tree.topLevelItemCount();
-    for (int i = tops - 1; i >= 0; --i) {
-        stack.push_back({tree.topLevelItem(i), 0});
-    }
-    while (!stack.empty()) {
-        const PlacedItem placed = stack.back();
-        stack.pop_back();
-        order.push_back(placed);
-        for (int i = placed.item->childCount() - 1; i >= 0; --i) {
-            stack.push_back({placed.item->child(i), placed.level + 1});
-        }
-    }
-    return order;
-}
-
-template <typename Write>
-void saveThrough(const QString &path, Write write)
-{
-    const QFileInfo info(path);
-    if (info.isDir() || (info.exists() && !info.isWritable())) {
-        throw FileError(QStringLiteral("Cannot create file %1").arg(path));
-    }
-    // Unbuffered, so that a full disk shows at write() and not as an empty committed file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw FileError(QStringLiteral("Cannot create file %1").arg(path));
-    }
-    try {
-        write(file);
-    } catch (...) {
-        file.cancelWriting();
-        throw;
-    }
-    // The reason must be read before commit(), which resets it.
-    QString reason = file.errorString();
-    if (!file.commit()) {
-        if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
-            reason = QStringLiteral("the finished file could not be put in place of the old one");
-        }
-        throw FileError(QStringLiteral("Cannot write file %1: %2").arg(path, reason));
-    }
-}
-
-} // namespace
-
-namespace {
 
 // With visit, each record is handed over and dropped instead of kept, so memory stays that of one record.
 TreeFileContents parseTreeFile(ByteSource &source, const std::function<void(TreeFileRecord &)> &visit = {})
@@ -511,37 +358,54 @@ TreeFileContents readTreeFile(QByteArray &&bytes)
     return parseTreeFile(source);
 }
 
-TreeFileContents readTreeFile(const QString &path, const std::function<void()> &beforeTexts)
+struct TreeFileReading::Spans
 {
-    QFile file;
-    fileaccess::openRegularFile(file, path);
-    // First the record fields through a small window, then all text bytes in one read that the
-    // texts share. The bytes stay those of the file opened here, even if it is replaced meanwhile.
-    FileWindowSource source(file, file.size());
-    TreeFileContents contents = parseTreeFile(source);
-    if (source.failed() || !file.seek(0)) {
+    std::vector<FileWindowSource::Span> list;
+};
+
+TreeFileReading::TreeFileReading(const QString &path) : path_(path), spans_(std::make_unique<Spans>())
+{
+    fileaccess::openRegularFile(file_, path);
+    // First the record fields through a small window; the texts are noted by place. The bytes stay those
+    // of the file opened here, even if it is replaced meanwhile.
+    FileWindowSource source(file_, file_.size());
+    contents_ = parseTreeFile(source);
+    if (source.failed()) {
         throw FileError(QStringLiteral("Cannot open file %1").arg(path));
     }
-    if (beforeTexts) {
-        beforeTexts();
+    spans_->list = std::move(source.spans);
+}
+
+TreeFileReading::~TreeFileReading() = default;
+
+TreeFileContents TreeFileReading::readTexts()
+{
+    const std::vector<FileWindowSource::Span> &spans = spans_->list;
+    if (!file_.seek(0)) {
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path_));
     }
-    QByteArray whole = readWhole(file, path, contents.endOffset);
-    if (file.error() != QFileDevice::NoError || whole.size() != contents.endOffset) {
+    QByteArray whole = readWhole(file_, path_, contents_.endOffset);
+    if (file_.error() != QFileDevice::NoError || whole.size() != contents_.endOffset) {
         // The file shrank or could not be read after its fields were.
-        throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+        throw FileError(QStringLiteral("Cannot open file %1").arg(path_));
     }
     // Records follow each other directly; one whose text length was 0 or less has no span.
     size_t span = 0;
     qint64 textOffset = 4 + TreeFileRecordHeader;
-    for (TreeFileRecord &record : contents.records) {
-        if (span < source.spans.size() && source.spans[span].offset == textOffset) {
-            record.text = sharedSlice(whole, textOffset, source.spans[span].count);
-            textOffset += source.spans[span].count;
+    for (TreeFileRecord &record : contents_.records) {
+        if (span < spans.size() && spans[span].offset == textOffset) {
+            record.text = sharedSlice(whole, textOffset, spans[span].count);
+            textOffset += spans[span].count;
             ++span;
         }
         textOffset += TreeFileRecordHeader;
     }
-    return contents;
+    return std::move(contents_);
+}
+
+TreeFileContents readTreeFile(const QString &path)
+{
+    return TreeFileReading(path).readTexts();
 }
 
 TreeFileContents scanTreeFile(const QString &path, bool withTexts, const std::function<void(TreeFileRecord &)> &visit)
@@ -595,135 +459,72 @@ std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records)
     return levels;
 }
 
-void populateTree(OutlineModel &tree, const TreeFileContents &contents)
+TreeFileWriter::TreeFileWriter(QIODevice &out, const QString &name) : out_(out), name_(deviceName(out, name))
 {
-    const std::vector<TreeFileRecord> &records = contents.records;
-    if (records.empty()) {
+    buffer_.reserve(BlockSize);
+}
+
+TreeFileWriter::~TreeFileWriter() = default;
+
+void TreeFileWriter::writeCount(std::size_t count)
+{
+    if (count > std::size_t(std::numeric_limits<qint32>::max())) {
+        throw FileError(QStringLiteral("Cannot write file %1: too many leaves for a tree file").arg(name_));
+    }
+    char bytes[4];
+    putInt32(bytes, qint32(count));
+    writeText(bytes, 4);
+}
+
+void TreeFileWriter::writeHeader(const QByteArray &caption, qint32 level, const QByteArray &category,
+                                 qint32 textLength)
+{
+    char header[TreeFileRecordHeader];
+    fillRecordHeader(header, caption, level, category, textLength);
+    writeText(header, TreeFileRecordHeader);
+}
+
+void TreeFileWriter::writeText(const char *data, qsizetype size)
+{
+    if (buffer_.size() + size > BlockSize) {
+        finish();
+    }
+    if (size >= BlockSize) {
+        writeThrough(data, size);
         return;
     }
-    const std::vector<int> levels = placedLevels(records);
+    buffer_.append(data, size);
+}
 
-    // Children are gathered per parent and attached in one call each, before their parent joins the
-    // tree, so the view hears of the whole outline once.
-    struct Open
-    {
-        OutlineItem *item;
-        QList<OutlineItem *> children;
-    };
-    std::vector<Open> path;
-    QList<OutlineItem *> tops;
-    // Whether some parent lies too deep to be opened.
-    bool tooDeep = false;
-    auto closeDeepest = [&path, &tooDeep] {
-        Open &open = path.back();
-        if (!open.children.isEmpty()) {
-            open.item->addChildren(open.children);
-            tooDeep = tooDeep || int(path.size()) > OutlineModel::MaxOpenDepth;
-        }
-        path.pop_back();
-    };
-
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const TreeFileRecord &stored = records[i];
-        const int level = levels[i];
-        while (int(path.size()) > level) {
-            closeDeepest();
-        }
-        auto record = std::make_shared<noteob>();
-        record->Notes.append(stored.text);
-        record->setCategory(stored.category);
-        auto *item = new LeafItem(std::move(record), decodeCaption(stored.caption));
-        if (level == 0) {
-            tops.append(item);
-        } else {
-            path.back().children.append(item);
-        }
-        path.push_back({item, {}});
-    }
-    while (!path.empty()) {
-        closeDeepest();
-    }
-
-    tree.addTopLevelItems(tops);
-    if (!tooDeep) {
-        tree.expandAll();
-    } else {
-        // A view lays out open nodes recursively: a chain of tens of thousands of open nodes would
-        // exhaust the stack. It lays out once, later, so each node only notes its expansion here.
-        std::vector<std::pair<OutlineItem *, int>> stack;
-        for (OutlineItem *top : tops) {
-            stack.emplace_back(top, 0);
-        }
-        while (!stack.empty()) {
-            const auto [node, level] = stack.back();
-            stack.pop_back();
-            if (node->childCount() == 0 || level >= OutlineModel::MaxOpenDepth) {
-                continue;
-            }
-            node->setExpanded(true);
-            for (int i = 0; i < node->childCount(); ++i) {
-                stack.emplace_back(node->child(i), level + 1);
-            }
-        }
+void TreeFileWriter::finish()
+{
+    if (!buffer_.isEmpty()) {
+        writeThrough(buffer_.constData(), buffer_.size());
+        buffer_.resize(0);
     }
 }
 
-void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name)
+void TreeFileWriter::writeThrough(const char *data, qsizetype size)
 {
-    const QString fileName = deviceName(out, name);
-    const std::vector<PlacedItem> order = displayOrder(tree);
-    ChunkWriter writer(out, fileName);
-    writeCount(writer, fileName, order.size());
-
-    const noteob blank;
-    char header[TreeFileRecordHeader];
-    for (const PlacedItem &placed : order) {
-        const NoteRef ref = recordOf(placed.item);
-        const noteob &record = ref ? *ref : blank;
-        // The text is every entry followed by CR LF, the last one included.
-        qint64 textLength = 0;
-        for (const QByteArray &line : record.Notes) {
-            textLength += line.size() + 2;
-        }
-        if (textLength > std::numeric_limits<qint32>::max()) {
-            throw FileError(
-                QStringLiteral("Cannot write file %1: the text of leaf \"%2\" is too long for a tree file")
-                    .arg(fileName, placed.item->text(0)));
-        }
-        fillRecordHeader(header, encodeCaption(placed.item->text(0)), placed.level, record.Category(),
-                         qint32(textLength));
-        writer.append(header, TreeFileRecordHeader);
-        for (const QByteArray &line : record.Notes) {
-            writer.append(line);
-            writer.append("\r\n", 2);
-        }
-    }
-    writer.flush();
+    fileaccess::writeAll(out_, data, size, name_);
 }
 
 void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records, const QString &name)
 {
-    const QString fileName = deviceName(out, name);
-    ChunkWriter writer(out, fileName);
-    writeCount(writer, fileName, records.size());
-    char header[TreeFileRecordHeader];
+    TreeFileWriter writer(out, name);
+    writer.writeCount(records.size());
     for (const TreeFileRecord &record : records) {
         if (record.text.size() > std::numeric_limits<qint32>::max()) {
-            throw FileError(QStringLiteral("Cannot write file %1: a text is too long for a tree file").arg(fileName));
+            throw FileError(
+                QStringLiteral("Cannot write file %1: a text is too long for a tree file").arg(writer.name()));
         }
-        fillRecordHeader(header, record.caption, record.level, record.category, qint32(record.text.size()));
-        writer.append(header, TreeFileRecordHeader);
-        writer.append(record.text);
+        writer.writeHeader(record.caption, record.level, record.category, qint32(record.text.size()));
+        writer.writeText(record.text.constData(), record.text.size());
     }
-    writer.flush();
-}
-
-void saveTreeFile(const QString &path, const OutlineModel &tree)
-{
-    saveThrough(path, [&](QIODevice &out) { writeTreeFile(out, tree, path); });
+    writer.finish();
 }
 
 void saveTreeRecords(const QString &path, const std::vector<TreeFileRecord> &records)
 {
-    saveThrough(path, [&](QIODevice &out) { writeTreeRecords(out, records, path); });
+    fileaccess::saveAtomically(path, [&](QIODevice &out) { writeTreeRecords(out, records, path); });
 }

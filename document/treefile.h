@@ -1,14 +1,15 @@
-// The tree file: reading it into records and an outline tree, and writing an outline back, byte for byte.
+// The tree file's codec: records to and from bytes, read in bulk, through a small window or one at a time.
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QIODevice;
-class OutlineModel;
 
 // File layout (all integers 32-bit little-endian):
 //   Count, then Count records of 285 bytes plus the text:
@@ -49,21 +50,38 @@ TreeFileContents readTreeFile(const char *data, qint64 size);
 // Takes the buffer over: the records' texts share it instead of copying it. The buffer is freed when the
 // last text of the file goes. Like raw data, a shared text is not followed by a zero byte.
 TreeFileContents readTreeFile(QByteArray &&bytes);
-// Reads the file at path in bulk: the record fields through a small window, then every text byte in one
-// read whose buffer the texts share. Only a regular file is read, and at most its size. Throws
-// FileError("Cannot open file %1") when it cannot be opened or is no regular file.
-// beforeTexts, when given, runs once when the file has been opened and its record fields read,
-// before memory is taken for the texts: a window lets its old outline go there, so that the old
-// and the new texts are never held at once. It does not run when the file cannot be opened.
-TreeFileContents readTreeFile(const QString &path, const std::function<void()> &beforeTexts = {});
+
+// Reads the file at path in bulk, in two steps: opening reads the record fields through a small window;
+// readTexts() then reads every text byte in one read whose buffer the texts share. Whoever holds an old
+// outline can let it go between the steps, so that the old and the new texts are never held at once.
+// Only a regular file is read, and at most its size.
+class TreeFileReading
+{
+public:
+    // Throws FileError("Cannot open file %1") when the file cannot be opened or is no regular file.
+    explicit TreeFileReading(const QString &path);
+    ~TreeFileReading();
+    TreeFileReading(const TreeFileReading &) = delete;
+    TreeFileReading &operator=(const TreeFileReading &) = delete;
+
+    // The records with their texts. Throws FileError("Cannot open file %1") when the file shrank or
+    // cannot be read after its fields were. Call once.
+    TreeFileContents readTexts();
+
+private:
+    struct Spans;
+    QString path_;
+    QFile file_;
+    TreeFileContents contents_;
+    std::unique_ptr<Spans> spans_;
+};
+// Both steps at once.
+TreeFileContents readTreeFile(const QString &path);
+
 // Reads the file at path one record at a time: each record is handed to visit and dropped, so memory
 // stays that of one record whatever the file's size. Without texts, no text byte is read and every
 // record's text is empty. The result describes the reading and keeps no records. Throws as readTreeFile.
 TreeFileContents scanTreeFile(const QString &path, bool withTexts, const std::function<void(TreeFileRecord &)> &visit);
-inline TreeFileContents readTreeFileAt(const QString &path)
-{
-    return readTreeFile(path);
-}
 
 // The warning shown after a short or damaged file was loaded: names the file, how many leaves were read of
 // how many it announced, and where and why reading stopped. Empty when the file was read whole.
@@ -79,21 +97,34 @@ int AttachLoadedLeaf(int previousLevel, qint32 storedLevel);
 // The levels that placement gives the records, in file (= display) order.
 std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
 
-// Builds the outline from the records: one LeafItem per record, appended after the tree's existing
-// top-level items (the window clears the tree first), every node expanded down to the tree's
-// OutlineModel::MaxOpenDepth; deeper nodes stay collapsed. Record Notes hold one entry
-// with the whole text; captions are decoded from Windows-1252. Selects nothing, fills no other view.
-void populateTree(OutlineModel &tree, const TreeFileContents &contents);
+// Writes records one after another, gathering the bytes into large blocks. name is used in error
+// messages; when empty the device's file name is used. Every write of the device is checked: a refused
+// one throws FileError("Cannot write file %1: %2").
+class TreeFileWriter
+{
+public:
+    TreeFileWriter(QIODevice &out, const QString &name);
+    ~TreeFileWriter();
+    TreeFileWriter(const TreeFileWriter &) = delete;
+    TreeFileWriter &operator=(const TreeFileWriter &) = delete;
 
-// Writes the outline in display order (every node, expanded or not). name is used in error messages;
-// when empty the device's file name is used. Throws FileError("Cannot write file %1: %2") when the
-// device refuses a write.
-void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name = QString());
-// Writes records as they stand (levels as stored); used where no widget tree exists.
+    const QString &name() const { return name_; }
+    void writeCount(std::size_t count);
+    // The fixed part of a record; textLength bytes of text must follow through writeText.
+    void writeHeader(const QByteArray &caption, qint32 level, const QByteArray &category, qint32 textLength);
+    void writeText(const char *data, qsizetype size);
+    // Writes what is still gathered.
+    void finish();
+
+private:
+    void writeThrough(const char *data, qsizetype size);
+
+    QIODevice &out_;
+    QString name_;
+    QByteArray buffer_;
+};
+
+// Writes records as they stand (levels as stored); used where no outline exists.
 void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records, const QString &name = QString());
-
-// Saves the outline at path through a temporary file beside it, put in place only when complete, so a
-// failed save leaves the old file intact. Throws FileError("Cannot create file %1") when the file cannot
-// be created and FileError("Cannot write file %1: %2") when writing or putting it in place fails.
-void saveTreeFile(const QString &path, const OutlineModel &tree);
+// Saves records at path as fileaccess::saveAtomically saves.
 void saveTreeRecords(const QString &path, const std::vector<TreeFileRecord> &records);

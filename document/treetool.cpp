@@ -25,11 +25,6 @@ namespace treetool {
 
 namespace {
 
-constexpr int ExitComplete = 0;
-constexpr int ExitCannotOpen = 1;
-constexpr int ExitUsage = 2;
-constexpr int ExitDamaged = 3;
-
 // Reads the file one record at a time, each handed to visit; reports a file that cannot be read.
 std::optional<TreeFileContents> scanOrReport(const QString &path, bool withTexts, QTextStream &err,
                                              const std::function<void(TreeFileRecord &)> &visit)

@@ -7,13 +7,17 @@ class QTextStream;
 
 namespace treetool {
 
-// Each returns the exit status: 0 complete, 1 cannot open, 3 short or damaged file, 2 bad usage.
+// The tool's exit statuses.
+constexpr int ExitComplete = 0;    // done; find: a leaf matched
+constexpr int ExitCannotOpen = 1;  // a file cannot be opened (or memory ran out)
+constexpr int ExitUsage = 2;       // bad usage
+constexpr int ExitDamaged = 3;     // a short or damaged tree file
+constexpr int ExitNoMatch = 4;     // find matched no leaf
+
+// Each returns one of the exit statuses above.
 int outline(const QString &path, QTextStream &out, QTextStream &err);
 int exportTree(const QString &path, const QString &format, QTextStream &out, QTextStream &err);
 int check(const QString &path, QTextStream &out, QTextStream &err);
-// Prints the caption path ("Top > Child > Leaf") of every leaf whose caption or shown text holds text,
-// in outline order. Returns 0 when a leaf matched and 4 when none did; 1 and 3 as above.
-int find(const QString &path, const QString &text, QTextStream &out, QTextStream &err);
 
 // Builds a tree file from a readable outline source (the help document's sources).
 int makeTree(const QString &sourcePath, const QString &outputPath, QTextStream &err);

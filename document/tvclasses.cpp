@@ -24,19 +24,24 @@ QString noteob::categoryText() const
     return encoding::fromCp1252(category_);
 }
 
+qint64 joinedLength(const LineList &lines)
+{
+    qint64 total = 0;
+    forEachJoinedPiece(lines, [&](const char *, qsizetype size) { total += size; });
+    return total;
+}
+
 QByteArray joinLines(const LineList &lines)
 {
-    qsizetype total = 0;
-    for (const QByteArray &line : lines) {
-        total += line.size() + 2;
-    }
     QByteArray out;
-    out.reserve(total);
-    for (const QByteArray &line : lines) {
-        out.append(line);
-        out.append("\r\n", 2);
-    }
+    out.reserve(qsizetype(joinedLength(lines)));
+    forEachJoinedPiece(lines, [&](const char *data, qsizetype size) { out.append(data, size); });
     return out;
+}
+
+QByteArray readableText(const LineList &lines)
+{
+    return lines.size() == 1 ? lines.first() : joinLines(lines);
 }
 
 LineList splitLines(const QByteArray &bytes)

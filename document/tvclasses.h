@@ -9,7 +9,7 @@
 #include <memory>
 
 // A leaf's text as a list of lines (normally RTF markup) and its category.
-// Texts are kept as bytes so that tree files round-trip byte for byte.
+// Texts are kept as the file's bytes, never decoded or re-encoded on the way through.
 using LineList = QList<QByteArray>;
 
 class noteob
@@ -37,7 +37,22 @@ constexpr int MaxCaptionBytes = 255;
 // The four built-in categories, in the order the boxes list them.
 extern const std::array<const char *, 4> CategoryNames;
 
-// Record end of text transfer: each entry followed by CR LF, the last one included.
+// Record end of text transfer: each entry followed by CR LF, the last one included. The pieces in order,
+// handed to sink(data, size) without joining them.
+template <typename Sink>
+void forEachJoinedPiece(const LineList &lines, Sink &&sink)
+{
+    for (const QByteArray &line : lines) {
+        sink(line.constData(), line.size());
+        sink("\r\n", qsizetype(2));
+    }
+}
+// The lines joined so.
 QByteArray joinLines(const LineList &lines);
+// The length of the lines joined so, without joining them.
+qint64 joinedLength(const LineList &lines);
+// The lines as one text for a reader of it (find): a single entry as it is, shared rather than copied
+// (a final line break changes nothing a reader shows), more entries joined.
+QByteArray readableText(const LineList &lines);
 // Splits at CR LF, lone CR or lone LF; a final break makes no empty entry; a zero byte ends the text.
 LineList splitLines(const QByteArray &bytes);

@@ -5,7 +5,7 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/treefile.h"
 
 #include <QDir>
@@ -99,10 +99,10 @@ QStringList outlineOf(const OutlineWidget &tree)
     QStringList lines;
     for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
         int level = 0;
-        for (OutlineItem *p = (*it)->parent(); p; p = p->parent()) {
+        for (OutlineNode *p = (*it)->parent(); p; p = p->parent()) {
             ++level;
         }
-        lines.append(QStringLiteral("%1@%2").arg((*it)->text(0)).arg(level));
+        lines.append(QStringLiteral("%1@%2").arg((*it)->caption()).arg(level));
     }
     return lines;
 }
@@ -271,7 +271,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(form->TreeView1));
         QTest::keyClicks(QApplication::focusWidget(), "zz");
-        QCOMPARE(recordOf(form->TreeView1->topLevelItem(0))->Category(), QByteArray("Memo"));
+        QCOMPARE((form->TreeView1->outline().topLevelNode(0))->record()->Category(), QByteArray("Memo"));
     }
 
     void saveAsAsksBeforeWritingOverAnExistingFile()
@@ -361,7 +361,7 @@ private slots:
         QCOMPARE(request.fileName, QStringLiteral("*.*"));
         QVERIFY(errors.isEmpty());
         QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
-        QVERIFY(form->TreeView1->topLevelItem(0)->isExpanded());
+        QVERIFY(form->TreeView1->outline().topLevelNode(0)->isExpanded());
         QCOMPARE(form->windowTitle(), QStringLiteral("README.TRE"));
         QCOMPARE(form->rememberedName(), file);
         QCOMPARE(form->ListBox->count(), 3);
@@ -381,7 +381,7 @@ private slots:
     void firstLeafIsSelectedAfterLoadAndTypingIsKept()
     {
         form->OpenDocument(sampleTree("select.tre"));
-        OutlineItem *first = form->TreeView1->topLevelItem(0);
+        OutlineNode *first = form->TreeView1->outline().topLevelNode(0);
         QCOMPARE(form->TreeView1->currentItem(), first);
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("first text"));
 
@@ -389,12 +389,12 @@ private slots:
         form->RichEdit1->moveCursor(QTextCursor::End);
         QTest::keyClicks(form->RichEdit1, " typed");
         form->TreeView1->setFocus();
-        form->TreeView1->setCurrentItem(form->TreeView1->topLevelItem(1));
+        form->TreeView1->setCurrentItem(form->TreeView1->outline().topLevelNode(1));
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("third text"));
 
         form->TreeView1->setCurrentItem(first);
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("first text typed"));
-        QVERIFY(recordOf(first)->Notes.join().startsWith("{\\rtf"));
+        QVERIFY(first->record()->Notes.join().startsWith("{\\rtf"));
     }
 
     void saveStoresTheLatestEdits()
@@ -414,7 +414,7 @@ private slots:
 
         // After an add the keyboard sits in the caption edit box while the window counts the editor as
         // focused: the text typed before the add is stored and the caption being typed is committed.
-        form->TreeView1->setCurrentItem(form->TreeView1->topLevelItem(1));
+        form->TreeView1->setCurrentItem(form->TreeView1->outline().topLevelNode(1));
         form->RichEdit1->setFocus();
         QTest::keyClicks(form->RichEdit1, "new words");
         form->AddBtnClick();
@@ -447,7 +447,7 @@ private slots:
         QVERIFY(writeFile(none, treeBytes({}, 4) + QByteArray(100, 'x')));
         form->OpenDocument(none);
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
-        QCOMPARE(form->TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(form->TreeView1->outline().topLevelCount(), 0);
         QCOMPARE(asker->warnings.size(), 2);
         QVERIFY(asker->warnings.last().contains("0 of 4"));
         QCOMPARE(form->windowTitle(), QStringLiteral("none.tre"));
@@ -461,7 +461,7 @@ private slots:
         form->OpenDocument(file);
         QVERIFY(errors.isEmpty());
         QVERIFY(asker->warnings.isEmpty());
-        QCOMPARE(form->TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(form->TreeView1->outline().topLevelCount(), 0);
         QCOMPARE(form->ListBox->count(), 0);
         QCOMPARE(form->windowTitle(), QStringLiteral("empty.tre"));
         QCOMPARE(form->rememberedName(), file);
@@ -529,7 +529,7 @@ private slots:
             QCOMPARE(shown, QString::fromLatin1(content).replace("\r\n", "\n").trimmed());
         }
         // The leaf's record holds the editor's content as RTF.
-        const NoteRef record = recordOf(form->TreeView1->topLevelItem(0));
+        const NoteRef record = (form->TreeView1->outline().topLevelNode(0))->record();
         QVERIFY(record->Notes.join().startsWith("{\\rtf"));
     }
 
@@ -639,7 +639,7 @@ private slots:
         const QString doc = path("import.txt");
         QVERIFY(writeFile(doc, "imported words"));
         form->OpenDocument(sampleTree("import.tre"));
-        OutlineItem *second = form->TreeView1->topLevelItem(0)->child(0);
+        OutlineNode *second = form->TreeView1->outline().topLevelNode(0)->child(0);
         form->TreeView1->setCurrentItem(second);
         const QFont fontBefore = form->RichEdit1->document()->defaultFont();
         asker->answers = {doc};
@@ -649,7 +649,7 @@ private slots:
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("imported words"));
         QCOMPARE(form->RichEdit1->document()->defaultFont(), fontBefore);
         QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
-        QVERIFY(recordOf(second)->Notes.join().startsWith("{\\rtf"));
+        QVERIFY(second->record()->Notes.join().startsWith("{\\rtf"));
         QCOMPARE(form->windowTitle(), QStringLiteral("import.tre"));
 
         // A name that does not exist imports nothing.
@@ -664,16 +664,16 @@ private slots:
         const QString doc = path("orphan.rtf");
         QVERIFY(writeFile(doc, BoldRtf));
         form->ClearTree();
-        QCOMPARE(form->TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(form->TreeView1->outline().topLevelCount(), 0);
         asker->answers = {doc};
         form->ImportText1Click();
         QVERIFY(errors.isEmpty());
         QCOMPARE(outlineOf(*form->TreeView1), QStringList{doc + "@0"});
         QCOMPARE(form->NewLeafCaption, QStringLiteral("O"));
-        OutlineItem *made = form->TreeView1->topLevelItem(0);
+        OutlineNode *made = form->TreeView1->outline().topLevelNode(0);
         QCOMPARE(form->TreeView1->currentItem(), made);
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("plain bold end"));
-        QVERIFY(recordOf(made)->Notes.join().contains("bold"));
+        QVERIFY(made->record()->Notes.join().contains("bold"));
     }
 
     void helpContentsMissingLeavesTheOutline()

@@ -7,7 +7,7 @@
 #include "app/outlinetree.h"
 #include "app/updown.h"
 #include "document/copylines.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/tvclasses.h"
 #include "text/formatting.h"
 #include "app/selectionattributes.h"
@@ -98,7 +98,7 @@ private slots:
 
 private:
     LeafItem *addLeaf(const QString &caption, const QString &text = QString(),
-                      const QString &category = QStringLiteral("Unknown"), OutlineItem *parent = nullptr);
+                      const QString &category = QStringLiteral("Unknown"), OutlineNode *parent = nullptr);
 
     std::unique_ptr<TForm1> w_;
     QStringList errors_;
@@ -131,18 +131,18 @@ void EditorTest::cleanup()
 }
 
 LeafItem *EditorTest::addLeaf(const QString &caption, const QString &text, const QString &category,
-                              OutlineItem *parent)
+                              OutlineNode *parent)
 {
     auto record = std::make_shared<noteob>();
     record->setCategory(category);
     if (!text.isEmpty()) {
         fillRecord(record, text);
     }
-    auto *item = new LeafItem(record, caption);
+    auto *item = new OutlineNode(caption, record);
     if (parent != nullptr) {
         parent->addChild(item);
     } else {
-        w_->TreeView1->addTopLevelItem(item);
+        w_->TreeView1->root()->addChild(item);
     }
     return item;
 }
@@ -247,7 +247,7 @@ void EditorTest::deletedCurrentItemStoresIntoItsRecordSafely()
 
     // The tree reports the change from inside the item's destructor, with the item half destroyed.
     delete b;
-    QCOMPARE(w.TreeView1->currentItem(), static_cast<OutlineItem *>(a));
+    QCOMPARE(w.TreeView1->currentItem(), static_cast<OutlineNode *>(a));
     QCOMPARE(plainTextOf(recordB), QStringLiteral("beta edited"));
     QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("alpha"));
     QVERIFY(errors_.isEmpty());

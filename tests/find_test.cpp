@@ -5,7 +5,7 @@
 #include "app/findcontroller.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/findindex.h"
 #include "document/treefile.h"
 #include "document/treetool.h"
@@ -375,15 +375,15 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.ClearTree();
-    const auto leaf = [&w](const QString &caption, const QByteArray &text, OutlineItem *parent = nullptr) {
+    const auto leaf = [&w](const QString &caption, const QByteArray &text, OutlineNode *parent = nullptr) {
         auto record = std::make_shared<noteob>();
         record->Notes = {rtfOf(text)};
         record->setCategory(QStringLiteral("Memo"));
-        auto *item = new LeafItem(record, caption);
+        auto *item = new OutlineNode(caption, record);
         if (parent) {
             parent->addChild(item);
         } else {
-            w.TreeView1->outline().addTopLevelItem(item);
+            w.TreeView1->outline().root()->addChild(item);
         }
         return item;
     };

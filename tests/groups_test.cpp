@@ -1,5 +1,5 @@
 // Tests of the Groups list logic on a bare tree and list: order, exact category match, filling, picking.
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/outlinemodel.h"
 #include "app/grouplist.h"
 
@@ -15,7 +15,7 @@ LeafItem *leaf(const QString &caption, const QByteArray &category)
 {
     auto record = std::make_shared<noteob>();
     record->setCategory(category);
-    return new LeafItem(record, caption);
+    return new OutlineNode(caption, record);
 }
 
 QStringList captionsOf(const groups::Entries &entries)
@@ -44,16 +44,16 @@ QStringList listTexts(const QListWidget &list)
 // F  (Café)
 void buildSample(OutlineModel &tree)
 {
-    OutlineItem *a = leaf("A", "Memo");
-    OutlineItem *b = leaf("B", "memo");
-    OutlineItem *c = leaf("C", "Memo ");
-    OutlineItem *d = leaf("D", "");
-    tree.addTopLevelItem(a);
+    OutlineNode *a = leaf("A", "Memo");
+    OutlineNode *b = leaf("B", "memo");
+    OutlineNode *c = leaf("C", "Memo ");
+    OutlineNode *d = leaf("D", "");
+    tree.root()->addChild(a);
     a->addChild(b);
     b->addChild(c);
     a->addChild(d);
-    tree.addTopLevelItem(leaf("E", "Memo"));
-    tree.addTopLevelItem(leaf("F", QByteArray("Caf\xe9")));
+    tree.root()->addChild(leaf("E", "Memo"));
+    tree.root()->addChild(leaf("F", QByteArray("Caf\xe9")));
     a->setExpanded(true);
     b->setExpanded(false);
 }
@@ -72,7 +72,7 @@ private slots:
         const groups::Entries entries = groups::allLeaves(tree);
         QCOMPARE(captionsOf(entries), (QStringList{"A", "B", "C", "D", "E", "F"}));
         // Each entry refers to the node's own record, not to a copy.
-        QCOMPARE(entries[2].record.get(), recordOf(tree.topLevelItem(0)->child(0)->child(0)).get());
+        QCOMPARE(entries[2].record.get(), (tree.topLevelNode(0)->child(0)->child(0))->record().get());
 
         OutlineModel empty;
         QVERIFY(groups::allLeaves(empty).empty());
@@ -82,11 +82,11 @@ private slots:
     {
         // A chain as deep as it is long must not exhaust the stack.
         OutlineModel tree;
-        OutlineItem *parent = leaf("0", "Memo");
-        tree.addTopLevelItem(parent);
+        OutlineNode *parent = leaf("0", "Memo");
+        tree.root()->addChild(parent);
         const int depth = 20000;
         for (int i = 1; i < depth; ++i) {
-            OutlineItem *child = leaf(QString::number(i), "Memo");
+            OutlineNode *child = leaf(QString::number(i), "Memo");
             parent->addChild(child);
             parent = child;
         }
@@ -162,7 +162,7 @@ private slots:
 
         list.setCurrentRow(3);
         QCOMPARE(groups::pickedItem(list), list.item(3));
-        QCOMPARE(records.picked().get(), recordOf(tree.topLevelItem(0)->child(1)).get());
+        QCOMPARE(records.picked().get(), (tree.topLevelNode(0)->child(1))->record().get());
 
         // A current row without selection (as a list gets on focus) is no pick.
         list.clearSelection();
@@ -201,10 +201,10 @@ private slots:
         QListWidget list;
         GroupListRecords records(list);
         records.fill(groups::allLeaves(tree));
-        std::weak_ptr<noteob> watched = recordOf(tree.topLevelItem(1));
+        std::weak_ptr<noteob> watched = (tree.topLevelNode(1))->record();
         watched.lock()->Notes = {"kept"};
 
-        delete tree.takeTopLevelItem(1);
+        delete tree.root()->takeChild(1);
         QVERIFY(!watched.expired());
         QCOMPARE(records.recordAt(4)->Notes, LineList{"kept"});
 
@@ -220,7 +220,7 @@ private slots:
         auto *list = new QListWidget;
         auto *records = new GroupListRecords(*list);
         records->fill(groups::allLeaves(tree));
-        std::weak_ptr<noteob> watched = recordOf(tree.topLevelItem(0));
+        std::weak_ptr<noteob> watched = (tree.topLevelNode(0))->record();
         tree.clear();
         QVERIFY(!watched.expired());
         delete list;

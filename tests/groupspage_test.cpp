@@ -6,7 +6,7 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -106,7 +106,7 @@ class GroupsPageTest : public QObject
         out.close();
         form->OpenDocument(file);
         QVERIFY(errors.isEmpty());
-        QCOMPARE(form->TreeView1->topLevelItemCount(), 2);
+        QCOMPARE(form->TreeView1->outline().topLevelCount(), 2);
     }
 
 private slots:
@@ -140,7 +140,7 @@ private slots:
 
     void allListsEveryLeafInDisplayOrder()
     {
-        OutlineItem *alpha = form->TreeView1->topLevelItem(0);
+        OutlineNode *alpha = form->TreeView1->outline().topLevelNode(0);
         alpha->child(0)->setExpanded(false);
         alpha->setExpanded(false);
         list()->clear();
@@ -150,7 +150,7 @@ private slots:
         // Entries refer to the leaves' own records.
         QCOMPARE(list()->count(), 5);
         pick(2);
-        QCOMPARE(form->pickedRecord().get(), recordOf(alpha->child(0)->child(0)).get());
+        QCOMPARE(form->pickedRecord().get(), (alpha->child(0)->child(0))->record().get());
     }
 
     void categoriesComparesExactly_data()
@@ -199,7 +199,7 @@ private slots:
         pick(3);
         chooser()->setEditText("ToDo");
         press("AssignCatBtn");
-        QCOMPARE(recordOf(form->TreeView1->topLevelItem(0)->child(1))->Category(), QByteArray("ToDo"));
+        QCOMPARE((form->TreeView1->outline().topLevelNode(0)->child(1))->record()->Category(), QByteArray("ToDo"));
         // Nothing is refreshed by assigning.
         QCOMPARE(list()->count(), 5);
         QCOMPARE(form->TreeViewComboBox->currentText(), toolbarBox);
@@ -216,16 +216,16 @@ private slots:
         press("ShowAllItemsBtn");
         chooser()->setEditText("Unknown");
         press("AssignCatBtn");
-        QCOMPARE(recordOf(form->TreeView1->topLevelItem(1))->Category(), QByteArray("Memo"));
+        QCOMPARE((form->TreeView1->outline().topLevelNode(1))->record()->Category(), QByteArray("Memo"));
     }
 
     void prunedLeafStillWorks()
     {
         showTreePage();
-        OutlineItem *epsilon = form->TreeView1->topLevelItem(1);
+        OutlineNode *epsilon = form->TreeView1->outline().topLevelNode(1);
         form->TreeView1->setCurrentItem(epsilon);
         form->DelBtnClick();
-        QCOMPARE(form->TreeView1->topLevelItemCount(), 1);
+        QCOMPARE(form->TreeView1->outline().topLevelCount(), 1);
         showGroupsPage();
         QCOMPARE(list()->count(), 5);
         pick(4);
@@ -245,7 +245,7 @@ private slots:
     void viewerEditsReachTheLeafEditor()
     {
         // Alpha is selected in the tree after loading; pick it in the list too.
-        QCOMPARE(form->TreeView1->currentItem(), form->TreeView1->topLevelItem(0));
+        QCOMPARE(form->TreeView1->currentItem(), form->TreeView1->outline().topLevelNode(0));
         pick(0);
         form->RichEdit2->setFocus();
         form->RichEdit2->moveCursor(QTextCursor::End);
@@ -253,7 +253,7 @@ private slots:
         showTreePage();
         form->RichEdit1->setFocus();
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("alpha text from viewer"));
-        QVERIFY(recordOf(form->TreeView1->topLevelItem(0))->Notes.join().contains("from viewer"));
+        QVERIFY((form->TreeView1->outline().topLevelNode(0))->record()->Notes.join().contains("from viewer"));
 
         // And the other way: the leaf editor's exit reloads the viewer from the picked entry.
         form->RichEdit1->moveCursor(QTextCursor::End);
@@ -272,7 +272,7 @@ private slots:
         showTreePage();
         form->RichEdit1->setFocus();
         QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("alpha text"));
-        QVERIFY(recordOf(form->TreeView1->topLevelItem(1))->Notes.join().contains("changed"));
+        QVERIFY((form->TreeView1->outline().topLevelNode(1))->record()->Notes.join().contains("changed"));
     }
 
     void viewerWithNothingPickedStoresNothing()
@@ -284,7 +284,7 @@ private slots:
         form->RichEdit2->moveCursor(QTextCursor::End);
         QTest::keyClicks(form->RichEdit2, " lost");
         form->ListBox->setFocus();
-        const NoteRef beta = recordOf(form->TreeView1->topLevelItem(0)->child(0));
+        const NoteRef beta = (form->TreeView1->outline().topLevelNode(0)->child(0))->record();
         QVERIFY(!beta->Notes.join().contains("lost"));
         pick(1);
         QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
@@ -298,7 +298,7 @@ private slots:
         QTest::keyClicks(form->RichEdit2, " kept");
         pick(3);
         QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("delta text"));
-        QVERIFY(recordOf(form->TreeView1->topLevelItem(0)->child(0))->Notes.join().contains("beta text kept"));
+        QVERIFY((form->TreeView1->outline().topLevelNode(0)->child(0))->record()->Notes.join().contains("beta text kept"));
     }
 };
 

@@ -2,7 +2,7 @@
 // tree view where they meet it: insertions under open nodes and drop points.
 #include "app/droppoint.h"
 #include "app/outlinewidget.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/outline.h"
 #include "document/outlinemodel.h"
 
@@ -20,12 +20,12 @@ namespace {
 // Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
 void buildOutline(OutlineModel &tree, const QString &text)
 {
-    OutlineItem *container = tree.invisibleRootItem();
-    OutlineItem *last = nullptr;
+    OutlineNode *container = tree.root();
+    OutlineNode *last = nullptr;
     QString name;
     auto flush = [&] {
         if (!name.isEmpty()) {
-            last = new LeafItem(std::make_shared<noteob>(), name);
+            last = new OutlineNode(name, std::make_shared<noteob>());
             container->addChild(last);
             name.clear();
         }
@@ -37,7 +37,7 @@ void buildOutline(OutlineModel &tree, const QString &text)
         } else if (c == QLatin1Char(']')) {
             flush();
             last = container;
-            container = container->parent() != nullptr ? container->parent() : tree.invisibleRootItem();
+            container = container->parent() != nullptr ? container->parent() : tree.root();
         } else if (c == QLatin1Char(' ')) {
             flush();
         } else {
@@ -47,12 +47,12 @@ void buildOutline(OutlineModel &tree, const QString &text)
     flush();
 }
 
-QString describe(const OutlineItem *container)
+QString describe(const OutlineNode *container)
 {
     QStringList parts;
     for (int i = 0; i < container->childCount(); ++i) {
-        const OutlineItem *child = container->child(i);
-        QString part = child->text(0);
+        const OutlineNode *child = container->child(i);
+        QString part = child->caption();
         if (child->childCount() > 0) {
             part += QLatin1Char('[') + describe(child) + QLatin1Char(']');
         }
@@ -63,16 +63,16 @@ QString describe(const OutlineItem *container)
 
 QString describe(const OutlineModel &tree)
 {
-    return describe(tree.invisibleRootItem());
+    return describe(tree.root());
 }
 
-OutlineItem *find(const OutlineModel &tree, const QString &caption)
+OutlineNode *find(const OutlineModel &tree, const QString &caption)
 {
     if (caption.isEmpty()) {
         return nullptr;
     }
     for (OutlineItemIterator it(&tree); *it; ++it) {
-        if ((*it)->text(0) == caption) {
+        if ((*it)->caption() == caption) {
             return *it;
         }
     }
@@ -81,7 +81,7 @@ OutlineItem *find(const OutlineModel &tree, const QString &caption)
 
 void expandAll(OutlineModel &tree)
 {
-    for (OutlineItem *item : displayOrder(tree)) {
+    for (OutlineNode *item : displayOrder(tree)) {
         if (item->childCount() > 0) {
             item->setExpanded(true);
         }
@@ -121,10 +121,10 @@ void OutlineTest::indicesAndLevelsFollowDisplayOrderWhetherExpandedOrNot()
     const QList<int> levels = {0, 1, 2, 2, 3, 1, 0, 0, 1, 2, 3};
 
     for (int pass = 0; pass < 2; ++pass) {
-        const QList<OutlineItem *> order = displayOrder(tree);
+        const QList<OutlineNode *> order = displayOrder(tree);
         QCOMPARE(order.size(), expected.size());
         for (int i = 0; i < order.size(); ++i) {
-            QCOMPARE(order[i]->text(0), expected[i]);
+            QCOMPARE(order[i]->caption(), expected[i]);
             QCOMPARE(absoluteIndexOf(order[i]), i);
             QCOMPARE(itemAtAbsoluteIndex(tree, i), order[i]);
             QCOMPARE(levelOf(order[i]), levels[i]);
@@ -179,7 +179,7 @@ void OutlineTest::placementsPutTheNewLeafAsLastChildLastSiblingOrBefore()
 
     OutlineModel tree;
     buildOutline(tree, outline);
-    auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
+    auto *item = new OutlineNode(QStringLiteral("N"), std::make_shared<noteob>());
     insertItem(tree, item, Placement(placement), find(tree, target));
     QCOMPARE(describe(tree), expected);
     QCOMPARE(item->model(), &tree);
@@ -226,23 +226,23 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
     QScrollBar *bar = view.verticalScrollBar();
     QVERIFY(bar->value() > 0);
     const int top = bar->value();
-    QList<OutlineItem *> open;
-    for (OutlineItem *node : displayOrder(tree)) {
+    QList<OutlineNode *> open;
+    for (OutlineNode *node : displayOrder(tree)) {
         if (node->childCount() > 0) {
             QVERIFY(node->isExpanded());
             open << node;
         }
     }
-    QSignalSpy expanded(&view, &OutlineWidget::itemExpanded);
-    QSignalSpy collapsed(&view, &OutlineWidget::itemCollapsed);
+    QSignalSpy expanded(&view, &QTreeView::expanded);
+    QSignalSpy collapsed(&view, &QTreeView::collapsed);
     QSignalSpy currentChanged(&view, &OutlineWidget::currentItemChanged);
 
-    auto *item = new LeafItem(std::make_shared<noteob>(), QStringLiteral("N"));
+    auto *item = new OutlineNode(QStringLiteral("N"), std::make_shared<noteob>());
     insertItem(tree, item, Placement(placement), find(tree, target));
 
     QCOMPARE(item->parent(), find(tree, parent));
-    for (OutlineItem *node : open) {
-        QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
+    for (OutlineNode *node : open) {
+        QVERIFY2(node->isExpanded(), qPrintable(node->caption()));
     }
     QCOMPARE(expanded.count(), 0);
     QCOMPARE(collapsed.count(), 0);
@@ -251,17 +251,17 @@ void OutlineTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuie
     QCOMPARE(bar->value(), top);
     // Every row, the new one included, is laid out where display order puts it.
     QCoreApplication::processEvents();
-    const QList<OutlineItem *> order = displayOrder(tree);
+    const QList<OutlineNode *> order = displayOrder(tree);
     const bool newRowShown = item->parent() == nullptr || item->parent()->isExpanded();
     int previousY = -1;
-    for (OutlineItem *node : order) {
+    for (OutlineNode *node : order) {
         if (node->parent() != nullptr && !node->parent()->isExpanded()) {
             continue;
         }
         const QModelIndex index = tree.indexFromItem(node);
         view.scrollTo(index);
         const int y = view.visualRect(index).top() + bar->value() * view.visualRect(index).height();
-        QVERIFY2(y > previousY, qPrintable(node->text(0)));
+        QVERIFY2(y > previousY, qPrintable(node->caption()));
         previousY = y;
     }
     QCOMPARE(view.visualItemRect(item).isValid(), newRowShown);
@@ -273,7 +273,7 @@ void OutlineTest::insertingLeavesAnOpenCaptionEditAlone()
     OutlineModel &tree = view.outline();
     buildOutline(tree, QStringLiteral("A[B C] D"));
     expandAll(tree);
-    for (OutlineItem *node : displayOrder(tree)) {
+    for (OutlineNode *node : displayOrder(tree)) {
         node->setFlags(node->flags() | Qt::ItemIsEditable);
     }
     view.show();
@@ -284,7 +284,7 @@ void OutlineTest::insertingLeavesAnOpenCaptionEditAlone()
     QVERIFY(edit->isVisible());
     edit->setText(QStringLiteral("typed"));
 
-    insertItem(tree, new LeafItem(std::make_shared<noteob>(), QStringLiteral("N")), Placement::LastSibling,
+    insertItem(tree, new OutlineNode(QStringLiteral("N"), std::make_shared<noteob>()), Placement::LastSibling,
                find(tree, QStringLiteral("C")));
 
     QCOMPARE(describe(tree), QStringLiteral("A[B C N] D"));
@@ -323,21 +323,21 @@ void OutlineTest::removingTheCurrentSubtreeReportsTheChangeWhileEverythingIsAliv
     OutlineModel tree;
     buildOutline(tree, outline);
     expandAll(tree);
-    OutlineItem *currentItem = find(tree, current);
+    OutlineNode *currentItem = find(tree, current);
     tree.setCurrentItem(currentItem);
-    const NoteRef leavingRecord = recordOf(currentItem);
+    const NoteRef leavingRecord = currentItem->record();
 
     // What a selection handler can see at the moment of the change.
     QStringList seen;
     connect(tree.selectionModel(), &QItemSelectionModel::currentChanged, this,
             [&](const QModelIndex &nowIndex, const QModelIndex &previousIndex) {
-                OutlineItem *now = tree.itemFromIndex(nowIndex);
-                OutlineItem *previous = tree.itemFromIndex(previousIndex);
+                OutlineNode *now = tree.itemFromIndex(nowIndex);
+                OutlineNode *previous = tree.itemFromIndex(previousIndex);
                 QVERIFY(previous != nullptr);
                 // The leaving node is still whole: a leaf in this tree that hands out its record.
                 QCOMPARE(previous->model(), &tree);
-                QCOMPARE(recordOf(previous), leavingRecord);
-                seen << previous->text(0) + QLatin1String("->") + (now != nullptr ? now->text(0) : QString());
+                QCOMPARE(previous->record(), leavingRecord);
+                seen << previous->caption() + QLatin1String("->") + (now != nullptr ? now->caption() : QString());
             });
 
     removeItem(tree, find(tree, removed));
@@ -355,10 +355,10 @@ void OutlineTest::removedRecordsLiveExactlyAsLongAsSomethingRefersToThem()
 {
     OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C]] D"));
-    NoteRef kept = recordOf(find(tree, QStringLiteral("C")));
+    NoteRef kept = (find(tree, QStringLiteral("C")))->record();
     kept->Notes = {QByteArray("kept text")};
     kept->setCategory(QStringLiteral("Memo"));
-    const std::weak_ptr<noteob> released = recordOf(find(tree, QStringLiteral("B")));
+    const std::weak_ptr<noteob> released = (find(tree, QStringLiteral("B")))->record();
     QVERIFY(!released.expired());
 
     removeItem(tree, find(tree, QStringLiteral("A")));
@@ -431,9 +431,9 @@ void OutlineTest::movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree()
 
     OutlineModel tree;
     buildOutline(tree, outline);
-    OutlineItem *leaf = find(tree, moved);
+    OutlineNode *leaf = find(tree, moved);
     tree.setCurrentItem(leaf);
-    const QList<OutlineItem *> itemsBefore = displayOrder(tree);
+    const QList<OutlineNode *> itemsBefore = displayOrder(tree);
 
     // Asked before moving: a move into the leaf's own subtree would make it its own ancestor.
     QCOMPARE(isMoveRefused(leaf, Placement(placement), find(tree, target)), result == int(MoveResult::Refused));
@@ -442,11 +442,11 @@ void OutlineTest::movesRefuseOwnSubtreeStayInPlaceOrCarryTheSubtree()
     // In every case the leaf stays current.
     QCOMPARE(tree.currentItem(), leaf);
     // No node was lost or added, and every node still carries a record.
-    const QList<OutlineItem *> itemsAfter = displayOrder(tree);
+    const QList<OutlineNode *> itemsAfter = displayOrder(tree);
     QCOMPARE(itemsAfter.size(), itemsBefore.size());
-    for (OutlineItem *item : itemsAfter) {
+    for (OutlineNode *item : itemsAfter) {
         QVERIFY(itemsBefore.contains(item));
-        QVERIFY(recordOf(item) != nullptr);
+        QVERIFY(item->record() != nullptr);
     }
     // A new parent is expanded; a refused move leaves everything as it was.
     if (result != int(MoveResult::Refused) && leaf->parent() != nullptr) {
@@ -459,12 +459,12 @@ void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
     OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C[D]] E] F"));
     expandAll(tree);
-    OutlineItem *b = find(tree, QStringLiteral("B"));
-    OutlineItem *c = find(tree, QStringLiteral("C"));
-    OutlineItem *f = find(tree, QStringLiteral("F"));
-    const NoteRef recordB = recordOf(b);
-    const NoteRef recordC = recordOf(c);
-    const NoteRef recordD = recordOf(find(tree, QStringLiteral("D")));
+    OutlineNode *b = find(tree, QStringLiteral("B"));
+    OutlineNode *c = find(tree, QStringLiteral("C"));
+    OutlineNode *f = find(tree, QStringLiteral("F"));
+    const NoteRef recordB = b->record();
+    const NoteRef recordC = c->record();
+    const NoteRef recordD = (find(tree, QStringLiteral("D")))->record();
     tree.setCurrentItem(b);
     QVERIFY(!f->isExpanded());
 
@@ -476,10 +476,10 @@ void OutlineTest::movedSubtreeComesOutCollapsedSelectedAndWithItsRecords()
     QVERIFY(find(tree, QStringLiteral("A"))->isExpanded());  // still has E
     QCOMPARE(tree.currentItem(), b);
     QVERIFY(b->isSelected());
-    QCOMPARE(recordOf(b), recordB);
-    QCOMPARE(recordOf(c), recordC);
-    QCOMPARE(recordOf(find(tree, QStringLiteral("D"))), recordD);
-    QCOMPARE(b->text(0), QStringLiteral("B"));
+    QCOMPARE(b->record(), recordB);
+    QCOMPARE(c->record(), recordC);
+    QCOMPARE((find(tree, QStringLiteral("D")))->record(), recordD);
+    QCOMPARE(b->caption(), QStringLiteral("B"));
 }
 
 void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
@@ -487,8 +487,8 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
     OutlineWidget view;
     OutlineModel &tree = view.outline();
     buildOutline(tree, QStringLiteral("A[B] C"));
-    OutlineItem *a = find(tree, QStringLiteral("A"));
-    OutlineItem *b = find(tree, QStringLiteral("B"));
+    OutlineNode *a = find(tree, QStringLiteral("A"));
+    OutlineNode *b = find(tree, QStringLiteral("B"));
     a->setExpanded(true);
     tree.setCurrentItem(b);
 
@@ -496,7 +496,7 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
     QCOMPARE(describe(tree), QStringLiteral("A C B"));
     QCOMPARE(a->childCount(), 0);
     QVERIFY(!a->isExpanded());
-    QVERIFY(a->childIndicatorPolicy() != OutlineItem::ShowIndicator);
+    QVERIFY(a->childIndicatorPolicy() != OutlineNode::ShowIndicator);
     // The drop classifier finds no button there any more: its branch cell is indentation now.
     view.resize(300, 200);
     view.show();
@@ -506,7 +506,7 @@ void OutlineTest::formerParentWithoutChildrenCollapsesAndLosesItsButton()
     QCOMPARE(classifyDropPoint(view, inBranchCell).action, DropPlan::Before);
 
     // Adding a child back later does not bring the former expansion back.
-    a->addChild(new LeafItem(std::make_shared<noteob>(), QStringLiteral("X")));
+    a->addChild(new OutlineNode(QStringLiteral("X"), std::make_shared<noteob>()));
     QVERIFY(!a->isExpanded());
 }
 
@@ -515,8 +515,8 @@ void OutlineTest::leafDroppedWhereItWasStillComesOutCollapsed()
     OutlineModel tree;
     buildOutline(tree, QStringLiteral("A[B[C]] D[E]"));
     expandAll(tree);
-    OutlineItem *a = find(tree, QStringLiteral("A"));
-    OutlineItem *d = find(tree, QStringLiteral("D"));
+    OutlineNode *a = find(tree, QStringLiteral("A"));
+    OutlineNode *d = find(tree, QStringLiteral("D"));
     tree.setCurrentItem(d);
 
     // Before itself: directly after its previous sibling A, which is where it is.
@@ -544,10 +544,10 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-    OutlineItem *beta = find(tree, QStringLiteral("Beta"));
-    OutlineItem *gamma = find(tree, QStringLiteral("Gamma"));
-    OutlineItem *delta = find(tree, QStringLiteral("Delta"));
-    OutlineItem *epsilon = find(tree, QStringLiteral("Epsilon"));
+    OutlineNode *beta = find(tree, QStringLiteral("Beta"));
+    OutlineNode *gamma = find(tree, QStringLiteral("Gamma"));
+    OutlineNode *delta = find(tree, QStringLiteral("Delta"));
+    OutlineNode *epsilon = find(tree, QStringLiteral("Epsilon"));
     const int indent = view.indentation();
     const QFontMetrics fm(view.font());
 
@@ -555,7 +555,7 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
         const char *name;
         QPoint point;
         DropPlan::Action action;
-        OutlineItem *target;
+        OutlineNode *target;
     };
     const QRect betaRow = view.visualItemRect(beta);
     const QRect gammaRow = view.visualItemRect(gamma);
@@ -590,7 +590,7 @@ void OutlineTest::dropPointsFallIntoTheRegionsOfTheRow()
     // The caption's end depends on its own text: a longer caption reaches further.
     const int xAfterBeta = betaRow.left() + fm.horizontalAdvance(QStringLiteral("Beta")) + 12;
     QCOMPARE(classifyDropPoint(view, QPoint(xAfterBeta, y)).action, DropPlan::Nothing);
-    beta->setText(0, QStringLiteral("Beta with a much longer caption"));
+    beta->setCaption(QStringLiteral("Beta with a much longer caption"));
     QCOMPARE(classifyDropPoint(view, QPoint(xAfterBeta, y)).action, DropPlan::LastChild);
 }
 

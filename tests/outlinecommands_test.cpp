@@ -5,7 +5,7 @@
 #include "app/droppoint.h"
 #include "app/outlinetree.h"
 #include "document/copylines.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/outline.h"
 
 #include <QApplication>
@@ -25,12 +25,12 @@
 namespace {
 
 // Outlines are written as captions separated by blanks, children in brackets: "A[B[C] D] E".
-QString describe(const OutlineItem *container)
+QString describe(const OutlineNode *container)
 {
     QStringList parts;
     for (int i = 0; i < container->childCount(); ++i) {
-        const OutlineItem *child = container->child(i);
-        QString part = child->text(0);
+        const OutlineNode *child = container->child(i);
+        QString part = child->caption();
         if (child->childCount() > 0) {
             part += QLatin1Char('[') + describe(child) + QLatin1Char(']');
         }
@@ -47,9 +47,9 @@ QString plainText(const LineList &notes)
 }
 
 // The text a leaf's record holds, as the editor would show it.
-QString textOf(const OutlineItem *item)
+QString textOf(const OutlineNode *item)
 {
-    return plainText(recordOf(item)->Notes);
+    return plainText(item->record()->Notes);
 }
 
 class Window
@@ -72,15 +72,15 @@ public:
     // Builds leaves whose records hold "text of X" and category "cat X".
     void build(const QString &text)
     {
-        OutlineItem *container = tree()->invisibleRootItem();
-        OutlineItem *last = nullptr;
+        OutlineNode *container = tree()->root();
+        OutlineNode *last = nullptr;
         QString name;
         auto flush = [&] {
             if (!name.isEmpty()) {
                 auto record = std::make_shared<noteob>();
                 record->Notes = {QByteArray("text of ") + name.toLatin1()};
                 record->setCategory(QStringLiteral("cat ") + name);
-                last = new LeafItem(record, name);
+                last = new OutlineNode(name, record);
                 container->addChild(last);
                 name.clear();
             }
@@ -92,7 +92,7 @@ public:
             } else if (c == QLatin1Char(']')) {
                 flush();
                 last = container;
-                container = container->parent() != nullptr ? container->parent() : tree()->invisibleRootItem();
+                container = container->parent() != nullptr ? container->parent() : tree()->root();
             } else if (c == QLatin1Char(' ')) {
                 flush();
             } else {
@@ -103,16 +103,16 @@ public:
     }
 
     OutlineTree *tree() { return form.TreeView1; }
-    OutlineItem *item(const QString &caption)
+    OutlineNode *item(const QString &caption)
     {
         for (OutlineItemIterator it(&tree()->outline()); *it; ++it) {
-            if ((*it)->text(0) == caption) {
+            if ((*it)->caption() == caption) {
                 return *it;
             }
         }
         return nullptr;
     }
-    QString outline() { return describe(tree()->invisibleRootItem()); }
+    QString outline() { return describe(tree()->root()); }
     QString editorText() { return form.RichEdit1->toPlainText(); }
     QString boxText() { return form.TreeViewComboBox->currentText(); }
     void select(const QString &caption) { tree()->setCurrentItem(item(caption)); }
@@ -186,10 +186,10 @@ void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf()
 
     w.click(button.toLatin1().constData());
     QCOMPARE(w.outline(), QStringLiteral("O"));
-    OutlineItem *leaf = w.tree()->topLevelItem(0);
+    OutlineNode *leaf = w.tree()->outline().topLevelNode(0);
     QCOMPARE(w.tree()->currentItem(), leaf);
     // Every add command on an empty tree is Add Leaf: the category comes from the box.
-    QCOMPARE(recordOf(leaf)->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE(leaf->record()->categoryText(), QStringLiteral("Memo"));
     QCOMPARE(textOf(leaf), QStringLiteral("typed before"));
     QVERIFY(w.captionEditor() != nullptr);
     QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
@@ -213,7 +213,7 @@ void OutlineCommandsTest::addCommandsWithLeavesButNoSelection()
 
     w.click("CutButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B] C O"));
-    QCOMPARE(w.tree()->currentItem(), w.tree()->topLevelItem(2));
+    QCOMPARE(w.tree()->currentItem(), w.tree()->outline().topLevelNode(2));
 }
 
 void OutlineCommandsTest::addLeafGoesToTheEndOfTheSelectedLeafsList()
@@ -229,13 +229,13 @@ void OutlineCommandsTest::addLeafGoesToTheEndOfTheSelectedLeafsList()
 
     w.click("CutButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B C D O] E"));
-    OutlineItem *added = w.item(QStringLiteral("O"));
+    OutlineNode *added = w.item(QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     // The leaf that was selected got the editor and the box before the new one was loaded.
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
-    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), longCategory.left(20));
+    QCOMPARE((w.item(QStringLiteral("B")))->record()->categoryText(), longCategory.left(20));
     QCOMPARE(textOf(added), QStringLiteral("B edited"));
-    QCOMPARE(recordOf(added)->categoryText(), longCategory.left(20));
+    QCOMPARE(added->record()->categoryText(), longCategory.left(20));
     QCOMPARE(w.editorText(), QString());
     QCOMPARE(w.boxText(), QStringLiteral("Default"));
     QVERIFY(w.captionEditor() != nullptr);
@@ -252,12 +252,12 @@ void OutlineCommandsTest::addLeafAboveCopiesTheSelectedLeafsText()
 
     w.click("PasteButton");
     QCOMPARE(w.outline(), QStringLiteral("A[O B C] D"));
-    OutlineItem *added = w.item(QStringLiteral("O"));
+    OutlineNode *added = w.item(QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
-    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE((w.item(QStringLiteral("B")))->record()->categoryText(), QStringLiteral("Memo"));
     // The box is not read: the new leaf is "Unknown", and the editor keeps the copied text.
-    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("Unknown"));
+    QCOMPARE(added->record()->categoryText(), QStringLiteral("Unknown"));
     QCOMPARE(textOf(added), QStringLiteral("B edited"));
     QCOMPARE(w.editorText(), QStringLiteral("B edited"));
     QCOMPARE(w.boxText(), QStringLiteral("Unknown"));
@@ -282,12 +282,12 @@ void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
 
     w.click("CopyButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B[C O] D] E"));
-    OutlineItem *added = w.item(QStringLiteral("O"));
+    OutlineNode *added = w.item(QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     QVERIFY(w.item(QStringLiteral("B"))->isExpanded());
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B edited"));
-    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("ToDo"));
-    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("Unknown"));
+    QCOMPARE((w.item(QStringLiteral("B")))->record()->categoryText(), QStringLiteral("ToDo"));
+    QCOMPARE(added->record()->categoryText(), QStringLiteral("Unknown"));
     QCOMPARE(textOf(added), QStringLiteral("B edited"));
     QCOMPARE(w.editorText(), QString());
     QCOMPARE(w.boxText(), QStringLiteral("Default"));
@@ -319,7 +319,7 @@ void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafI
         text += QStringLiteral("b%1[c%1] ").arg(i);
     }
     w.build(text + QStringLiteral("] Z] Y"));
-    QList<OutlineItem *> open;
+    QList<OutlineNode *> open;
     for (OutlineItemIterator it(&w.tree()->outline()); *it; ++it) {
         if ((*it)->childCount() > 0) {
             (*it)->setExpanded(true);
@@ -327,17 +327,17 @@ void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafI
         }
     }
     w.select(QStringLiteral("c20"));
-    QSignalSpy expanded(w.tree(), &OutlineWidget::itemExpanded);
-    QSignalSpy collapsed(w.tree(), &OutlineWidget::itemCollapsed);
-    auto rowInView = [&](OutlineItem *item) {
+    QSignalSpy expanded(w.tree(), &QTreeView::expanded);
+    QSignalSpy collapsed(w.tree(), &QTreeView::collapsed);
+    auto rowInView = [&](OutlineNode *item) {
         return w.tree()->viewport()->rect().intersects(w.tree()->visualItemRect(item));
     };
 
     w.click("CutButton");
-    OutlineItem *branch = w.item(QStringLiteral("b20"));
+    OutlineNode *branch = w.item(QStringLiteral("b20"));
     QCOMPARE(branch->childCount(), 2);
-    OutlineItem *added = branch->child(1);
-    QCOMPARE(added->text(0), QStringLiteral("O"));
+    OutlineNode *added = branch->child(1);
+    QCOMPARE(added->caption(), QStringLiteral("O"));
     QCOMPARE(w.tree()->currentItem(), added);
     QCOMPARE(textOf(w.item(QStringLiteral("c20"))), QStringLiteral("text of c20"));
     QVERIFY(w.captionEditor() != nullptr);
@@ -347,15 +347,15 @@ void OutlineCommandsTest::addsInsideAnOpenBranchKeepTheOutlineOpenAndTheNewLeafI
     w.captionEditor()->setText(QStringLiteral("first"));
     w.click("PasteButton");
     QCOMPARE(branch->childCount(), 3);
-    QCOMPARE(branch->child(0)->text(0), QStringLiteral("c20"));
-    QCOMPARE(branch->child(1)->text(0), QStringLiteral("O"));
-    QCOMPARE(branch->child(2)->text(0), QStringLiteral("first"));
+    QCOMPARE(branch->child(0)->caption(), QStringLiteral("c20"));
+    QCOMPARE(branch->child(1)->caption(), QStringLiteral("O"));
+    QCOMPARE(branch->child(2)->caption(), QStringLiteral("first"));
     QCOMPARE(w.tree()->currentItem(), branch->child(1));
     QVERIFY(w.captionEditor() != nullptr);
     QVERIFY(rowInView(branch->child(1)));
 
-    for (OutlineItem *node : open) {
-        QVERIFY2(node->isExpanded(), qPrintable(node->text(0)));
+    for (OutlineNode *node : open) {
+        QVERIFY2(node->isExpanded(), qPrintable(node->caption()));
     }
     QCOMPARE(expanded.count(), 0);
     QCOMPARE(collapsed.count(), 0);
@@ -368,11 +368,11 @@ void OutlineCommandsTest::newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves
     w.build(QStringLiteral("A B"));
     w.select(QStringLiteral("A"));
     w.click("CutButton");
-    OutlineItem *added = w.item(QStringLiteral("O"));
+    OutlineNode *added = w.item(QStringLiteral("O"));
     QVERIFY(added != nullptr);
     // Resetting the editor and the box stored nothing: the record keeps its copies for now.
     QCOMPARE(textOf(added), QStringLiteral("text of A"));
-    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("cat A"));
+    QCOMPARE(added->record()->categoryText(), QStringLiteral("cat A"));
     // Moving the keyboard to the editor ends the caption edit; what is typed there and in the box
     // reaches the new record when the selection leaves it.
     w.form.RichEdit1->setFocus();
@@ -380,7 +380,7 @@ void OutlineCommandsTest::newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves
     w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
     w.select(QStringLiteral("B"));
     QCOMPARE(textOf(added), QStringLiteral("new leaf text"));
-    QCOMPARE(recordOf(added)->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE(added->record()->categoryText(), QStringLiteral("Memo"));
     QCOMPARE(w.editorText(), QStringLiteral("text of B"));
     QCOMPARE(textOf(w.item(QStringLiteral("A"))), QStringLiteral("text of A"));
 }
@@ -399,7 +399,7 @@ void OutlineCommandsTest::captionEditIsConfirmedOrCancelled()
     // The delegate commits a confirmed edit from the event loop.
     QTRY_COMPARE(w.outline(), QStringLiteral("Groceries"));
     // The keyboard went back to the tree: the editor's exit handling stored the (empty) editor.
-    QTRY_COMPARE(textOf(w.tree()->topLevelItem(0)), QString());
+    QTRY_COMPARE(textOf(w.tree()->outline().topLevelNode(0)), QString());
 
     w.click("CutButton");
     edit = w.captionEditor();
@@ -416,7 +416,7 @@ void OutlineCommandsTest::pruneStoresTheLeavingLeafBeforeLoadingTheNext()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A B C"));
     w.select(QStringLiteral("B"));
-    const NoteRef pruned = recordOf(w.item(QStringLiteral("B")));
+    const NoteRef pruned = (w.item(QStringLiteral("B")))->record();
     w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
     w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
 
@@ -446,7 +446,7 @@ void OutlineCommandsTest::pruneOfALeafWithChildrenSelectsTheNodeJustBefore()
     w.build(QStringLiteral("A[B[C]] D[E] F"));
     w.select(QStringLiteral("D"));
     w.item(QStringLiteral("A"))->setExpanded(false);
-    const NoteRef pruned = recordOf(w.item(QStringLiteral("D")));
+    const NoteRef pruned = (w.item(QStringLiteral("D")))->record();
     w.form.RichEdit1->setPlainText(QStringLiteral("D edited"));
 
     w.click("UndoButton");
@@ -457,7 +457,7 @@ void OutlineCommandsTest::pruneOfALeafWithChildrenSelectsTheNodeJustBefore()
     QCOMPARE(w.editorText(), QStringLiteral("text of C"));
     // The tree's own pick in between (F) was loaded and stored back unchanged.
     QCOMPARE(textOf(w.item(QStringLiteral("F"))), QStringLiteral("text of F"));
-    QCOMPARE(recordOf(w.item(QStringLiteral("F")))->categoryText(), QStringLiteral("cat F"));
+    QCOMPARE((w.item(QStringLiteral("F")))->record()->categoryText(), QStringLiteral("cat F"));
 
     // The first node, with children: the choice stays with the tree (the row below).
     w.select(QStringLiteral("A"));
@@ -485,13 +485,13 @@ void OutlineCommandsTest::pruneOfTheOnlyLeafKeepsItsTextForTheNextAdd()
     w.select(QStringLiteral("A"));
     w.form.RichEdit1->setPlainText(QStringLiteral("last words"));
     w.click("UndoButton");
-    QCOMPARE(w.tree()->topLevelItemCount(), 0);
+    QCOMPARE(w.tree()->outline().topLevelCount(), 0);
     QCOMPARE(w.editorText(), QStringLiteral("last words"));
     QCOMPARE(w.boxText(), QStringLiteral("cat A"));
 
     w.click("CutButton");
-    QCOMPARE(textOf(w.tree()->topLevelItem(0)), QStringLiteral("last words"));
-    QCOMPARE(recordOf(w.tree()->topLevelItem(0))->categoryText(), QStringLiteral("cat A"));
+    QCOMPARE(textOf(w.tree()->outline().topLevelNode(0)), QStringLiteral("last words"));
+    QCOMPARE((w.tree()->outline().topLevelNode(0))->record()->categoryText(), QStringLiteral("cat A"));
     QCOMPARE(w.editorText(), QString());
 }
 
@@ -519,7 +519,7 @@ void OutlineCommandsTest::prunedRecordsStayValidForTheGroupsList()
     w.build(QStringLiteral("A[B] C"));
     w.form.ListAllLeaves();
     QCOMPARE(w.form.ListBox->count(), 3);
-    std::weak_ptr<noteob> prunedRecord = recordOf(w.item(QStringLiteral("B")));
+    std::weak_ptr<noteob> prunedRecord = (w.item(QStringLiteral("B")))->record();
     w.select(QStringLiteral("A"));
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("C"));
@@ -553,7 +553,7 @@ void OutlineCommandsTest::moveRightAndLeftFollowTheRules()
 
     // Right under a previous sibling with children: after them, the sibling expanded.
     w.select(QStringLiteral("D"));
-    OutlineItem *b = w.item(QStringLiteral("B"));
+    OutlineNode *b = w.item(QStringLiteral("B"));
     b->setExpanded(false);
     w.click("ToolButton4");
     QCOMPARE(w.outline(), QStringLiteral("A[B[C D]] E F"));
@@ -599,13 +599,13 @@ void OutlineCommandsTest::moveRunsWithTheSelectionHandlersOff()
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("text of B"));
     QCOMPARE(textOf(w.item(QStringLiteral("A"))), QStringLiteral("text of A"));
     QCOMPARE(textOf(w.item(QStringLiteral("C"))), QStringLiteral("text of C"));
-    QCOMPARE(recordOf(w.item(QStringLiteral("C")))->categoryText(), QStringLiteral("cat C"));
+    QCOMPARE((w.item(QStringLiteral("C")))->record()->categoryText(), QStringLiteral("cat C"));
     QVERIFY(w.form.selectionHandlersOn());
 
     // The handlers are back: leaving B now stores what was typed.
     w.select(QStringLiteral("C"));
     QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("B pending"));
-    QCOMPARE(recordOf(w.item(QStringLiteral("B")))->categoryText(), QStringLiteral("Memo"));
+    QCOMPARE((w.item(QStringLiteral("B")))->record()->categoryText(), QStringLiteral("Memo"));
     QCOMPARE(w.editorText(), QStringLiteral("text of C"));
 }
 
@@ -614,15 +614,15 @@ void OutlineCommandsTest::moveLeftOfAnOnlyChildRemovesTheParentsButton()
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A[B] C"));
-    OutlineItem *a = w.item(QStringLiteral("A"));
+    OutlineNode *a = w.item(QStringLiteral("A"));
     a->setExpanded(true);
     w.select(QStringLiteral("B"));
     w.click("ToolButton3");
     QCOMPARE(w.outline(), QStringLiteral("A C B"));
     QVERIFY(!a->isExpanded());
     // A drop on A's branch cell is now a drop on indentation, not on a button.
-    QCOMPARE(outline::classifyDropPoint(*w.tree(), w.rowPoint(QStringLiteral("A"), -5)).action,
-             outline::DropPlan::Before);
+    QCOMPARE(classifyDropPoint(*w.tree(), w.rowPoint(QStringLiteral("A"), -5)).action,
+             DropPlan::Before);
 }
 
 void OutlineCommandsTest::clickBelowTheRowsKeepsTheSelectionCommandsActOn()
@@ -638,7 +638,7 @@ void OutlineCommandsTest::clickBelowTheRowsKeepsTheSelectionCommandsActOn()
     QVERIFY(!w.tree()->indexAt(blank).isValid());
     QTest::mouseClick(w.tree()->viewport(), Qt::LeftButton, {}, blank);
     // What the tree highlights is what Prune removes.
-    QCOMPARE(w.tree()->selectedItems(), QList<OutlineItem *>{w.item(QStringLiteral("B"))});
+    QCOMPARE(w.tree()->selectedItems(), QList<OutlineNode *>{w.item(QStringLiteral("B"))});
     QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("B")));
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("A D"));
@@ -653,7 +653,7 @@ void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
     auto reset = [&] {
         w.tree()->clear();
         w.build(start);
-        for (OutlineItem *item : outline::displayOrder(w.tree()->outline())) {
+        for (OutlineNode *item : outline::displayOrder(w.tree()->outline())) {
             item->setExpanded(item->childCount() > 0);
         }
     };
@@ -688,8 +688,8 @@ void OutlineCommandsTest::dropOnTheRegionsOfARealTree()
             point = w.rowPoint(QLatin1String(c.target), c.dx);
         }
         // A drop into the dragged leaf's own subtree is refused before anything moves.
-        const outline::DropPlan plan = outline::classifyDropPoint(*w.tree(), point);
-        OutlineItem *moved = w.item(QLatin1String(c.moved));
+        const DropPlan plan = classifyDropPoint(*w.tree(), point);
+        OutlineNode *moved = w.item(QLatin1String(c.moved));
         if (outline::isDescendantOf(plan.target, moved)) {
             QVERIFY2(outline::isMoveRefused(moved, outline::Placement::LastChild, plan.target), c.name);
         }
@@ -762,7 +762,7 @@ void OutlineCommandsTest::dragStartsFromThePressedLeafWithItsRowImage()
     w.form.RichEdit1->setPlainText(QStringLiteral("A edited"));
 
     int drags = 0;
-    OutlineItem *currentDuringDrag = nullptr;
+    OutlineNode *currentDuringDrag = nullptr;
     QSize imageSize;
     bool carriesLeaf = false;
     bool editorOpened = true;

@@ -13,35 +13,35 @@
 
 namespace {
 
-OutlineItem *node(const QString &caption)
+OutlineNode *node(const QString &caption)
 {
-    return new OutlineItem(QStringList{caption});
+    return new OutlineNode(QStringList{caption});
 }
 
 // Every node of the tree, checked against the model the view sees: rows, parents, indices and owner.
 void checkConsistent(const OutlineWidget &tree)
 {
     const QAbstractItemModel *model = tree.model();
-    std::vector<const OutlineItem *> stack{tree.invisibleRootItem()};
+    std::vector<const OutlineNode *> stack{tree.root()};
     int seen = 0;
     while (!stack.empty()) {
-        const OutlineItem *container = stack.back();
+        const OutlineNode *container = stack.back();
         stack.pop_back();
-        const QModelIndex parentIndex = container == tree.invisibleRootItem() ? QModelIndex()
+        const QModelIndex parentIndex = container == tree.root() ? QModelIndex()
                                                                               : tree.indexFromItem(container);
         QCOMPARE(model->rowCount(parentIndex), container->childCount());
         for (int row = 0; row < container->childCount(); ++row) {
-            const OutlineItem *child = container->child(row);
+            const OutlineNode *child = container->child(row);
             ++seen;
             QCOMPARE(container->indexOfChild(child), row);
             QCOMPARE(child->model(), &tree.outline());
-            QCOMPARE(child->parent(), container == tree.invisibleRootItem() ? nullptr : container);
+            QCOMPARE(child->parent(), container == tree.root() ? nullptr : container);
             const QModelIndex index = tree.indexFromItem(child);
             QCOMPARE(index.row(), row);
             QCOMPARE(model->index(row, 0, parentIndex), index);
             QCOMPARE(index.parent(), parentIndex);
             QCOMPARE(tree.itemFromIndex(index), child);
-            QCOMPARE(index.data().toString(), child->text(0));
+            QCOMPARE(index.data().toString(), child->caption());
             stack.push_back(child);
         }
     }
@@ -52,10 +52,10 @@ void checkConsistent(const OutlineWidget &tree)
     QCOMPARE(walked, seen);
 }
 
-int levelOf(const OutlineItem *item)
+int levelOf(const OutlineNode *item)
 {
     int level = 0;
-    for (const OutlineItem *p = item->parent(); p != nullptr; p = p->parent()) {
+    for (const OutlineNode *p = item->parent(); p != nullptr; p = p->parent()) {
         ++level;
     }
     return level;
@@ -86,47 +86,47 @@ void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
     QVERIFY(QTest::qWaitForWindowExposed(&tree));
 
     QRandomGenerator rng(20261208);
-    std::vector<OutlineItem *> nodes;  // every node in the tree
-    auto pick = [&]() -> OutlineItem * {
-        return nodes.empty() ? tree.invisibleRootItem() : nodes[rng.bounded(int(nodes.size()))];
+    std::vector<OutlineNode *> nodes;  // every node in the tree
+    auto pick = [&]() -> OutlineNode * {
+        return nodes.empty() ? tree.root() : nodes[rng.bounded(int(nodes.size()))];
     };
-    auto forget = [&](OutlineItem *gone) {
+    auto forget = [&](OutlineNode *gone) {
         // Drops gone and its subtree from the list.
-        std::vector<OutlineItem *> subtree{gone};
+        std::vector<OutlineNode *> subtree{gone};
         for (std::size_t i = 0; i < subtree.size(); ++i) {
             for (int c = 0; c < subtree[i]->childCount(); ++c) {
                 subtree.push_back(subtree[i]->child(c));
             }
         }
-        for (OutlineItem *n : subtree) {
+        for (OutlineNode *n : subtree) {
             nodes.erase(std::find(nodes.begin(), nodes.end(), n));
         }
         return subtree.size();
     };
     for (int step = 0; step < 600; ++step) {
         const int what = int(rng.bounded(10));
-        OutlineItem *target = rng.bounded(4) == 0 ? tree.invisibleRootItem() : pick();
+        OutlineNode *target = rng.bounded(4) == 0 ? tree.root() : pick();
         if (what < 5 || nodes.size() < 3) {
             // A new node, or a few at once, anywhere in a list.
-            QList<OutlineItem *> fresh;
+            QList<OutlineNode *> fresh;
             for (int i = int(rng.bounded(3)); i >= 0; --i) {
                 fresh << node(QStringLiteral("n%1-%2").arg(step).arg(i));
             }
             target->insertChildren(int(rng.bounded(target->childCount() + 1)), fresh);
             nodes.insert(nodes.end(), fresh.begin(), fresh.end());
-            if (target != tree.invisibleRootItem() && rng.bounded(2) == 0) {
+            if (target != tree.root() && rng.bounded(2) == 0) {
                 target->setExpanded(true);
             }
         } else if (what < 7) {
             // A subtree moved elsewhere, never into itself.
-            OutlineItem *moving = pick();
-            OutlineItem *container = moving->parent() != nullptr ? moving->parent() : tree.invisibleRootItem();
-            OutlineItem *taken = container->takeChild(container->indexOfChild(moving));
+            OutlineNode *moving = pick();
+            OutlineNode *container = moving->parent() != nullptr ? moving->parent() : tree.root();
+            OutlineNode *taken = container->takeChild(container->indexOfChild(moving));
             QCOMPARE(taken, moving);
             const std::size_t size = forget(moving);
-            OutlineItem *into = nodes.empty() ? tree.invisibleRootItem() : pick();
+            OutlineNode *into = nodes.empty() ? tree.root() : pick();
             into->insertChild(int(rng.bounded(into->childCount() + 1)), moving);
-            std::vector<OutlineItem *> back{moving};
+            std::vector<OutlineNode *> back{moving};
             for (std::size_t i = 0; i < back.size(); ++i) {
                 for (int c = 0; c < back[i]->childCount(); ++c) {
                     back.push_back(back[i]->child(c));
@@ -136,16 +136,16 @@ void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
             nodes.insert(nodes.end(), back.begin(), back.end());
         } else if (what < 9) {
             // A subtree deleted where it stands, sometimes the current one.
-            OutlineItem *doomed = pick();
+            OutlineNode *doomed = pick();
             if (rng.bounded(2) == 0) {
                 tree.setCurrentItem(doomed);
             }
             forget(doomed);
             delete doomed;
         } else {
-            OutlineItem *renamed = pick();
-            if (renamed != tree.invisibleRootItem()) {
-                renamed->setText(0, QStringLiteral("r%1").arg(step));
+            OutlineNode *renamed = pick();
+            if (renamed != tree.root()) {
+                renamed->setCaption(QStringLiteral("r%1").arg(step));
             }
         }
         if (step % 50 == 0) {
@@ -164,7 +164,7 @@ void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
         return n;
     }());
     tree.clear();
-    QCOMPARE(tree.topLevelItemCount(), 0);
+    QCOMPARE(tree.topLevelCount(), 0);
     QCOMPARE(tree.model()->rowCount(), 0);
     QCOMPARE(tree.currentItem(), nullptr);
 }
@@ -172,11 +172,11 @@ void OutlineWidgetTest::nodesKeepTheirPlaceThroughRandomEdits()
 void OutlineWidgetTest::takenNodesLeaveWholeAndPlacedNodesStayPut()
 {
     OutlineWidget tree;
-    OutlineItem *a = node(QStringLiteral("A"));
-    OutlineItem *b = node(QStringLiteral("B"));
-    OutlineItem *c = node(QStringLiteral("C"));
+    OutlineNode *a = node(QStringLiteral("A"));
+    OutlineNode *b = node(QStringLiteral("B"));
+    OutlineNode *c = node(QStringLiteral("C"));
     b->addChild(c);
-    tree.addTopLevelItems({a, b});
+    tree.root()->addChildren({a, b});
     QCOMPARE(c->model(), &tree.outline());
     QCOMPARE(a->parent(), nullptr);
     QCOMPARE(c->parent(), b);
@@ -184,26 +184,26 @@ void OutlineWidgetTest::takenNodesLeaveWholeAndPlacedNodesStayPut()
     // A node already in a tree, listed twice, or the root itself is not placed again.
     a->addChild(c);
     QCOMPARE(a->childCount(), 0);
-    OutlineItem *d = node(QStringLiteral("D"));
-    a->addChildren({d, d, tree.invisibleRootItem(), nullptr});
+    OutlineNode *d = node(QStringLiteral("D"));
+    a->addChildren({d, d, tree.root(), nullptr});
     QCOMPARE(a->childCount(), 1);
-    QCOMPARE(tree.indexOfTopLevelItem(b), 1);
-    QCOMPARE(tree.indexOfTopLevelItem(c), -1);
+    QCOMPARE(tree.root()->indexOfChild(b), 1);
+    QCOMPARE(tree.root()->indexOfChild(c), -1);
     QCOMPARE(a->indexOfChild(nullptr), -1);
     QCOMPARE(a->child(5), nullptr);
     QCOMPARE(a->takeChild(-1), nullptr);
 
     // Taken out: no parent, no tree, for the whole subtree; the rows after it move up.
-    tree.insertTopLevelItem(0, node(QStringLiteral("Z")));
-    OutlineItem *taken = tree.takeTopLevelItem(2);
+    tree.root()->insertChild(0, node(QStringLiteral("Z")));
+    OutlineNode *taken = tree.root()->takeChild(2);
     QCOMPARE(taken, b);
     QCOMPARE(b->parent(), nullptr);
     QCOMPARE(b->model(), nullptr);
     QCOMPARE(c->model(), nullptr);
     QCOMPARE(c->parent(), b);
     QCOMPARE(tree.indexFromItem(c), QModelIndex());
-    QCOMPARE(tree.topLevelItemCount(), 2);
-    QCOMPARE(tree.indexOfTopLevelItem(a), 1);
+    QCOMPARE(tree.topLevelCount(), 2);
+    QCOMPARE(tree.root()->indexOfChild(a), 1);
     checkConsistent(tree);
 
     // Put back under another node, then deleted where it stands: it leaves its parent's list first.
@@ -220,10 +220,10 @@ void OutlineWidgetTest::aChainOfAnyDepthIsDeletedAndWalked()
     // Far deeper than a recursive walk could go on the stack.
     constexpr int Depth = 300000;
     auto chain = [] {
-        OutlineItem *top = node(QStringLiteral("top"));
-        OutlineItem *last = top;
+        OutlineNode *top = node(QStringLiteral("top"));
+        OutlineNode *last = top;
         for (int i = 1; i < Depth; ++i) {
-            OutlineItem *next = node(QString());
+            OutlineNode *next = node(QString());
             last->addChild(next);
             last = next;
         }
@@ -232,15 +232,15 @@ void OutlineWidgetTest::aChainOfAnyDepthIsDeletedAndWalked()
     {
         auto [top, deepest] = chain();
         OutlineWidget tree;
-        tree.addTopLevelItem(top);
+        tree.root()->addChild(top);
         QCOMPARE(deepest->model(), &tree.outline());
         int walked = 0;
         for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
             ++walked;
         }
         QCOMPARE(walked, Depth);
-        OutlineItem *after = node(QStringLiteral("after"));
-        tree.addTopLevelItem(after);
+        OutlineNode *after = node(QStringLiteral("after"));
+        tree.root()->addChild(after);
         // Past the end of the chain the walk climbs all the way back up to the next top-level node.
         OutlineItemIterator it(&tree.outline());
         for (int i = 0; i < Depth; ++i) {
@@ -248,7 +248,7 @@ void OutlineWidgetTest::aChainOfAnyDepthIsDeletedAndWalked()
         }
         QCOMPARE(*it, after);
         tree.clear();
-        QCOMPARE(tree.topLevelItemCount(), 0);
+        QCOMPARE(tree.topLevelCount(), 0);
     }
     auto [top, deepest] = chain();
     Q_UNUSED(deepest);
@@ -260,9 +260,9 @@ void OutlineWidgetTest::leavesAreNeverExpanded()
     OutlineWidget tree;
     tree.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tree));
-    OutlineItem *parent = node(QStringLiteral("P"));
-    OutlineItem *leaf = node(QStringLiteral("L"));
-    tree.addTopLevelItems({parent, leaf});
+    OutlineNode *parent = node(QStringLiteral("P"));
+    OutlineNode *leaf = node(QStringLiteral("L"));
+    tree.root()->addChildren({parent, leaf});
 
     const QModelIndex leafIndex = tree.indexFromItem(leaf);
     QVERIFY(tree.model()->flags(leafIndex) & Qt::ItemNeverHasChildren);
@@ -280,8 +280,8 @@ void OutlineWidgetTest::leavesAreNeverExpanded()
     QVERIFY(tree.model()->flags(leafIndex) & Qt::ItemNeverHasChildren);
     QVERIFY(!leaf->isExpanded());
     // Its next child comes in folded, and unfolding shows it.
-    QSignalSpy expanded(&tree, &OutlineWidget::itemExpanded);
-    OutlineItem *again = node(QStringLiteral("again"));
+    QSignalSpy expanded(&tree, &QTreeView::expanded);
+    OutlineNode *again = node(QStringLiteral("again"));
     leaf->addChild(again);
     QVERIFY(!leaf->isExpanded());
     leaf->setExpanded(true);
@@ -292,16 +292,16 @@ void OutlineWidgetTest::leavesAreNeverExpanded()
     QVERIFY(!leaf->isExpanded());
 
     // A node told to show its button counts as one with children.
-    parent->setChildIndicatorPolicy(OutlineItem::ShowIndicator);
+    parent->setChildIndicatorPolicy(OutlineNode::ShowIndicator);
     const QModelIndex parentIndex = tree.indexFromItem(parent);
     QVERIFY(tree.model()->hasChildren(parentIndex));
     QVERIFY(!(tree.model()->flags(parentIndex) & Qt::ItemNeverHasChildren));
-    parent->setChildIndicatorPolicy(OutlineItem::DontShowIndicator);
+    parent->setChildIndicatorPolicy(OutlineNode::DontShowIndicator);
     parent->addChild(node(QStringLiteral("Y")));
     QVERIFY(!tree.model()->hasChildren(parentIndex));
 
     // A node in no tree is neither expanded nor selected, and asking changes nothing.
-    OutlineItem loose(QStringList{QStringLiteral("loose")});
+    OutlineNode loose(QStringList{QStringLiteral("loose")});
     loose.setExpanded(true);
     loose.setSelected(true);
     QVERIFY(!loose.isExpanded());
@@ -311,51 +311,51 @@ void OutlineWidgetTest::leavesAreNeverExpanded()
 void OutlineWidgetTest::signalsReportChangesWhileNodesAreWhole()
 {
     OutlineWidget tree;
-    OutlineItem *a = node(QStringLiteral("A"));
-    OutlineItem *b = node(QStringLiteral("B"));
-    OutlineItem *c = node(QStringLiteral("C"));
-    tree.addTopLevelItems({a, b, c});
+    OutlineNode *a = node(QStringLiteral("A"));
+    OutlineNode *b = node(QStringLiteral("B"));
+    OutlineNode *c = node(QStringLiteral("C"));
+    tree.root()->addChildren({a, b, c});
 
     QStringList heard;
-    connect(&tree, &OutlineWidget::currentItemChanged, this, [&](OutlineItem *current, OutlineItem *previous) {
-        heard << (current != nullptr ? current->text(0) : QStringLiteral("-")) + QLatin1Char('<') +
-                     (previous != nullptr ? previous->text(0) : QStringLiteral("-"));
+    connect(&tree, &OutlineWidget::currentItemChanged, this, [&](OutlineNode *current, OutlineNode *previous) {
+        heard << (current != nullptr ? current->caption() : QStringLiteral("-")) + QLatin1Char('<') +
+                     (previous != nullptr ? previous->caption() : QStringLiteral("-"));
     });
     tree.setCurrentItem(b);
     QCOMPARE(heard, QStringList{QStringLiteral("B<-")});
     QVERIFY(b->isSelected());
-    QCOMPARE(tree.selectedItems(), QList<OutlineItem *>{b});
+    QCOMPARE(tree.selectedItems(), QList<OutlineNode *>{b});
 
     // The current node taken out: the next one becomes current while the taken one is still whole.
     heard.clear();
-    OutlineItem *taken = tree.takeTopLevelItem(1);
+    OutlineNode *taken = tree.root()->takeChild(1);
     QCOMPARE(heard, QStringList{QStringLiteral("C<B")});
     QCOMPARE(tree.currentItem(), c);
     delete taken;
 
     // Renaming in the tree is reported; a node in no tree reports nothing.
     QSignalSpy changed(&tree, &OutlineWidget::itemChanged);
-    c->setText(0, QStringLiteral("C2"));
+    c->setCaption(QStringLiteral("C2"));
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(changed.at(0).at(0).value<OutlineItem *>(), c);
-    c->setText(0, QStringLiteral("C2"));
+    QCOMPARE(changed.at(0).at(0).value<OutlineNode *>(), c);
+    c->setCaption(QStringLiteral("C2"));
     QCOMPARE(changed.count(), 1);
-    OutlineItem loose(QStringList{QStringLiteral("loose")});
+    OutlineNode loose(QStringList{QStringLiteral("loose")});
     loose.setText(0, QStringLiteral("other"));
     QCOMPARE(changed.count(), 1);
     // An edit through the model, as the caption editor makes it, lands in the node.
     QVERIFY(tree.model()->setData(tree.indexFromItem(a), QStringLiteral("A2"), Qt::EditRole));
-    QCOMPARE(a->text(0), QStringLiteral("A2"));
+    QCOMPARE(a->caption(), QStringLiteral("A2"));
     QCOMPARE(changed.count(), 2);
 
-    QSignalSpy expanded(&tree, &OutlineWidget::itemExpanded);
-    QSignalSpy collapsed(&tree, &OutlineWidget::itemCollapsed);
+    QSignalSpy expanded(&tree, &QTreeView::expanded);
+    QSignalSpy collapsed(&tree, &QTreeView::collapsed);
     a->addChild(node(QStringLiteral("A-child")));
     a->setExpanded(true);
     a->setExpanded(false);
     QCOMPARE(expanded.count(), 1);
     QCOMPARE(collapsed.count(), 1);
-    QCOMPARE(expanded.at(0).at(0).value<OutlineItem *>(), a);
+    QCOMPARE(expanded.at(0).at(0).value<OutlineNode *>(), a);
 
     // Clearing: one report, nothing current, while the old current is whole.
     heard.clear();
@@ -368,12 +368,12 @@ void OutlineWidgetTest::asteriskOpensTheSubtreeDownToTheDepthLimit()
 {
     OutlineWidget tree;
     tree.resize(300, 300);
-    std::vector<OutlineItem *> chain{node(QStringLiteral("0"))};
+    std::vector<OutlineNode *> chain{node(QStringLiteral("0"))};
     for (int level = 1; level < OutlineWidget::MaxOpenDepth + 5; ++level) {
         chain.push_back(node(QString::number(level)));
         chain[chain.size() - 2]->addChild(chain.back());
     }
-    tree.addTopLevelItem(chain.front());
+    tree.root()->addChild(chain.front());
     tree.show();
     tree.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&tree));
@@ -387,7 +387,7 @@ void OutlineWidgetTest::asteriskOpensTheSubtreeDownToTheDepthLimit()
 
     // Selecting a node below the limit opens its ancestors down to the limit only, and "*" opens nothing
     // there: the tree never lays out a chain of open nodes deeper than the limit.
-    OutlineItem *deep = chain[OutlineWidget::MaxOpenDepth + 1];
+    OutlineNode *deep = chain[OutlineWidget::MaxOpenDepth + 1];
     tree.setCurrentItem(deep);
     QCoreApplication::processEvents();
     QCOMPARE(tree.currentItem(), deep);
@@ -403,10 +403,10 @@ void OutlineWidgetTest::assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow(
     OutlineWidget tree;
     tree.setAccessibleName(QStringLiteral("The Tree"));
     tree.resize(200, 200);
-    std::vector<OutlineItem *> rows;
+    std::vector<OutlineNode *> rows;
     for (int i = 0; i < 3000; ++i) {
         rows.push_back(node(QStringLiteral("r%1").arg(i)));
-        tree.addTopLevelItem(rows.back());
+        tree.root()->addChild(rows.back());
     }
     tree.show();
     tree.activateWindow();
@@ -438,7 +438,7 @@ void OutlineWidgetTest::assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow(
     QVERIFY(focused->state().selected);
 
     // A pruned row's object goes invalid instead of reading another row.
-    delete tree.takeTopLevelItem(10);
+    delete tree.root()->takeChild(10);
     QVERIFY(!focused->isValid());
 }
 

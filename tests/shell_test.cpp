@@ -9,7 +9,7 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "app/updown.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -79,13 +79,13 @@ QStringList tabOrder(QWidget *start, const QList<QWidget *> &wanted)
     return order;
 }
 
-LeafItem *addLeaf(OutlineItem *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
+LeafItem *addLeaf(OutlineNode *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
 {
-    auto *item = new LeafItem(record ? record : std::make_shared<noteob>(), caption);
+    auto *item = new OutlineNode(caption, record ? record : std::make_shared<noteob>());
     if (parent) {
         parent->addChild(item);
     } else {
-        tree->addTopLevelItem(item);
+        tree->root()->addChild(item);
     }
     return item;
 }
@@ -609,11 +609,11 @@ void ShellTest::formCreateFillsBoxesStartsNewTreeThenPlaysStartSound()
 
     // The first leaf takes its category from the box, so the boxes were filled before it was made.
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
-    OutlineItem *leaf = w->TreeView1->topLevelItem(0);
-    QCOMPARE(leaf->text(0), QStringLiteral("O"));
+    QCOMPARE(w->TreeView1->outline().topLevelCount(), 1);
+    OutlineNode *leaf = w->TreeView1->outline().topLevelNode(0);
+    QCOMPARE(leaf->caption(), QStringLiteral("O"));
     QCOMPARE(leaf->childCount(), 0);
-    const NoteRef record = recordOf(leaf);
+    const NoteRef record = leaf->record();
     QVERIFY(record);
     QCOMPARE(record->categoryText(), QStringLiteral("Default"));
 
@@ -626,8 +626,8 @@ void ShellTest::formCreateTreatsEmptyFirstArgumentAsNone()
     auto w = std::make_unique<TForm1>();
     w->FormCreate({QString(), QStringLiteral("/no/such/folder/missing.tre")});
     QVERIFY2(reported.isEmpty(), reported.isEmpty() ? "" : qPrintable(reported[0].text));
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
-    QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), QStringLiteral("O"));
+    QCOMPARE(w->TreeView1->outline().topLevelCount(), 1);
+    QCOMPARE(w->TreeView1->outline().topLevelNode(0)->caption(), QStringLiteral("O"));
     QCOMPARE(w->soundPlayer()->playCount(), 1);
 }
 
@@ -645,8 +645,8 @@ void ShellTest::formCreateOpensOnlyTheFirstArgument()
     // Were the second argument opened, its open error would be reported.
     w->FormCreate({path, dir.filePath(QStringLiteral("missing.tre"))});
     QVERIFY2(reported.isEmpty(), reported.isEmpty() ? "" : qPrintable(reported[0].text));
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
-    QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), path);
+    QCOMPARE(w->TreeView1->outline().topLevelCount(), 1);
+    QCOMPARE(w->TreeView1->outline().topLevelNode(0)->caption(), path);
     QVERIFY(w->RichEdit1->toPlainText().contains(QStringLiteral("second line")));
     QCOMPARE(w->NewLeafCaption, QStringLiteral("O"));
     QCOMPARE(w->soundPlayer()->playCount(), 1);
@@ -664,7 +664,7 @@ void ShellTest::formCreateFailureIsShownAndSkipsTheRest()
     // The start-up sound comes after the open, so it is skipped; the steps before it ran.
     QCOMPARE(w->soundPlayer()->playCount(), 0);
     QCOMPARE(w->CatViewComboBox->currentText(), QStringLiteral("Default"));
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 0);
+    QCOMPARE(w->TreeView1->outline().topLevelCount(), 0);
     QVERIFY(w->RichEdit1->toPlainText().isEmpty());
 
     // The program runs on: the dialogs are made and the window works.
@@ -822,8 +822,8 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     QVERIFY(withoutLines != withLines);
 
     // The tree was not rebuilt: the same items, selection and expansion.
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 2);
-    QCOMPARE(w->TreeView1->topLevelItem(0), s.parent);
+    QCOMPARE(w->TreeView1->outline().topLevelCount(), 2);
+    QCOMPARE(w->TreeView1->outline().topLevelNode(0), s.parent);
     QCOMPARE(w->TreeView1->currentItem(), s.child);
     QVERIFY(s.parent->isExpanded());
     QVERIFY(!s.other->isExpanded());
@@ -951,9 +951,9 @@ void ShellTest::clearTreeEmptiesEverythingAndStoresOnlySelectedLeaf()
 {
     auto w = makeWindow();
     const SampleOutline s = sampleOutline(*w);
-    std::weak_ptr<noteob> parentRecord = recordOf(s.parent);
-    const NoteRef selectedRecord = recordOf(s.child);
-    const NoteRef otherRecord = recordOf(s.other);
+    std::weak_ptr<noteob> parentRecord = s.parent->record();
+    const NoteRef selectedRecord = s.child->record();
+    const NoteRef otherRecord = s.other->record();
     // The list refers to records without owning them.
     w->ListBox->addItem(QStringLiteral("Parent"));
     w->ListBox->addItem(QStringLiteral("Second"));
@@ -962,7 +962,7 @@ void ShellTest::clearTreeEmptiesEverythingAndStoresOnlySelectedLeaf()
     w->setWindowTitle(QStringLiteral("Quillax - plan.tre"));
 
     w->ClearTree();
-    QCOMPARE(w->TreeView1->topLevelItemCount(), 0);
+    QCOMPARE(w->TreeView1->outline().topLevelCount(), 0);
     QCOMPARE(w->TreeView1->currentItem(), nullptr);
     QVERIFY(parentRecord.expired());
     QCOMPARE(w->ListBox->count(), 0);

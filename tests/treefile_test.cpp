@@ -1,6 +1,6 @@
 // Tests of the tree file reader and writer: byte layout, placement, cuts, damaged files and saving safely.
 #include "text/errors.h"
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
 #include "document/tvclasses.h"
@@ -47,7 +47,7 @@ LeafItem *makeLeaf(const QString &caption, const QByteArray &category, const Lin
     auto record = std::make_shared<noteob>();
     record->setCategory(category);
     record->Notes = notes;
-    return new LeafItem(record, caption);
+    return new OutlineNode(caption, record);
 }
 
 // Levels of the tree's nodes in display order, found by walking parents, not by the writer's walk.
@@ -57,7 +57,7 @@ QList<int> depthsInDisplayOrder(const OutlineModel &tree)
     OutlineItemIterator it(&tree);
     while (*it) {
         int d = 0;
-        for (OutlineItem *p = (*it)->parent(); p; p = p->parent()) {
+        for (OutlineNode *p = (*it)->parent(); p; p = p->parent()) {
             ++d;
         }
         depths.append(d);
@@ -237,7 +237,7 @@ void TreeFileTest::writesOneLeafExactlyAsLaidOut()
 {
     OutlineModel tree;
     const QByteArray line = "{\\rtf1 Hello}";
-    tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {line}));
+    tree.root()->addChild(makeLeaf(QStringLiteral("O"), "Default", {line}));
     const QByteArray bytes = written(tree);
 
     const int n = int(line.size()) + 2;
@@ -257,7 +257,7 @@ void TreeFileTest::writesOneLeafExactlyAsLaidOut()
     // The same leaf at a deeper place writes its level; two lines each end in CR LF.
     OutlineModel nested;
     LeafItem *top = makeLeaf(QStringLiteral("A"), "Memo", {});
-    nested.addTopLevelItem(top);
+    nested.root()->addChild(top);
     top->addChild(makeLeaf(QStringLiteral("B"), "ToDo", {"x", ""}));
     QCOMPARE(written(nested),
              le32(2) + recordBytes("A", 0, "Memo", "") + recordBytes("B", 1, "ToDo", "x\r\n\r\n"));
@@ -326,14 +326,14 @@ void TreeFileTest::placesRecordsByLevelRules()
     OutlineModel tree;
     populateTree(tree, contents);
     QCOMPARE(depthsInDisplayOrder(tree), placed);
-    QList<OutlineItem *> order;
+    QList<OutlineNode *> order;
     for (OutlineItemIterator it(&tree); *it; ++it) {
         order.append(*it);
     }
     QCOMPARE(order.size(), stored.size());
     for (int i = 0; i < order.size(); ++i) {
-        QCOMPARE(order[i]->text(0), QStringLiteral("n%1").arg(i));
-        OutlineItem *expectedParent = parents[i] < 0 ? nullptr : order[parents[i]];
+        QCOMPARE(order[i]->caption(), QStringLiteral("n%1").arg(i));
+        OutlineNode *expectedParent = parents[i] < 0 ? nullptr : order[parents[i]];
         QCOMPARE(order[i]->parent(), expectedParent);
     }
     // Written back, the file stores the placed levels.
@@ -344,7 +344,7 @@ void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
 {
     OutlineModel tree;
     const QString longCaption = QString(300, QLatin1Char('c'));
-    tree.addTopLevelItem(makeLeaf(longCaption, "Default", {}));
+    tree.root()->addChild(makeLeaf(longCaption, "Default", {}));
     const QByteArray bytes = written(tree);
     QCOMPARE(bytes.size(), 4 + 285);
     QCOMPARE(quint8(bytes[4]), quint8(255));
@@ -352,7 +352,7 @@ void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
 
     OutlineModel back;
     populateTree(back, readTreeFile(bytes));
-    QCOMPARE(back.topLevelItem(0)->text(0), longCaption.left(255));
+    QCOMPARE(back.topLevelNode(0)->caption(), longCaption.left(255));
 
     // A category length byte above 20 reads as the 20 characters the field holds.
     const QByteArray category = "abcdefghijklmnopqrst";
@@ -367,7 +367,7 @@ void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
 
     // A 25-character category in a record is written as its first 20.
     OutlineModel cat;
-    cat.addTopLevelItem(makeLeaf(QStringLiteral("O"), QByteArray(25, 'k'), {}));
+    cat.root()->addChild(makeLeaf(QStringLiteral("O"), QByteArray(25, 'k'), {}));
     const QByteArray catBytes = written(cat);
     QCOMPARE(quint8(catBytes[4 + 260]), quint8(20));
     QCOMPARE(catBytes.mid(4 + 261, 20), QByteArray(20, 'k'));
@@ -532,21 +532,21 @@ void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
     OutlineModel tree;
     populateTree(tree, readTreeFile(bytes));
 
-    QCOMPARE(tree.topLevelItemCount(), 1);
-    OutlineItem *top = tree.topLevelItem(0);
-    QCOMPARE(top->text(0), QString::fromUtf8("Caf\u00e9 \u20ac"));
-    const NoteRef record = recordOf(top);
+    QCOMPARE(tree.topLevelCount(), 1);
+    OutlineNode *top = tree.topLevelNode(0);
+    QCOMPARE(top->caption(), QString::fromUtf8("Caf\u00e9 \u20ac"));
+    const NoteRef record = top->record();
     QVERIFY(record);
     QCOMPARE(record->Notes, LineList{text});
     QCOMPARE(record->Category(), QByteArray("Memo"));
-    OutlineItem *child = top->child(0);
+    OutlineNode *child = top->child(0);
     QVERIFY(child);
-    QCOMPARE(recordOf(child)->Notes, LineList{QByteArray()});
-    QCOMPARE(recordOf(child)->Category(), QByteArray());
-    OutlineItem *grand = child->child(0);
+    QCOMPARE(child->record()->Notes, LineList{QByteArray()});
+    QCOMPARE(child->record()->Category(), QByteArray());
+    OutlineNode *grand = child->child(0);
     QVERIFY(grand);
-    QCOMPARE(recordOf(grand)->Notes, LineList{QByteArray("x\ry\nz")});
-    QCOMPARE(recordOf(grand)->Category(), QByteArray("ToDo"));
+    QCOMPARE(grand->record()->Notes, LineList{QByteArray("x\ry\nz")});
+    QCOMPARE(grand->record()->Category(), QByteArray("ToDo"));
     // Every node with children is expanded; nothing is selected.
     QVERIFY(top->isExpanded());
     QVERIFY(child->isExpanded());
@@ -572,7 +572,7 @@ void TreeFileTest::roundTripsRandomOutlines()
     QRandomGenerator rng(seed);
     for (int round = 0; round < 40; ++round) {
         OutlineModel tree;
-        QList<OutlineItem *> path;
+        QList<OutlineNode *> path;
         const int leaves = int(rng.bounded(0, 60));
         for (int i = 0; i < leaves; ++i) {
             const int level = path.isEmpty() ? 0 : int(rng.bounded(0, qMin(int(path.size()), 8) + 1));
@@ -581,7 +581,7 @@ void TreeFileTest::roundTripsRandomOutlines()
             auto *leaf = makeLeaf(randomCaption(rng), category, notes);
             path.resize(level);
             if (level == 0) {
-                tree.addTopLevelItem(leaf);
+                tree.root()->addChild(leaf);
             } else {
                 path.back()->addChild(leaf);
             }
@@ -611,7 +611,7 @@ void TreeFileTest::roundTripsRandomOutlines()
 void TreeFileTest::writerReportsRefusedWriteWithNameAndReason()
 {
     OutlineModel tree;
-    tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {QByteArray(5000, 'x')}));
+    tree.root()->addChild(makeLeaf(QStringLiteral("O"), "Default", {QByteArray(5000, 'x')}));
     const QByteArray full = written(tree);
     for (const qint64 limit : {qint64(0), qint64(3), qint64(300), qint64(full.size() - 1)}) {
         FailingDevice device(limit);
@@ -640,7 +640,7 @@ void TreeFileTest::savesThroughTemporaryAndReplacesTarget()
     }
     OutlineModel tree;
     auto *top = makeLeaf(QStringLiteral("Top"), "Memo", {"{\\rtf1 a}"});
-    tree.addTopLevelItem(top);
+    tree.root()->addChild(top);
     top->addChild(makeLeaf(QStringLiteral("Child"), "ToDo", {}));
     saveTreeFile(path, tree);
     QFile saved(path);
@@ -660,7 +660,7 @@ void TreeFileTest::failedSaveLeavesOldFileIntact()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     OutlineModel tree;
-    tree.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {}));
+    tree.root()->addChild(makeLeaf(QStringLiteral("O"), "Default", {}));
 
     const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/plan.tre"));
     try {
@@ -706,7 +706,7 @@ void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
     }
     OutlineModel tree;
     for (int i = 0; i < 40; ++i) {
-        tree.addTopLevelItem(makeLeaf(QStringLiteral("leaf %1").arg(i), "Memo", {QByteArray(4000, 'z')}));
+        tree.root()->addChild(makeLeaf(QStringLiteral("leaf %1").arg(i), "Memo", {QByteArray(4000, 'z')}));
     }
     try {
         saveTreeFile(path, tree);
@@ -723,7 +723,7 @@ void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
 
     // A small outline still fits and replaces the old file.
     OutlineModel small;
-    small.addTopLevelItem(makeLeaf(QStringLiteral("O"), "Default", {"t"}));
+    small.root()->addChild(makeLeaf(QStringLiteral("O"), "Default", {"t"}));
     saveTreeFile(path, small);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), written(small));
@@ -786,7 +786,7 @@ void TreeFileTest::deepChainOpensDownToTheDepthLimit()
     OutlineModel tree;
     populateTree(tree, contents);
 
-    std::vector<OutlineItem *> chain;
+    std::vector<OutlineNode *> chain;
     for (OutlineItemIterator it(&tree); *it; ++it) {
         QCOMPARE((*it)->parent(), chain.empty() ? nullptr : chain.back());
         chain.push_back(*it);

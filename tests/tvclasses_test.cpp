@@ -1,5 +1,5 @@
 // Tests of the leaf record, its line lists and the tree item that carries it.
-#include "document/leafitem.h"
+#include "document/outlinemodel.h"
 #include "document/outlinemodel.h"
 #include "document/tvclasses.h"
 
@@ -124,25 +124,25 @@ void TvClassesTest::leafItemCarriesItsOwnRecord()
     auto record = std::make_shared<noteob>();
     record->Notes = {"text"};
     OutlineModel tree;
-    auto *item = new LeafItem(record, QStringLiteral("Caption"));
-    tree.addTopLevelItem(item);
-    QCOMPARE(item->text(0), QStringLiteral("Caption"));
-    QCOMPARE(item->type(), int(LeafItem::Type));
-    QCOMPARE(recordOf(item).get(), record.get());
+    auto *item = new OutlineNode(QStringLiteral("Caption"), record);
+    tree.root()->addChild(item);
+    QCOMPARE(item->caption(), QStringLiteral("Caption"));
+    QCOMPARE(item->type(), int(0));
+    QCOMPARE(item->record().get(), record.get());
     QVERIFY(item->flags().testFlag(Qt::ItemIsEditable));
     QVERIFY(item->flags().testFlag(Qt::ItemIsDragEnabled));
     QVERIFY(item->flags().testFlag(Qt::ItemIsDropEnabled));
 
     // Anything that is not a leaf has no record.
-    auto *plain = new OutlineItem(QStringList{QStringLiteral("plain")});
-    tree.addTopLevelItem(plain);
-    QCOMPARE(recordOf(plain), NoteRef());
-    QCOMPARE(recordOf(nullptr), NoteRef());
+    auto *plain = new OutlineNode(QStringList{QStringLiteral("plain")});
+    tree.root()->addChild(plain);
+    QCOMPARE(plain->record(), NoteRef());
+    QCOMPARE(nullptr->record(), NoteRef());
 
     // The record outlives its item while another holder keeps it (a list entry of a pruned leaf),
     // and goes with the last holder.
     std::weak_ptr<noteob> watch = record;
-    delete tree.takeTopLevelItem(0);
+    delete tree.root()->takeChild(0);
     QVERIFY(!watch.expired());
     QCOMPARE(record->Notes, LineList{"text"});
     record.reset();

@@ -4,6 +4,9 @@
 #include "text/errors.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -79,6 +82,54 @@ QByteArray readRegularFile(const QString &path)
     }
     bytes.truncate(done);
     return bytes;
+}
+
+void writeAll(QIODevice &out, const char *data, qint64 size, const QString &name)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = out.write(data + done, size - done);
+        if (n <= 0) {
+            QString reason = out.errorString();
+            if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
+                reason = QStringLiteral("the device accepted no more bytes");
+            }
+            throw FileError(QStringLiteral("Cannot write file %1: %2").arg(name, reason));
+        }
+        done += n;
+    }
+}
+
+void saveAtomically(const QString &path, const std::function<void(QIODevice &)> &write)
+{
+    const QFileInfo info(path);
+    if (info.isDir() || (info.exists() && !info.isWritable())) {
+        throw FileError(QStringLiteral("Cannot create file %1").arg(path));
+    }
+    // Unbuffered, so that a full disk shows at write() and not as an empty committed file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        throw FileError(QStringLiteral("Cannot create file %1").arg(path));
+    }
+    try {
+        write(file);
+    } catch (...) {
+        file.cancelWriting();
+        throw;
+    }
+    // The reason must be read before commit(), which resets it.
+    QString reason = file.errorString();
+    if (!file.commit()) {
+        if (reason.isEmpty() || reason == QLatin1String("Unknown error")) {
+            reason = QStringLiteral("the finished file could not be put in place of the old one");
+        }
+        throw FileError(QStringLiteral("Cannot write file %1: %2").arg(path, reason));
+    }
+}
+
+void saveAtomically(const QString &path, const QByteArray &bytes)
+{
+    saveAtomically(path, [&](QIODevice &out) { writeAll(out, bytes.constData(), bytes.size(), path); });
 }
 
 } // namespace fileaccess

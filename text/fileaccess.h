@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class QFile;
 
 namespace fileaccess {
@@ -19,5 +21,24 @@ QByteArray readRegularFile(const QString &path);
 
 // A buffer of size bytes, or FileError(the too-large message above) when memory cannot hold it.
 QByteArray allocateFor(const QString &path, qint64 size);
+
+} // namespace fileaccess
+
+class QIODevice;
+
+namespace fileaccess {
+
+// Writes every byte to the device. Throws FileError("Cannot write file %1: %2") with name and the
+// device's reason when it refuses a write.
+void writeAll(QIODevice &out, const char *data, qint64 size, const QString &name);
+
+// Saves a file through a temporary file beside it, put in place only when write has returned, so a
+// failed save leaves the old file intact. write fills the device it is given and throws on failure.
+// A folder or a file the user may not write throws FileError("Cannot create file %1"), as does a file
+// that cannot be created; a failed write or a file that cannot be put in place throws
+// FileError("Cannot write file %1: %2").
+void saveAtomically(const QString &path, const std::function<void(QIODevice &)> &write);
+// The same for bytes in memory.
+void saveAtomically(const QString &path, const QByteArray &bytes);
 
 } // namespace fileaccess

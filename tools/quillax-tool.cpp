@@ -1,4 +1,5 @@
 // quillax-tool: converts documents and inspects tree files from the command line.
+#include "document/findtool.h"
 #include "document/treetool.h"
 #include "text/convert.h"
 #include "text/errors.h"
@@ -50,7 +51,7 @@ int usageError(QTextStream &err, const QString &message)
 {
     err << "quillax-tool: " << message << "\n"
         << "Try 'quillax-tool --help'.\n";
-    return 2;
+    return treetool::ExitUsage;
 }
 
 // Splits "FILE --to FORMAT" in either order; returns false on anything unexpected.
@@ -104,12 +105,12 @@ int runConvert(const QStringList &args, QTextStream &err)
         input = fileaccess::readRegularFile(file);
     } catch (const AppError &e) {
         err << e.message() << "\n";
-        return 1;
+        return treetool::ExitCannotOpen;
     }
     const QByteArray output = convert::convertBytes(std::move(input), format);
     std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
     std::fflush(stdout);
-    return 0;
+    return treetool::ExitComplete;
 }
 
 int runTreeCommand(const QString &command, const QStringList &args, QTextStream &out, QTextStream &err)
@@ -164,15 +165,15 @@ int main(int argc, char *argv[])
         const QString command = args.takeFirst();
         if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
             out << Usage;
-            return 0;
+            return treetool::ExitComplete;
         }
         if (command == QLatin1String("--version")) {
             out << "quillax-tool " << QUILLAX_VERSION << "\n";
-            return 0;
+            return treetool::ExitComplete;
         }
         if (args.contains(QStringLiteral("--help"))) {
             out << Usage;
-            return 0;
+            return treetool::ExitComplete;
         }
         if (command == QLatin1String("convert")) {
             return runConvert(args, err);
@@ -185,6 +186,6 @@ int main(int argc, char *argv[])
     } catch (const std::bad_alloc &) {
         out.flush();
         err << "quillax-tool: not enough memory\n";
-        return 1;
+        return treetool::ExitCannotOpen;
     }
 }

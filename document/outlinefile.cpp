@@ -1,0 +1,112 @@
+// The outline file: an outline read from a tree file's records and written back to one.
+#include "document/outlinefile.h"
+
+#include "document/outline.h"
+#include "document/outlinemodel.h"
+#include "document/tvclasses.h"
+#include "text/encoding.h"
+#include "text/errors.h"
+#include "text/fileaccess.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+namespace {
+
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Windows-1252 agrees with ASCII below 0x80; the converter is only needed for the rest.
+QString decodeCaption(const QByteArray &bytes)
+{
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : encoding::fromCp1252(bytes);
+}
+
+// Cut to 255 bytes, as stored in the file.
+QByteArray encodeCaption(const QString &text)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    QByteArray bytes = ascii ? text.toLatin1() : encoding::toCp1252(text);
+    bytes.truncate(MaxCaptionBytes);
+    return bytes;
+}
+
+} // namespace
+
+QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records)
+{
+    const std::vector<int> levels = placedLevels(records);
+    // Children are gathered per parent and attached in one call each, before their parent joins a tree.
+    struct Open
+    {
+        OutlineNode *node;
+        QList<OutlineNode *> children;
+    };
+    std::vector<Open> path;
+    QList<OutlineNode *> tops;
+    auto closeDeepest = [&path] {
+        Open &open = path.back();
+        if (!open.children.isEmpty()) {
+            open.node->addChildren(open.children);
+        }
+        path.pop_back();
+    };
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const TreeFileRecord &stored = records[i];
+        const int level = levels[i];
+        while (int(path.size()) > level) {
+            closeDeepest();
+        }
+        auto record = std::make_shared<noteob>();
+        record->Notes.append(stored.text);
+        record->setCategory(stored.category);
+        auto *node = new OutlineNode(decodeCaption(stored.caption), std::move(record));
+        if (level == 0) {
+            tops.append(node);
+        } else {
+            path.back().children.append(node);
+        }
+        path.push_back({node, {}});
+    }
+    while (!path.empty()) {
+        closeDeepest();
+    }
+    return tops;
+}
+
+void populateTree(OutlineModel &tree, const TreeFileContents &contents)
+{
+    if (!contents.records.empty()) {
+        tree.root()->addChildren(outlineOf(contents.records));
+    }
+}
+
+void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name)
+{
+    TreeFileWriter writer(out, name);
+    std::size_t count = 0;
+    outline::walk(tree, [&](const OutlineNode *, int) { ++count; });
+    writer.writeCount(count);
+    outline::walk(tree, [&](const OutlineNode *node, int level) {
+        const noteob &record = *node->record();
+        const qint64 textLength = joinedLength(record.Notes);
+        if (textLength > std::numeric_limits<qint32>::max()) {
+            throw FileError(
+                QStringLiteral("Cannot write file %1: the text of leaf \"%2\" is too long for a tree file")
+                    .arg(writer.name(), node->caption()));
+        }
+        writer.writeHeader(encodeCaption(node->caption()), level, record.Category(), qint32(textLength));
+        forEachJoinedPiece(record.Notes, [&](const char *data, qsizetype size) { writer.writeText(data, size); });
+    });
+    writer.finish();
+}
+
+void saveTreeFile(const QString &path, const OutlineModel &tree)
+{
+    fileaccess::saveAtomically(path, [&](QIODevice &out) { writeTreeFile(out, tree, path); });
+}

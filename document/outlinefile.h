@@ -1,0 +1,28 @@
+// The outline file: an outline read from a tree file's records and written back to one.
+#pragma once
+
+#include "document/treefile.h"
+
+#include <QList>
+#include <QString>
+
+class QIODevice;
+class OutlineModel;
+class OutlineNode;
+
+// The outline the records describe: one node per record, placed by AttachLoadedLeaf, as top-level nodes
+// with their subtrees, in no tree yet. A node's Notes hold one entry with the whole text; captions are
+// decoded from Windows-1252.
+QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records);
+
+// Adds the outline of the records after the tree's top-level nodes (the window clears the tree first),
+// so a view hears of the whole outline once. Opens, selects and fills nothing else: that is the view's.
+void populateTree(OutlineModel &tree, const TreeFileContents &contents);
+
+// Writes the outline in display order (every node, whether a view shows it open or not). name is used
+// in error messages; when empty the device's file name is used. Throws FileError("Cannot write file %1: %2")
+// when the device refuses a write or a leaf cannot be stored.
+void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name = QString());
+
+// Saves the outline at path as fileaccess::saveAtomically saves: a failed save leaves the old file intact.
+void saveTreeFile(const QString &path, const OutlineModel &tree);
