@@ -283,11 +283,14 @@ int measure(const QString &readerAddress)
         std::fflush(stdout);
     };
     auto middle = [&] {
-        OutlineItemIterator it(&form.TreeView1->outline());
-        for (int i = 0; i < Leaves / 2 && *it; ++i) {
-            ++it;
-        }
-        form.TreeView1->setCurrentItem(*it);
+        OutlineNode *half = nullptr;
+        int i = 0;
+        outline::walk(form.TreeView1->outline(), [&](OutlineNode *node, int) {
+            if (i++ == Leaves / 2) {
+                half = node;
+            }
+        });
+        form.TreeView1->setCurrentItem(half);
         settle();
     };
     OutlineTree &tree = *form.TreeView1;

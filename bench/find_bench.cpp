@@ -6,6 +6,7 @@
 #include "app/findcontroller.h"
 #include "app/outlinetree.h"
 #include "document/findindex.h"
+#include "document/findtool.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
 #include "document/treetool.h"

@@ -7,6 +7,8 @@
 #include "app/outlinetree.h"
 #include "document/outlinemodel.h"
 #include "app/outlinewidget.h"
+#include "document/outline.h"
+#include "document/outlinefile.h"
 #include "document/treefile.h"
 #include "text/rtf/rtfwriter.h"
 
@@ -133,11 +135,14 @@ Outline makeOutline(const QString &folder, int leaves)
 
 OutlineNode *itemAt(OutlineWidget &tree, int absoluteIndex)
 {
-    OutlineItemIterator it(&tree.outline());
-    for (int i = 0; *it && i < absoluteIndex; ++i) {
-        ++it;
-    }
-    return *it;
+    OutlineNode *found = nullptr;
+    int i = 0;
+    outline::walk(tree.outline(), [&](OutlineNode *node, int) {
+        if (i++ == absoluteIndex) {
+            found = node;
+        }
+    });
+    return found;
 }
 
 void line(const char *what, double value, const char *unit, const char *yardstick, double base)
@@ -187,7 +192,7 @@ int measure(int leaves)
             for (int i = 0; i < leaves; ++i) {
                 items.append(new QTreeWidgetItem(QStringList{QStringLiteral("leaf %1").arg(i)}));
             }
-            bare.root()->addChildren(items);
+            bare.addTopLevelItems(items);
             settle();
         });
     }
@@ -204,6 +209,7 @@ int measure(int leaves)
         settle();
         populateOnly = timed([&] {
             populateTree(bare.outline(), contents);
+            bare.expandAll();
             settle();
         });
     }
@@ -217,9 +223,7 @@ int measure(int leaves)
     const qint64 openKiB = bench::residentKiB();
     const int count = [&] {
         int n = 0;
-        for (OutlineItemIterator it(&form->TreeView1->outline()); *it; ++it) {
-            ++n;
-        }
+        outline::walk(form->TreeView1->outline(), [&](const OutlineNode *, int) { ++n; });
         return n;
     }();
     if (count != leaves) {

@@ -32,7 +32,7 @@ public:
     const NoteRef &record() const { return record_; }
 
     // The parent node; null for a top-level node and for a node in no tree.
-    OutlineNode *parent() const { return parent_ != nullptr && !isRoot_ ? parent_ : nullptr; }
+    OutlineNode *parent() const { return parent_ != nullptr && !parent_->isRoot_ ? parent_ : nullptr; }
     // The place among its parent's children (or the top-level list); -1 in no tree.
     int row() const { return row_; }
     OutlineNode *child(int index) const;

@@ -5,6 +5,7 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
+#include "document/outline.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
 
@@ -97,13 +98,9 @@ QByteArray readFile(const QString &path)
 QStringList outlineOf(const OutlineWidget &tree)
 {
     QStringList lines;
-    for (OutlineItemIterator it(&tree.outline()); *it; ++it) {
-        int level = 0;
-        for (OutlineNode *p = (*it)->parent(); p; p = p->parent()) {
-            ++level;
-        }
-        lines.append(QStringLiteral("%1@%2").arg((*it)->caption()).arg(level));
-    }
+    outline::walk(tree.outline(), [&](const OutlineNode *node, int level) {
+        lines.append(QStringLiteral("%1@%2").arg(node->caption()).arg(level));
+    });
     return lines;
 }
 
@@ -361,7 +358,7 @@ private slots:
         QCOMPARE(request.fileName, QStringLiteral("*.*"));
         QVERIFY(errors.isEmpty());
         QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
-        QVERIFY(form->TreeView1->outline().topLevelNode(0)->isExpanded());
+        QVERIFY(form->TreeView1->isExpanded(form->TreeView1->outline().topLevelNode(0)));
         QCOMPARE(form->windowTitle(), QStringLiteral("README.TRE"));
         QCOMPARE(form->rememberedName(), file);
         QCOMPARE(form->ListBox->count(), 3);

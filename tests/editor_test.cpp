@@ -97,7 +97,7 @@ private slots:
     void windowClosesSafelyWhileEditorHasFocus();
 
 private:
-    LeafItem *addLeaf(const QString &caption, const QString &text = QString(),
+    OutlineNode *addLeaf(const QString &caption, const QString &text = QString(),
                       const QString &category = QStringLiteral("Unknown"), OutlineNode *parent = nullptr);
 
     std::unique_ptr<TForm1> w_;
@@ -130,7 +130,7 @@ void EditorTest::cleanup()
     setErrorReporter({});
 }
 
-LeafItem *EditorTest::addLeaf(const QString &caption, const QString &text, const QString &category,
+OutlineNode *EditorTest::addLeaf(const QString &caption, const QString &text, const QString &category,
                               OutlineNode *parent)
 {
     auto record = std::make_shared<noteob>();
@@ -142,7 +142,7 @@ LeafItem *EditorTest::addLeaf(const QString &caption, const QString &text, const
     if (parent != nullptr) {
         parent->addChild(item);
     } else {
-        w_->TreeView1->root()->addChild(item);
+        w_->TreeView1->outline().root()->addChild(item);
     }
     return item;
 }
@@ -150,9 +150,9 @@ LeafItem *EditorTest::addLeaf(const QString &caption, const QString &text, const
 void EditorTest::textFollowsSelectionAcrossLeaves()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "first text");
-    LeafItem *b = addLeaf("B");
-    LeafItem *c = addLeaf("C", "third", "Memo", b);
+    OutlineNode *a = addLeaf("A", "first text");
+    OutlineNode *b = addLeaf("B");
+    OutlineNode *c = addLeaf("C", "third", "Memo", b);
 
     w.TreeView1->setCurrentItem(a);
     QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("first text"));
@@ -186,8 +186,8 @@ void EditorTest::textFollowsSelectionAcrossLeaves()
 void EditorTest::categoryFollowsSelectionAndIsCutTo20()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", QString(), "Memo");
-    LeafItem *b = addLeaf("B", QString(), "ToDo");
+    OutlineNode *a = addLeaf("A", QString(), "Memo");
+    OutlineNode *b = addLeaf("B", QString(), "ToDo");
     w.TreeView1->setCurrentItem(a);
     QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
     // The list opens on the category shown, with the box's text unchanged.
@@ -218,8 +218,8 @@ void EditorTest::categoryFollowsSelectionAndIsCutTo20()
 void EditorTest::selectionMovedWithHandlersOffStoresNothing()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "alpha");
-    LeafItem *b = addLeaf("B", "beta");
+    OutlineNode *a = addLeaf("A", "alpha");
+    OutlineNode *b = addLeaf("B", "beta");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->setPlainText(QStringLiteral("edited"));
 
@@ -239,8 +239,8 @@ void EditorTest::selectionMovedWithHandlersOffStoresNothing()
 void EditorTest::deletedCurrentItemStoresIntoItsRecordSafely()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "alpha");
-    LeafItem *b = addLeaf("B", "beta");
+    OutlineNode *a = addLeaf("A", "alpha");
+    OutlineNode *b = addLeaf("B", "beta");
     w.TreeView1->setCurrentItem(b);
     w.RichEdit1->setPlainText(QStringLiteral("beta edited"));
     const NoteRef recordB = b->record();
@@ -256,7 +256,7 @@ void EditorTest::deletedCurrentItemStoresIntoItsRecordSafely()
 void EditorTest::recordedEditorStoresWhenKeyboardReachesAnotherControl()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "alpha");
+    OutlineNode *a = addLeaf("A", "alpha");
     w.TreeView1->setCurrentItem(a);
     w.FontSize->setFocus();
     QCOMPARE(w.activeControl(), static_cast<QWidget *>(w.FontSize));
@@ -285,8 +285,8 @@ void EditorTest::recordedEditorStoresWhenKeyboardReachesAnotherControl()
 void EditorTest::leavingEditorStoresAndReloadsGroupsViewer()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "alpha");
-    LeafItem *b = addLeaf("B", "beta");
+    OutlineNode *a = addLeaf("A", "alpha");
+    OutlineNode *b = addLeaf("B", "beta");
     w.TreeView1->setCurrentItem(a);
 
     // No leaf selected: the exit does nothing at all.
@@ -319,7 +319,7 @@ void EditorTest::leavingEditorStoresAndReloadsGroupsViewer()
 void EditorTest::categoryBoxCompletesAndReportsOnlyNewPicks()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A");
+    OutlineNode *a = addLeaf("A");
     w.TreeView1->setCurrentItem(a);
     CompletingComboBox *box = w.TreeViewComboBox;
     QSignalSpy reports(box, &CompletingComboBox::userChanged);
@@ -369,7 +369,7 @@ void EditorTest::categoryBoxCompletesAndReportsOnlyNewPicks()
 void EditorTest::backspaceDropsPickAndReports()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A");
+    OutlineNode *a = addLeaf("A");
     w.TreeView1->setCurrentItem(a);
     CompletingComboBox *box = w.TreeViewComboBox;
     box->setFocus();
@@ -405,7 +405,7 @@ void EditorTest::chooserAndFontBoxComplete()
     QCOMPARE(w.CatViewComboBox->currentIndex(), 3);
     w.PageControl->setCurrentWidget(w.TreeViewPage);
 
-    LeafItem *a = addLeaf("A", "some text");
+    OutlineNode *a = addLeaf("A", "some text");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->selectAll();
 
@@ -431,7 +431,7 @@ void EditorTest::chooserAndFontBoxComplete()
 void EditorTest::shortcutsActAtReleaseWithCtrlHeld()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "hello");
+    OutlineNode *a = addLeaf("A", "hello");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->setFocus();
     w.RichEdit1->selectAll();
@@ -479,7 +479,7 @@ void EditorTest::shortcutsActAtReleaseWithCtrlHeld()
 void EditorTest::shortcutsActOnTheSendingEditorOnly()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "leaf text");
+    OutlineNode *a = addLeaf("A", "leaf text");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->selectAll();
     w.RichEdit2->setPlainText(QStringLiteral("viewer text"));
@@ -499,7 +499,7 @@ void EditorTest::shortcutsActOnTheSendingEditorOnly()
 void EditorTest::styleButtonsSetTheirFlagByNewState()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "abcdef");
+    OutlineNode *a = addLeaf("A", "abcdef");
     w.TreeView1->setCurrentItem(a);
     selectRange(w.RichEdit1, 0, 2);
     w.CurrText().setStyle(formatting::Bold | formatting::Italic);
@@ -561,7 +561,7 @@ void EditorTest::sizeBoxAppliesNumbersOrReportsBadText()
     QFETCH(QString, text);
     QFETCH(int, size);
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "sized");
+    OutlineNode *a = addLeaf("A", "sized");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->selectAll();
     QCOMPARE(w.CurrText().size(), 12);
@@ -582,7 +582,7 @@ void EditorTest::sizeBoxAppliesNumbersOrReportsBadText()
 void EditorTest::sizeBoxEditedKeyByKeyAppliesEveryStep()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "sized");
+    OutlineNode *a = addLeaf("A", "sized");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->selectAll();
     w.FontSize->setFocus();
@@ -605,7 +605,7 @@ void EditorTest::sizeBoxEditedKeyByKeyAppliesEveryStep()
 void EditorTest::upDownStepsWithinZeroToHundred()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "sized");
+    OutlineNode *a = addLeaf("A", "sized");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->selectAll();
     UpDown *upDown = w.UpDown1;
@@ -651,7 +651,7 @@ void EditorTest::upDownStepsWithinZeroToHundred()
 void EditorTest::alignmentButtonsApplyTheirTag()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "one\ntwo\nthree");
+    OutlineNode *a = addLeaf("A", "one\ntwo\nthree");
     w.TreeView1->setCurrentItem(a);
     QTextDocument *document = w.RichEdit1->document();
     selectRange(w.RichEdit1, 1, 5); // "one" and "two"
@@ -679,7 +679,7 @@ void EditorTest::alignmentButtonsApplyTheirTag()
 void EditorTest::bulletsButtonAppliesIndentRule()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "five\ntwenty");
+    OutlineNode *a = addLeaf("A", "five\ntwenty");
     w.TreeView1->setCurrentItem(a);
     QTextDocument *document = w.RichEdit1->document();
     for (int i = 0; i < 2; ++i) {
@@ -707,7 +707,7 @@ void EditorTest::formattingFollowsButtonsToggledWithoutAClick()
 {
     // A screen reader's "Toggle" action calls toggle(): the button changes state, nothing is clicked.
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "one\ntwo");
+    OutlineNode *a = addLeaf("A", "one\ntwo");
     w.TreeView1->setCurrentItem(a);
     QTextDocument *document = w.RichEdit1->document();
     selectRange(w.RichEdit1, 0, 3);
@@ -735,8 +735,8 @@ void EditorTest::formattingFollowsButtonsToggledWithoutAClick()
 void EditorTest::formattedTextSurvivesLeafSwitches()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A");
-    LeafItem *b = addLeaf("B", "other");
+    OutlineNode *a = addLeaf("A");
+    OutlineNode *b = addLeaf("B", "other");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->setPlainText(QStringLiteral("Title\nbold italic under strike\nfirst point\nsecond point"));
     QTextDocument *document = w.RichEdit1->document();
@@ -790,7 +790,7 @@ void EditorTest::formattedTextSurvivesLeafSwitches()
 void EditorTest::tabTypesOneSpaceInLeafEditorOnly()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "ab");
+    OutlineNode *a = addLeaf("A", "ab");
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->setFocus();
     selectRange(w.RichEdit1, 1, 1);
@@ -834,7 +834,7 @@ void EditorTest::fontListIsSortedWithNothingPicked()
 void EditorTest::windowClosesSafelyWhileEditorHasFocus()
 {
     TForm1 &w = *w_;
-    LeafItem *a = addLeaf("A", "alpha");
+    OutlineNode *a = addLeaf("A", "alpha");
     const NoteRef record = a->record();
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->setFocus();

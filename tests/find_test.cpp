@@ -7,6 +7,7 @@
 #include "app/outlinetree.h"
 #include "document/outlinemodel.h"
 #include "document/findindex.h"
+#include "document/findtool.h"
 #include "document/treefile.h"
 #include "document/treetool.h"
 #include "text/finding.h"
@@ -164,21 +165,22 @@ void FindTest::matchesComeInDisplayOrderAndWrap()
 
 void FindTest::storedTextReplacesTheIndexedText()
 {
-    std::vector<std::shared_ptr<noteob>> records;
-    std::vector<FindIndex::Leaf> leaves;
+    OutlineModel tree;
+    FindIndex::Leaves leaves;
     for (const char *text : {"old words", "other", "gone"}) {
-        records.push_back(std::make_shared<noteob>());
-        records.back()->Notes = {rtfOf(text)};
-        leaves.push_back({records.back().get(), QStringLiteral("Leaf")});
+        auto *node = new OutlineNode(QStringLiteral("Leaf"));
+        node->record()->Notes = {rtfOf(text)};
+        tree.root()->addChild(node);
+        leaves.push_back(node);
     }
     FindIndex index = FindIndex::build(FindIndex::sourcesOf(leaves));
-    std::vector<FindIndex::Key> order{leaves[0].key, leaves[1].key};
+    std::vector<FindIndex::Key> order{FindIndex::keyOf(leaves[0]), FindIndex::keyOf(leaves[1])};
     leaves.pop_back();
     QCOMPARE(index.refresh(leaves), 0);
     QCOMPARE(index.size(), size_t(2));
     // A text stored in any way is read again; line breaks inside RTF are no text.
-    records[0]->Notes = {"{\\rtf1 new ", "words}"};
-    leaves[1].caption = QStringLiteral("Renamed");
+    leaves[0]->record()->Notes = {"{\\rtf1 new ", "words}"};
+    tree.topLevelNode(1)->setCaption(QStringLiteral("Renamed"));
     QCOMPARE(index.refresh(leaves), 1);
     QCOMPARE(index.find(QStringLiteral("old"), order), (std::vector<int>{}));
     QCOMPARE(index.find(QStringLiteral("new words"), order), (std::vector<int>{0}));
@@ -252,7 +254,8 @@ namespace {
 // A window stand-in: leaves in a list, a selection, an editor text that is stored on request.
 struct FakeOutline
 {
-    std::vector<std::shared_ptr<noteob>> leaves;
+    OutlineModel tree;
+    std::vector<OutlineNode *> leaves;
     FindIndex index;
     FindIndex::Key selected = nullptr;
     QString unstored;         // text typed in the editor of the selected leaf, not yet stored
@@ -264,13 +267,7 @@ struct FakeOutline
     {
         FindHost h;
         h.index = [this] { return &index; };
-        h.leaves = [this] {
-            std::vector<FindIndex::Leaf> list;
-            for (const auto &l : leaves) {
-                list.push_back({l.get(), caption(l.get())});
-            }
-            return list;
-        };
+        h.leaves = [this] { return FindIndex::Leaves(leaves.begin(), leaves.end()); };
         h.selected = [this] { return selected; };
         h.storeEdits = [this] {
             if (!unstored.isNull() && selected) {
@@ -288,18 +285,19 @@ struct FakeOutline
     }
     QString caption(FindIndex::Key key) const
     {
-        for (size_t i = 0; i < leaves.size(); ++i) {
-            if (leaves[i].get() == key) {
-                return QStringLiteral("L%1").arg(i);
+        for (const OutlineNode *leaf : leaves) {
+            if (FindIndex::keyOf(leaf) == key) {
+                return leaf->caption();
             }
         }
         return QString();
     }
     void add(const QByteArray &text)
     {
-        leaves.push_back(std::make_shared<noteob>());
-        leaves.back()->Notes = {text};
-        index.set(leaves.back().get(), caption(leaves.back().get()), leaves.back()->Notes);
+        leaves.push_back(new OutlineNode(QStringLiteral("L%1").arg(leaves.size())));
+        tree.root()->addChild(leaves.back());
+        leaves.back()->record()->Notes = {text};
+        index.set(FindIndex::keyOf(leaves.back()), leaves.back()->caption(), leaves.back()->record()->Notes);
     }
 };
 
@@ -316,7 +314,7 @@ void FindTest::findFieldKeysStepThroughMatchesAndWrap()
     for (const char *text : {"apple", "pear", "APPLE pie", "plum", "apple tart"}) {
         outline.add(rtfOf(text));
     }
-    outline.selected = outline.leaves[1].get();
+    outline.selected = FindIndex::keyOf(outline.leaves[1]);
     FindBar bar(outline.host());
     bar.show();
     bar.open();
@@ -356,7 +354,7 @@ void FindTest::findFieldFindsTextNotYetStored()
     for (const char *text : {"one", "two", "three"}) {
         outline.add(rtfOf(text));
     }
-    outline.selected = outline.leaves[2].get();
+    outline.selected = FindIndex::keyOf(outline.leaves[2]);
     outline.unstored = QStringLiteral("three and a kiwi");
     FindBar bar(outline.host());
     bar.show();
@@ -387,11 +385,11 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
         }
         return item;
     };
-    LeafItem *a = leaf(QStringLiteral("A"), "an apple pie");
-    LeafItem *b = leaf(QStringLiteral("B"), "the Apple tree", a);
-    LeafItem *c = leaf(QStringLiteral("C"), "pear");
-    LeafItem *d = leaf(QStringLiteral("Apple caption"), "nothing");
-    w.TreeView1->collapseItem(a);
+    OutlineNode *a = leaf(QStringLiteral("A"), "an apple pie");
+    OutlineNode *b = leaf(QStringLiteral("B"), "the Apple tree", a);
+    OutlineNode *c = leaf(QStringLiteral("C"), "pear");
+    OutlineNode *d = leaf(QStringLiteral("Apple caption"), "nothing");
+    w.TreeView1->setExpanded(a, false);
     w.TreeView1->setCurrentItem(c);
     // An edit typed but not yet stored.
     w.RichEdit1->setFocus();
@@ -417,7 +415,7 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
     QCOMPARE(bar->label()->text(), QStringLiteral("1 of 4 leaves"));
     QTest::keyClick(bar->field(), Qt::Key_Return);
     QCOMPARE(w.TreeView1->currentItem(), b);
-    QVERIFY(a->isExpanded());
+    QVERIFY(w.TreeView1->isExpanded(a));
     QCOMPARE(w.RichEdit1->textCursor().selectedText(), QStringLiteral("Apple"));
     QTest::keyClick(bar->field(), Qt::Key_Return, Qt::ShiftModifier);
     QCOMPARE(w.TreeView1->currentItem(), a);
@@ -433,7 +431,7 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
 
     // Searching stored the edit as a leaf switch does, and changed no category.
     QCOMPARE(richtext::shownText(c->record()->Notes.join("\r\n")).trimmed(), QStringLiteral("pear and apple juice"));
-    for (LeafItem *item : {a, b, c, d}) {
+    for (OutlineNode *item : {a, b, c, d}) {
         QCOMPARE(item->record()->categoryText(), QStringLiteral("Memo"));
     }
     QTest::keyClicks(bar->field(), QStringLiteral("zzz"));

@@ -1,61 +1,25 @@
-// Tests of the Groups list logic on a bare tree and list: order, exact category match, filling, picking.
+// Tests of the Groups list logic on a bare tree: order, exact category match.
+#include "document/groups.h"
 #include "document/outlinemodel.h"
-#include "document/outlinemodel.h"
-#include "app/grouplist.h"
 
-#include <QListWidget>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 
+#include "support.h"
+
+using support::buildGroupsSample;
+using support::leaf;
+
 namespace {
 
-LeafItem *leaf(const QString &caption, const QByteArray &category)
-{
-    auto record = std::make_shared<noteob>();
-    record->setCategory(category);
-    return new OutlineNode(caption, record);
-}
-
-QStringList captionsOf(const groups::Entries &entries)
+QStringList captionsOf(const groups::Leaves &leaves)
 {
     QStringList captions;
-    for (const groups::Entry &entry : entries) {
-        captions.append(entry.caption);
+    for (const OutlineNode *node : leaves) {
+        captions.append(node->caption());
     }
     return captions;
-}
-
-QStringList listTexts(const QListWidget &list)
-{
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row) {
-        texts.append(list.item(row)->text());
-    }
-    return texts;
-}
-
-// A  (Memo)
-//   B  (memo)        collapsed parent of C
-//     C  (Memo )
-//   D  ("")
-// E  (Memo)
-// F  (Café)
-void buildSample(OutlineModel &tree)
-{
-    OutlineNode *a = leaf("A", "Memo");
-    OutlineNode *b = leaf("B", "memo");
-    OutlineNode *c = leaf("C", "Memo ");
-    OutlineNode *d = leaf("D", "");
-    tree.root()->addChild(a);
-    a->addChild(b);
-    b->addChild(c);
-    a->addChild(d);
-    tree.root()->addChild(leaf("E", "Memo"));
-    tree.root()->addChild(leaf("F", QByteArray("Caf\xe9")));
-    a->setExpanded(true);
-    b->setExpanded(false);
 }
 
 } // namespace
@@ -68,11 +32,10 @@ private slots:
     void allLeavesFollowsDisplayOrderIncludingCollapsed()
     {
         OutlineModel tree;
-        buildSample(tree);
-        const groups::Entries entries = groups::allLeaves(tree);
-        QCOMPARE(captionsOf(entries), (QStringList{"A", "B", "C", "D", "E", "F"}));
-        // Each entry refers to the node's own record, not to a copy.
-        QCOMPARE(entries[2].record.get(), (tree.topLevelNode(0)->child(0)->child(0))->record().get());
+        buildGroupsSample(tree);
+        const groups::Leaves leaves = groups::allLeaves(tree);
+        QCOMPARE(captionsOf(leaves), (QStringList{"A", "B", "C", "D", "E", "F"}));
+        QCOMPARE(leaves[2], tree.topLevelNode(0)->child(0)->child(0));
 
         OutlineModel empty;
         QVERIFY(groups::allLeaves(empty).empty());
@@ -90,9 +53,9 @@ private slots:
             parent->addChild(child);
             parent = child;
         }
-        const groups::Entries entries = groups::allLeaves(tree);
-        QCOMPARE(int(entries.size()), depth);
-        QCOMPARE(entries.back().caption, QString::number(depth - 1));
+        const groups::Leaves leaves = groups::allLeaves(tree);
+        QCOMPARE(int(leaves.size()), depth);
+        QCOMPARE(leaves.back()->caption(), QString::number(depth - 1));
     }
 
     void categoryMatchIsExact_data()
@@ -113,119 +76,10 @@ private slots:
         QFETCH(QString, chooser);
         QFETCH(QStringList, expected);
         OutlineModel tree;
-        buildSample(tree);
+        buildGroupsSample(tree);
         QCOMPARE(captionsOf(groups::leavesOfCategory(tree, chooser)), expected);
     }
 
-    void fillReplacesEntriesAndPicksNothing()
-    {
-        OutlineModel tree;
-        buildSample(tree);
-        QListWidget list;
-        list.addItems({"old 1", "old 2"});
-        list.setCurrentRow(1);
-        GroupListRecords records(list);
-        QCOMPARE(GroupListRecords::of(list), &records);
-        QCOMPARE(records.recordAt(0), nullptr);
-        QSignalSpy picked(&list, &QListWidget::itemSelectionChanged);
-        QSignalSpy rowChanged(&list, &QListWidget::currentRowChanged);
-
-        const groups::Entries entries = groups::allLeaves(tree);
-        records.fill(entries);
-
-        QCOMPARE(listTexts(list), (QStringList{"A", "B", "C", "D", "E", "F"}));
-        for (int row = 0; row < list.count(); ++row) {
-            QCOMPARE(records.recordAt(row).get(), entries[size_t(row)].record.get());
-        }
-        QCOMPARE(records.recordAt(6), nullptr);
-        QCOMPARE(records.recordAt(-1), nullptr);
-        QCOMPARE(list.currentRow(), -1);
-        QVERIFY(list.selectedItems().isEmpty());
-        QCOMPARE(records.picked(), nullptr);
-        // Filling is not a pick by the user: the list's own signals stay quiet.
-        QCOMPARE(picked.count(), 0);
-        QCOMPARE(rowChanged.count(), 0);
-
-        records.fill({});
-        QCOMPARE(list.count(), 0);
-        QCOMPARE(records.recordAt(0), nullptr);
-    }
-
-    void pickedEntryIsTheSelectedOne()
-    {
-        OutlineModel tree;
-        buildSample(tree);
-        QListWidget list;
-        list.setSelectionMode(QAbstractItemView::SingleSelection);
-        GroupListRecords records(list);
-        records.fill(groups::allLeaves(tree));
-
-        list.setCurrentRow(3);
-        QCOMPARE(groups::pickedItem(list), list.item(3));
-        QCOMPARE(records.picked().get(), (tree.topLevelNode(0)->child(1))->record().get());
-
-        // A current row without selection (as a list gets on focus) is no pick.
-        list.clearSelection();
-        list.setCurrentItem(list.item(1), QItemSelectionModel::NoUpdate);
-        QCOMPARE(list.currentRow(), 1);
-        QCOMPARE(groups::pickedItem(list), nullptr);
-        QCOMPARE(records.picked(), nullptr);
-    }
-
-    void recordsFollowRowsChangedByOthers()
-    {
-        OutlineModel tree;
-        buildSample(tree);
-        QListWidget list;
-        GroupListRecords records(list);
-        const groups::Entries entries = groups::allLeaves(tree);
-        records.fill(entries);
-
-        delete list.takeItem(1);
-        QCOMPARE(list.item(1)->text(), QStringLiteral("C"));
-        QCOMPARE(records.recordAt(1).get(), entries[2].record.get());
-        list.insertItem(0, "stranger");
-        QCOMPARE(records.recordAt(0), nullptr);
-        QCOMPARE(records.recordAt(1).get(), entries[0].record.get());
-        QCOMPARE(records.recordAt(5).get(), entries[5].record.get());
-        list.clear();
-        QCOMPARE(records.recordAt(0), nullptr);
-        list.addItem("later");
-        QCOMPARE(records.recordAt(0), nullptr);
-    }
-
-    void entriesKeepRecordsOfRemovedLeavesAlive()
-    {
-        OutlineModel tree;
-        buildSample(tree);
-        QListWidget list;
-        GroupListRecords records(list);
-        records.fill(groups::allLeaves(tree));
-        std::weak_ptr<noteob> watched = (tree.topLevelNode(1))->record();
-        watched.lock()->Notes = {"kept"};
-
-        delete tree.root()->takeChild(1);
-        QVERIFY(!watched.expired());
-        QCOMPARE(records.recordAt(4)->Notes, LineList{"kept"});
-
-        // Emptying the list releases them.
-        list.clear();
-        QVERIFY(watched.expired());
-    }
-
-    void destroyingTheListIsSafe()
-    {
-        OutlineModel tree;
-        buildSample(tree);
-        auto *list = new QListWidget;
-        auto *records = new GroupListRecords(*list);
-        records->fill(groups::allLeaves(tree));
-        std::weak_ptr<noteob> watched = (tree.topLevelNode(0))->record();
-        tree.clear();
-        QVERIFY(!watched.expired());
-        delete list;
-        QVERIFY(watched.expired());
-    }
 };
 
 QTEST_MAIN(GroupsTest)

@@ -141,8 +141,8 @@ private slots:
     void allListsEveryLeafInDisplayOrder()
     {
         OutlineNode *alpha = form->TreeView1->outline().topLevelNode(0);
-        alpha->child(0)->setExpanded(false);
-        alpha->setExpanded(false);
+        form->TreeView1->setExpanded(alpha->child(0), false);
+        form->TreeView1->setExpanded(alpha, false);
         list()->clear();
         press("ShowAllItemsBtn");
         QCOMPARE(listTexts(*list()), (QStringList{"Alpha", "Beta", "Gamma", "Delta", "Epsilon"}));

@@ -79,13 +79,13 @@ QStringList tabOrder(QWidget *start, const QList<QWidget *> &wanted)
     return order;
 }
 
-LeafItem *addLeaf(OutlineNode *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
+OutlineNode *addLeaf(OutlineNode *parent, OutlineTree *tree, const QString &caption, NoteRef record = {})
 {
     auto *item = new OutlineNode(caption, record ? record : std::make_shared<noteob>());
     if (parent) {
         parent->addChild(item);
     } else {
-        tree->root()->addChild(item);
+        tree->outline().root()->addChild(item);
     }
     return item;
 }
@@ -752,9 +752,9 @@ namespace {
 // A tree of a parent with two children, the second one selected, and a collapsed second parent.
 struct SampleOutline
 {
-    LeafItem *parent;
-    LeafItem *child;
-    LeafItem *other;
+    OutlineNode *parent;
+    OutlineNode *child;
+    OutlineNode *other;
 };
 
 SampleOutline sampleOutline(TForm1 &w)
@@ -765,7 +765,7 @@ SampleOutline sampleOutline(TForm1 &w)
     s.child = addLeaf(s.parent, w.TreeView1, QStringLiteral("Second"));
     s.other = addLeaf(nullptr, w.TreeView1, QStringLiteral("Other"));
     addLeaf(s.other, w.TreeView1, QStringLiteral("Hidden"));
-    s.parent->setExpanded(true);
+    w.TreeView1->setExpanded(s.parent, true);
     w.TreeView1->setCurrentItem(s.child);
     return s;
 }
@@ -825,8 +825,8 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     QCOMPARE(w->TreeView1->outline().topLevelCount(), 2);
     QCOMPARE(w->TreeView1->outline().topLevelNode(0), s.parent);
     QCOMPARE(w->TreeView1->currentItem(), s.child);
-    QVERIFY(s.parent->isExpanded());
-    QVERIFY(!s.other->isExpanded());
+    QVERIFY(w->TreeView1->isExpanded(s.parent));
+    QVERIFY(!w->TreeView1->isExpanded(s.other));
 
     options->ShowButtonsChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
@@ -837,7 +837,7 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     const QRect parentRow = w->TreeView1->visualItemRect(s.parent);
     const QPoint branchCell(parentRow.left() - w->TreeView1->indentation() / 2, parentRow.center().y());
     QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
-    QVERIFY(s.parent->isExpanded());
+    QVERIFY(w->TreeView1->isExpanded(s.parent));
     QCOMPARE(w->TreeView1->currentItem(), s.parent);
     w->TreeView1->setCurrentItem(s.child);
 
@@ -846,7 +846,7 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     QVERIFY(!w->treeShowsRoot());
     QVERIFY(!w->TreeView1->rootIsDecorated());
     QCOMPARE(w->TreeView1->currentItem(), s.child);
-    QVERIFY(s.parent->isExpanded());
+    QVERIFY(w->TreeView1->isExpanded(s.parent));
 
     // Switching everything back on restores the first look.
     options->ShowLinesChk->setChecked(true);
@@ -856,7 +856,7 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     QCOMPARE(treePicture(*w), withLines);
     // With buttons the same click folds the leaf.
     QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
-    QVERIFY(!s.parent->isExpanded());
+    QVERIFY(!w->TreeView1->isExpanded(s.parent));
 }
 
 void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
@@ -990,7 +990,7 @@ void ShellTest::hasSelectedLeafNeedsNodesAndCurrentItem()
 {
     auto w = makeWindow();
     QVERIFY(!w->HasSelectedLeaf());
-    LeafItem *leaf = addLeaf(nullptr, w->TreeView1, QStringLiteral("O"));
+    OutlineNode *leaf = addLeaf(nullptr, w->TreeView1, QStringLiteral("O"));
     w->TreeView1->setCurrentItem(nullptr);
     QVERIFY(!w->HasSelectedLeaf());
     w->TreeView1->setCurrentItem(leaf);

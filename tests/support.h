@@ -82,6 +82,33 @@ inline std::vector<OutlineNode *> nodesOf(const OutlineModel &tree)
     return nodes;
 }
 
+// A new leaf with a caption and a category.
+inline OutlineNode *leaf(const QString &caption, const QByteArray &category)
+{
+    auto *node = new OutlineNode(caption);
+    node->record()->setCategory(category);
+    return node;
+}
+
+// The outline the Groups tests share:
+// A  (Memo)
+//   B  (memo)        parent of C
+//     C  (Memo )
+//   D  ("")
+// E  (Memo)
+// F  (Café)
+inline void buildGroupsSample(OutlineModel &tree)
+{
+    OutlineNode *a = leaf(QStringLiteral("A"), "Memo");
+    OutlineNode *b = leaf(QStringLiteral("B"), "memo");
+    tree.root()->addChild(a);
+    a->addChild(b);
+    b->addChild(leaf(QStringLiteral("C"), "Memo "));
+    a->addChild(leaf(QStringLiteral("D"), ""));
+    tree.root()->addChild(leaf(QStringLiteral("E"), "Memo"));
+    tree.root()->addChild(leaf(QStringLiteral("F"), QByteArray("Caf\xe9")));
+}
+
 inline QByteArray le32(qint32 v)
 {
     const auto u = quint32(v);
