@@ -11,27 +11,14 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include "support.h"
+
 #include <sys/stat.h>
 
 namespace {
 
-QByteArray le32(qint32 v)
-{
-    const auto u = quint32(v);
-    QByteArray b;
-    b.append(char(u & 0xff)).append(char((u >> 8) & 0xff)).append(char((u >> 16) & 0xff)).append(char(u >> 24));
-    return b;
-}
-
-QByteArray recordBytes(const QByteArray &caption, qint32 level, const QByteArray &category, const QByteArray &text)
-{
-    QByteArray r;
-    r.append(char(caption.size())).append(caption).append(QByteArray(255 - caption.size(), '\0'));
-    r.append(le32(level));
-    r.append(char(category.size())).append(category).append(QByteArray(20 - category.size(), '\0'));
-    r.append(le32(qint32(text.size()))).append(text);
-    return r;
-}
+using support::le32;
+using support::recordBytes;
 
 const QByteArray BoldRtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Strong} plain\\par\r\n}\r\n";
 
