@@ -4,6 +4,7 @@
 #include "document/treetool.h"
 
 #include "document/findindex.h"
+#include "document/outlinefile.h"
 #include "document/treefile.h"
 #include "text/encoding.h"
 #include "text/errors.h"

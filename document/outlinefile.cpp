@@ -38,6 +38,31 @@ QByteArray encodeCaption(const QString &text)
 
 } // namespace
 
+int AttachLoadedLeaf(int previousLevel, qint32 storedLevel)
+{
+    if (previousLevel < 0) {
+        return 0;
+    }
+    if (storedLevel > previousLevel) {
+        return previousLevel + 1;
+    }
+    // Climbing stops at the first ancestor whose level is not above the stored level; a negative
+    // level climbs past the top and lands there.
+    return std::max<qint32>(storedLevel, 0);
+}
+
+std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records)
+{
+    std::vector<int> levels;
+    levels.reserve(records.size());
+    int previous = -1;
+    for (const TreeFileRecord &record : records) {
+        previous = AttachLoadedLeaf(previous, record.level);
+        levels.push_back(previous);
+    }
+    return levels;
+}
+
 QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records)
 {
     const std::vector<int> levels = placedLevels(records);

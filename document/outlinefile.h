@@ -10,6 +10,16 @@ class QIODevice;
 class OutlineModel;
 class OutlineNode;
 
+// The placement rule of a loaded leaf: the level the new node gets, given the level of the node placed
+// before it (-1 for the first record) and the stored level. The first record goes to the top level;
+// a deeper record becomes the last child of the previous node (exactly one level deeper); otherwise the
+// node climbs while its stored level is smaller, then becomes the last sibling; a negative level that
+// climbs past the top is placed at the top level.
+int AttachLoadedLeaf(int previousLevel, qint32 storedLevel);
+
+// The levels that placement gives the records, in file (= display) order.
+std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
+
 // The outline the records describe: one node per record, placed by AttachLoadedLeaf, as top-level nodes
 // with their subtrees, in no tree yet. A node's Notes hold one entry with the whole text; captions are
 // decoded from Windows-1252.

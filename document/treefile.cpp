@@ -170,10 +170,7 @@ public:
 
     bool readInt32(qint32 &value)
     {
-        if (remaining() < 4) {
-            return false;
-        }
-        const auto *p = reinterpret_cast<const unsigned char *>(source_.at(pos_, 4));
+        const auto *p = reinterpret_cast<const unsigned char *>(remaining() >= 4 ? source_.at(pos_, 4) : nullptr);
         if (p == nullptr) {
             return false;
         }
@@ -187,10 +184,7 @@ public:
     // min(length, width - 1) characters; the padding after them is never looked at.
     bool readShortString(int width, QByteArray &text)
     {
-        if (remaining() < width) {
-            return false;
-        }
-        const char *p = source_.at(pos_, width);
+        const char *p = remaining() >= width ? source_.at(pos_, width) : nullptr;
         if (p == nullptr) {
             return false;
         }
@@ -434,37 +428,10 @@ QString treeFileWarning(const QString &fileName, const TreeFileContents &content
         .arg(contents.damageReason);
 }
 
-int AttachLoadedLeaf(int previousLevel, qint32 storedLevel)
-{
-    if (previousLevel < 0) {
-        return 0;
-    }
-    if (storedLevel > previousLevel) {
-        return previousLevel + 1;
-    }
-    // Climbing stops at the first ancestor whose level is not above the stored level; a negative
-    // level climbs past the top and lands there.
-    return std::max<qint32>(storedLevel, 0);
-}
-
-std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records)
-{
-    std::vector<int> levels;
-    levels.reserve(records.size());
-    int previous = -1;
-    for (const TreeFileRecord &record : records) {
-        previous = AttachLoadedLeaf(previous, record.level);
-        levels.push_back(previous);
-    }
-    return levels;
-}
-
 TreeFileWriter::TreeFileWriter(QIODevice &out, const QString &name) : out_(out), name_(deviceName(out, name))
 {
     buffer_.reserve(BlockSize);
 }
-
-TreeFileWriter::~TreeFileWriter() = default;
 
 void TreeFileWriter::writeCount(std::size_t count)
 {
@@ -490,7 +457,7 @@ void TreeFileWriter::writeText(const char *data, qsizetype size)
         finish();
     }
     if (size >= BlockSize) {
-        writeThrough(data, size);
+        fileaccess::writeAll(out_, data, size, name_);
         return;
     }
     buffer_.append(data, size);
@@ -499,14 +466,9 @@ void TreeFileWriter::writeText(const char *data, qsizetype size)
 void TreeFileWriter::finish()
 {
     if (!buffer_.isEmpty()) {
-        writeThrough(buffer_.constData(), buffer_.size());
+        fileaccess::writeAll(out_, buffer_.constData(), buffer_.size(), name_);
         buffer_.resize(0);
     }
-}
-
-void TreeFileWriter::writeThrough(const char *data, qsizetype size)
-{
-    fileaccess::writeAll(out_, data, size, name_);
 }
 
 void writeTreeRecords(QIODevice &out, const std::vector<TreeFileRecord> &records, const QString &name)

@@ -87,16 +87,6 @@ TreeFileContents scanTreeFile(const QString &path, bool withTexts, const std::fu
 // how many it announced, and where and why reading stopped. Empty when the file was read whole.
 QString treeFileWarning(const QString &fileName, const TreeFileContents &contents);
 
-// The placement rule of a loaded leaf: the level the new node gets, given the level of the node placed
-// before it (-1 for the first record) and the stored level. The first record goes to the top level;
-// a deeper record becomes the last child of the previous node (exactly one level deeper); otherwise the
-// node climbs while its stored level is smaller, then becomes the last sibling; a negative level that
-// climbs past the top is placed at the top level.
-int AttachLoadedLeaf(int previousLevel, qint32 storedLevel);
-
-// The levels that placement gives the records, in file (= display) order.
-std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
-
 // Writes records one after another, gathering the bytes into large blocks. name is used in error
 // messages; when empty the device's file name is used. Every write of the device is checked: a refused
 // one throws FileError("Cannot write file %1: %2").
@@ -104,7 +94,6 @@ class TreeFileWriter
 {
 public:
     TreeFileWriter(QIODevice &out, const QString &name);
-    ~TreeFileWriter();
     TreeFileWriter(const TreeFileWriter &) = delete;
     TreeFileWriter &operator=(const TreeFileWriter &) = delete;
 
@@ -117,8 +106,6 @@ public:
     void finish();
 
 private:
-    void writeThrough(const char *data, qsizetype size);
-
     QIODevice &out_;
     QString name_;
     QByteArray buffer_;

@@ -4,6 +4,7 @@
 #include "text/encoding.h"
 #include "text/errors.h"
 #include "text/fileaccess.h"
+#include "document/outlinefile.h"
 #include "document/treefile.h"
 #include "document/tvclasses.h"
 #include "text/convert.h"

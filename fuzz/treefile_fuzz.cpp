@@ -1,5 +1,5 @@
 // libFuzzer target: the tree file reader on arbitrary bytes, and writing back what it read.
-#include "document/outlinemodel.h"
+#include "document/outlinefile.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
 

@@ -306,9 +306,9 @@ void TreeFileTest::placesRecordsByLevelRules()
     QCOMPARE(depthsInDisplayOrder(tree), placed);
     const std::vector<OutlineNode *> order = support::nodesOf(tree);
     QCOMPARE(int(order.size()), stored.size());
-    for (int i = 0; i < order.size(); ++i) {
-        QCOMPARE(order[i]->caption(), QStringLiteral("n%1").arg(i));
-        OutlineNode *expectedParent = parents[i] < 0 ? nullptr : order[parents[i]];
+    for (int i = 0; i < int(order.size()); ++i) {
+        QCOMPARE(order[size_t(i)]->caption(), QStringLiteral("n%1").arg(i));
+        OutlineNode *expectedParent = parents[i] < 0 ? nullptr : order[size_t(parents[i])];
         QCOMPARE(order[i]->parent(), expectedParent);
     }
     // Written back, the file stores the placed levels.
