@@ -340,6 +340,8 @@ private slots:
     void tablesLinksAndImagesSurvive();
     void structuresSurviveTheWriter_data();
     void structuresSurviveTheWriter();
+    void longListsKeepTheirListOverrides_data();
+    void longListsKeepTheirListOverrides();
 };
 
 void RtfRoundTripTest::randomDocumentsKeepTextFormatsAndRtf()
@@ -520,6 +522,39 @@ void RtfRoundTripTest::structuresSurviveTheWriter()
     QTextDocument second;
     rtf::read(rtf::write(first), second);
     QCOMPARE(structureOf(second), structure);
+}
+
+void RtfRoundTripTest::longListsKeepTheirListOverrides_data()
+{
+    QTest::addColumn<QByteArray>("order"); // the \ls of each paragraph, one digit a paragraph
+    QTest::addColumn<QList<int>>("paragraphs"); // paragraphs written with \ls1, \ls2, ...
+    QTest::newRow("bulleted") << QByteArray(1000, '1') << QList<int>{1000};
+    QTest::newRow("numbered") << QByteArray(1000, '3') << QList<int>{1000};
+    QTest::newRow("bulleted, then another") << QByteArray(300, '1') + QByteArray(300, '2') << QList<int>{300, 300};
+    QTest::newRow("two bulleted taking turns") << QByteArray("12").repeated(300) << QList<int>{300, 300};
+}
+
+// A long list is written as one list however the reader holds it; lists of the same look stay apart.
+void RtfRoundTripTest::longListsKeepTheirListOverrides()
+{
+    QFETCH(QByteArray, order);
+    QFETCH(QList<int>, paragraphs);
+    QByteArray rtf = "{\\rtf1\\ansi{\\*\\listtable"
+                     "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}}\\listid1}"
+                     "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}}\\listid2}"
+                     "{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid3}}"
+                     "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}"
+                     "{\\listoverride\\listid3\\ls3}}";
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        rtf += "\\pard\\ls" + order.mid(i, 1) + " item " + QByteArray::number(i) + "\\par ";
+    }
+    QTextDocument document;
+    rtf::read(rtf + "}", document);
+    const QByteArray written = rtf::write(document);
+    QCOMPARE(written.count("{\\listoverride\\listid"), paragraphs.size());
+    for (int n = 1; n <= paragraphs.size(); ++n) {
+        QCOMPARE(written.count("\\ls" + QByteArray::number(n) + "\\ilvl"), paragraphs.at(n - 1));
+    }
 }
 
 QTEST_MAIN(RtfRoundTripTest)

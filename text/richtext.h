@@ -10,6 +10,9 @@ namespace richtext {
 
 // Block property of a list paragraph: the hanging indent of its first line, in points (double).
 constexpr int HangingIndentProperty = QTextFormat::UserProperty + 1;
+// List property of a part of a long bulleted list that the RTF reader holds in several QTextLists: the object
+// index of the list's first part (int). The writer saves the parts as that one list.
+constexpr int ListFirstPartProperty = QTextFormat::UserProperty + 2;
 
 // True when the bytes, after optional white space, begin with "{\rtf".
 bool isRtf(const QByteArray &bytes);

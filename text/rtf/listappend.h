@@ -6,8 +6,9 @@ class QTextList;
 
 namespace rtf::detail {
 
-// True when appendToList() costs the same however long the list is. Without Qt's private headers it
-// falls back to QTextList::add(), which costs as much as the list is long.
+// True when appendToList() costs the same however long the list is. Without Qt's private headers, or
+// with a Qt whose lists the join does not fit, it falls back to QTextList::add(), which costs as much as
+// the list is long.
 bool hasConstantListAppend();
 
 // Adds the block to the list. Meant for a document being built from its start within one edit block

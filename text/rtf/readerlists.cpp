@@ -336,10 +336,16 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
         }
     }
     // Where joining costs as much as the list is long, a bulleted list goes on in a new QTextList of the
-    // same format once it holds BulletListChunk paragraphs: bullets look alike in any list. Numbers count
-    // within one QTextList, so a numbered list stays whole.
+    // same format once it holds BulletListChunk paragraphs: bullets look alike in any list. Each later part
+    // names the first, so the writer saves one list as with the constant-time join. Numbers count within
+    // one QTextList, so a numbered list stays whole.
+    int firstPart = -1;
     if (list && !hasConstantListAppend() && list->count() >= BulletListChunk &&
         list->format().style() == QTextListFormat::ListDisc) {
+        const QTextListFormat part = list->format();
+        firstPart = part.hasProperty(richtext::ListFirstPartProperty)
+                        ? part.intProperty(richtext::ListFirstPartProperty)
+                        : list->objectIndex();
         list = nullptr;
     }
     if (list) {
@@ -356,6 +362,9 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
             if (place.definition->suffix != QLatin1String(".")) {
                 lf.setNumberSuffix(place.definition->suffix);
             }
+        }
+        if (firstPart >= 0) {
+            lf.setProperty(richtext::ListFirstPartProperty, firstPart);
         }
         list = cursor_.createList(lf);
         if (place.key >= 0) {

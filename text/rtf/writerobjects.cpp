@@ -1,5 +1,6 @@
 // The writer's lists, tables and pictures: the list and override tables, table rows with their cell
 // boundaries, and pictures as PNG data.
+#include "text/richtext.h"
 #include "text/rtf/writerstate.h"
 
 #include <QBuffer>
@@ -20,10 +21,28 @@ int Writer::listNumber(QTextList *list)
     if (it != lists_.constEnd()) {
         return it.value();
     }
+    if (QTextList *first = firstPartOf(*list)) {
+        const int number = listNumber(first);
+        lists_.insert(list, number);
+        return number;
+    }
     const int number = int(listFormats_.size()) + 1;
     lists_.insert(list, number);
     listFormats_.append(list->format());
     return number;
+}
+
+// The first part of a long list the reader held in several QTextLists, when the list is a later part: the
+// part names it, and its format is the part's but for the name. Null for a list of its own.
+QTextList *Writer::firstPartOf(const QTextList &list) const
+{
+    QTextListFormat format = list.format();
+    if (!format.hasProperty(richtext::ListFirstPartProperty)) {
+        return nullptr;
+    }
+    auto *first = qobject_cast<QTextList *>(document_.object(format.intProperty(richtext::ListFirstPartProperty)));
+    format.clearProperty(richtext::ListFirstPartProperty);
+    return first && first->format() == format ? first : nullptr;
 }
 
 // One list definition per list of the document, its levels alike, numbered or bulleted as the

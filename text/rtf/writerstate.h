@@ -52,8 +52,11 @@ public:
 private:
     int fontIndex(const QString &family);
 
-    // The list's entry in the list override table, counted from 1.
+    // The list's entry in the list override table, counted from 1; the parts of a list the reader split
+    // share the entry of its first part.
     int listNumber(QTextList *list);
+
+    QTextList *firstPartOf(const QTextList &list) const;
 
     // One list definition per list of the document, its levels alike, numbered or bulleted as the
     // list is; a paragraph's own indents override the level's.
