@@ -79,7 +79,7 @@ private slots:
     void aChainOfAnyDepthIsDeletedAndWalked();
     void leavesAreNeverExpanded();
     void signalsReportChangesWhileNodesAreWhole();
-    void asteriskOpensTheSubtreeDownToTheDepthLimit();
+    void openingStopsAtTheDepthLimit();
     void assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow();
     void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data();
     void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly();
@@ -370,7 +370,7 @@ void OutlineWidgetTest::signalsReportChangesWhileNodesAreWhole()
     QCOMPARE(tree.currentItem(), nullptr);
 }
 
-void OutlineWidgetTest::asteriskOpensTheSubtreeDownToTheDepthLimit()
+void OutlineWidgetTest::openingStopsAtTheDepthLimit()
 {
     OutlineWidget tree;
     tree.resize(300, 300);
@@ -402,6 +402,19 @@ void OutlineWidgetTest::asteriskOpensTheSubtreeDownToTheDepthLimit()
     QVERIFY(!tree.isExpanded(chain[OutlineWidget::MaxOpenDepth]));
     QTest::keyClick(&tree, Qt::Key_Asterisk);
     QVERIFY(!tree.isExpanded(deep));
+
+    // Opening everything, as a load does, stops at the limit as well; a shallow outline opens completely.
+    tree.setExpanded(chain[0], false);
+    tree.expandAll();
+    QVERIFY(tree.isExpanded(chain[0]));
+    QVERIFY(tree.isExpanded(chain[OutlineWidget::MaxOpenDepth - 1]));
+    QVERIFY(!tree.isExpanded(chain[OutlineWidget::MaxOpenDepth]));
+    OutlineWidget shallow;
+    support::buildOutline(shallow.outline(), QStringLiteral("A[B[C] D] E[F]"));
+    shallow.expandAll();
+    for (const OutlineNode *n : support::nodesOf(shallow.outline())) {
+        QCOMPARE(shallow.isExpanded(n), n->childCount() > 0);
+    }
 }
 
 void OutlineWidgetTest::assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow()
