@@ -28,6 +28,11 @@ for bad in "$work/pipe.rtf" /dev/zero "$work"; do
     grep -q "^Cannot open file $bad" "$work/err" || fail "quillax-tool convert $bad says: $(cat "$work/err")"
 done
 
+# Every argument is the user's, also one that looks like an option of Qt's.
+"$tool" find "$work/none.tre" -reverse 2>"$work/err"
+status=$?
+[[ $status == 1 ]] || fail "quillax-tool find FILE -reverse exits $status: $(cat "$work/err")"
+
 # What software centres and menus read.
 appstreamcli validate --no-net "$resources"/io.github.quillax.Quillax.metainfo.xml >/dev/null || fail "metainfo"
 desktop-file-validate "$resources"/quillax.desktop || fail "desktop entry"

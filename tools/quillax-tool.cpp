@@ -152,13 +152,19 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     qInstallMessageHandler(quietQtMessages);
-    QGuiApplication app(argc, argv);
+    // The application takes Qt's own options (-reverse, -platform, ...) out of the arguments it is given;
+    // here every argument is the user's, so it gets the program's name alone.
+    int appArgc = 1;
+    QGuiApplication app(appArgc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     // Every file is read at most to its size, yet memory can still run out on a huge one: say so.
     try {
-        QStringList args = app.arguments().mid(1);
+        QStringList args;
+        for (int i = 1; i < argc; ++i) {
+            args.append(QString::fromLocal8Bit(argv[i]));
+        }
         if (args.isEmpty()) {
             return usageError(err, QStringLiteral("missing COMMAND"));
         }
