@@ -35,7 +35,6 @@ class SelectionAttributes;
 class SoundPlayer;
 class TForm2;
 class TOptionsForm;
-class BranchStyle;
 class UpDown;
 class noteob;
 class GroupListRecords;
@@ -140,13 +139,6 @@ public:
     void ClearTree();
     bool HasSelectedLeaf() const;
     SoundPlayer *soundPlayer() const { return sounds_.get(); }
-    // The tree's three display settings, switched in place by the display options dialog.
-    bool treeShowsLines() const;
-    void setTreeShowsLines(bool on);
-    bool treeShowsButtons() const;
-    void setTreeShowsButtons(bool on);
-    bool treeShowsRoot() const;
-    void setTreeShowsRoot(bool on);
 
     // ---- Outline commands (MainOutline.cpp) -----------------------------------------------------
     void AddBtnClick();
@@ -228,7 +220,6 @@ private:
     QPointer<QWidget> activeControl_;
 
     // ---- Shell state (Main.cpp) ----
-    BranchStyle *branchStyle_ = nullptr;  // draws the tree's lines and expand buttons; owned by TreeView1
 
     // ---- Outline state (MainOutline.cpp) ----
 

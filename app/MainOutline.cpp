@@ -212,7 +212,7 @@ void TForm1::TreeView1DragDrop(const QPoint &pos)
     if (!HasSelectedLeaf()) {
         return;
     }
-    const DropPlan plan = classifyDropPoint(*TreeView1, pos, treeShowsButtons());
+    const DropPlan plan = classifyDropPoint(*TreeView1, pos, TreeView1->buttonsShown());
     switch (plan.action) {
     case DropPlan::Nothing:
         return;

@@ -1,4 +1,4 @@
-// The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
+// The outline tree control: branch lines and buttons, in-place caption editing, dragging and dropping a leaf.
 #pragma once
 
 #include "app/outlinewidget.h"
@@ -9,10 +9,12 @@
 
 #include <functional>
 
+class BranchStyle;
 class QDrag;
 
 // A tree of leaves that drags a leaf itself and hands the drop point to the window, which decides what
 // the drop means. Qt's own item moving is never used: the window's move rules keep records and selection.
+// It draws its own branch cells: dotted lines and boxed expand buttons, each of which can be switched off.
 class OutlineTree : public OutlineWidget
 {
     Q_OBJECT
@@ -20,8 +22,12 @@ class OutlineTree : public OutlineWidget
 public:
     explicit OutlineTree(QWidget *parent = nullptr);
 
+    // Whether dotted lines join each leaf to its parent and siblings.
+    bool linesShown() const;
+    void setLinesShown(bool on);
     // Whether expand buttons are drawn. Without them a click left of a caption never folds or unfolds.
-    bool buttonsShown = true;
+    bool buttonsShown() const;
+    void setButtonsShown(bool on);
 
     // What a drag carries; only drags with it are accepted.
     static constexpr const char *LeafMimeType = "application/x-quillax-leaf";
@@ -65,6 +71,7 @@ private:
     // True for a point in the branch cell of a row while no expand buttons are drawn.
     bool inHiddenButtonCell(const QPoint &pos) const;
 
+    BranchStyle *branchStyle_ = nullptr;  // a child of the tree
     QPersistentModelIndex dropTarget_;
     QPersistentModelIndex pressed_;
     QPoint pressPos_;

@@ -305,7 +305,7 @@ int measure(const QString &readerAddress)
         const QRect row = tree.visualRect(target);
         for (int x = 0; x < row.left(); ++x) {
             const QPoint point(x, row.center().y());
-            const DropPlan plan = classifyDropPoint(tree, point, tree.buttonsShown);
+            const DropPlan plan = classifyDropPoint(tree, point, tree.buttonsShown());
             if (plan.action == DropPlan::Before && plan.target == tree.itemFromIndex(target)) {
                 form.TreeView1DragDrop(point);
                 return;

@@ -535,9 +535,9 @@ void ShellTest::windowStartsOnTheTreePageWithAnEmptyOutline()
     QVERIFY(w->TreeView1->dragEnabled());
     QCOMPARE(w->TreeView1->editTriggers(),
              QAbstractItemView::EditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked));
-    QVERIFY(w->treeShowsLines());
-    QVERIFY(w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(w->TreeView1->linesShown());
+    QVERIFY(w->TreeView1->buttonsShown());
+    QVERIFY(w->TreeView1->rootIsDecorated());
     QVERIFY(w->TreeView1->toolTip().isEmpty());
 
     QCOMPARE(w->Splitter2->handleWidth(), 12);
@@ -799,7 +799,7 @@ void ShellTest::optionsDialogFirstShowTicksAllThreeBoxes()
     options->ShowRootChk->setChecked(false);
     w->Options1->trigger();
     QVERIFY(!options->ShowRootChk->isChecked());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(w->TreeView1->rootIsDecorated());
 }
 
 void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
@@ -815,9 +815,9 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     options->ShowLinesChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
     QVERIFY(options->isVisible());
-    QVERIFY(!w->treeShowsLines());
-    QVERIFY(w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(!w->TreeView1->linesShown());
+    QVERIFY(w->TreeView1->buttonsShown());
+    QVERIFY(w->TreeView1->rootIsDecorated());
     const QImage withoutLines = treePicture(*w);
     QVERIFY(withoutLines != withLines);
 
@@ -830,7 +830,7 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
 
     options->ShowButtonsChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
-    QVERIFY(!w->treeShowsButtons());
+    QVERIFY(!w->TreeView1->buttonsShown());
     const QImage withoutButtons = treePicture(*w);
     QVERIFY(withoutButtons != withoutLines);
     // Without buttons a click left of a caption selects the row but folds nothing.
@@ -843,7 +843,7 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
 
     options->ShowRootChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
-    QVERIFY(!w->treeShowsRoot());
+    QVERIFY(!w->TreeView1->rootIsDecorated());
     QVERIFY(!w->TreeView1->rootIsDecorated());
     QCOMPARE(w->TreeView1->currentItem(), s.child);
     QVERIFY(w->TreeView1->isExpanded(s.parent));
@@ -869,8 +869,8 @@ void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
     options->ShowRootChk->setChecked(false);
     QTest::mouseClick(options->CancelBtn, Qt::LeftButton);
     QVERIFY(!options->isVisible());
-    QVERIFY(w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(w->TreeView1->buttonsShown());
+    QVERIFY(w->TreeView1->rootIsDecorated());
 
     w->Options1->trigger();
     QVERIFY(options->ShowButtonsChk->isChecked());
@@ -879,7 +879,7 @@ void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
     // A setting changed elsewhere shows on the next showing; the close box only hides.
     QVERIFY(options->close());
     QVERIFY(!options->isVisible());
-    w->setTreeShowsLines(false);
+    w->TreeView1->setLinesShown(false);
     w->Options1->trigger();
     QCOMPARE(w->OptionsForm, options);
     QVERIFY(!options->ShowLinesChk->isChecked());
@@ -890,7 +890,7 @@ void ShellTest::optionsOkWithoutChangesChangesNothingAndHides()
 {
     auto w = makeWindow();
     const SampleOutline s = sampleOutline(*w);
-    w->setTreeShowsButtons(false);
+    w->TreeView1->setButtonsShown(false);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const QImage before = treePicture(*w);
@@ -900,9 +900,9 @@ void ShellTest::optionsOkWithoutChangesChangesNothingAndHides()
     QVERIFY(!options->ShowButtonsChk->isChecked());
     QTest::mouseClick(options->OKBtn, Qt::LeftButton);
     QVERIFY(!options->isVisible());
-    QVERIFY(w->treeShowsLines());
-    QVERIFY(!w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(w->TreeView1->linesShown());
+    QVERIFY(!w->TreeView1->buttonsShown());
+    QVERIFY(w->TreeView1->rootIsDecorated());
     QCOMPARE(treePicture(*w), before);
     QCOMPARE(w->TreeView1->currentItem(), s.child);
 
@@ -911,7 +911,7 @@ void ShellTest::optionsOkWithoutChangesChangesNothingAndHides()
     options->ShowLinesChk->setChecked(false);
     QTest::mouseClick(options->OKBtn, Qt::LeftButton);
     QVERIFY(!options->isVisible());
-    QVERIFY(!w->treeShowsLines());
+    QVERIFY(!w->TreeView1->linesShown());
 }
 
 void ShellTest::optionsDialogLayoutAndTabOrder()
