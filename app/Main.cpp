@@ -16,6 +16,7 @@
 #include "document/tvclasses.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGuiApplication>
@@ -141,8 +142,15 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), sounds_(std::make_unique<
 TForm1::~TForm1()
 {
     // ~QWidget still sends focus-out to the focused child after our members are gone: detach first.
-    unbindEditorHandlers();
-    TreeView1->onEnter = nullptr;
+    detachHandlers();
+}
+
+void TForm1::detachHandlers()
+{
+    QObject::disconnect(qApp, nullptr, this, nullptr);
+    for (QObject *part : findChildren<QObject *>()) {
+        QObject::disconnect(part, nullptr, this, nullptr);
+    }
 }
 
 void TForm1::setAsker(std::unique_ptr<FileAsker> asker)
@@ -416,7 +424,7 @@ void TForm1::bindShellHandlers()
     connect(Exit1, &QAction::triggered, this, [this] { guarded([this] { Exit1Click(); }); });
     connect(About1, &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
     connect(Options1, &QAction::triggered, this, [this] { guarded([this] { Options1Click(); }); });
-    TreeView1->onEnter = [this] { guarded([this] { TreeView1Enter(); }); };
+    connect(TreeView1, &OutlineTree::entered, this, [this] { guarded([this] { TreeView1Enter(); }); });
     installEventFilter(new KeyDownFilter(this));
 }
 

@@ -211,8 +211,9 @@ private:
     void bindEditorHandlers();
     void bindDocumentHandlers();
     void bindGroupsHandlers();
-    // Detaches focus-out and selection handlers before the controls go away.
-    void unbindEditorHandlers();
+    // Disconnects every handler from the controls, so the focus changes of the window's own destruction
+    // reach none.
+    void detachHandlers();
 
     std::unique_ptr<SoundPlayer> sounds_;
     std::unique_ptr<FileAsker> asker_;
@@ -227,7 +228,6 @@ private:
     // The record whose text the leaf editor shows. Stores go here rather than through the tree
     // item being left, which may already be half destroyed when the selection changes.
     std::shared_ptr<noteob> shownRecord_;
-    QList<QMetaObject::Connection> editorConnections_;
     void storeLeafEditor();
     void editorFocusChanged(QWidget *old, QWidget *now);
     void toggleStyle(LeafEditor *editor, int flag);

@@ -23,7 +23,7 @@ void TForm1::bindGroupsHandlers()
     connect(AssignCatBtn, &QPushButton::clicked, this, &TForm1::AssignCatBtnClick);
     // The picked entry changes by mouse or keyboard; fillings block the list's signals.
     connect(ListBox, &QListWidget::itemSelectionChanged, this, &TForm1::ListBoxClick);
-    RichEdit2->onExit = [this] { RichEdit2Exit(); };
+    connect(RichEdit2, &LeafEditor::exited, this, &TForm1::RichEdit2Exit);
 }
 
 std::shared_ptr<noteob> TForm1::pickedRecord() const

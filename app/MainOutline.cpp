@@ -10,6 +10,7 @@
 #include "document/outline.h"
 
 #include <QAction>
+#include <QDragMoveEvent>
 #include <QSet>
 #include <QTabWidget>
 #include <QToolButton>
@@ -57,12 +58,16 @@ void TForm1::bindOutlineHandlers()
     bind(AddLeafAboveButton, AddAbove1, &TForm1::InsertBtnClick);
     bind(PruneButton, Remove1, &TForm1::DelBtnClick);
 
-    TreeView1->onDragOver = [this](const QPoint &pos) {
+    // Direct connection: the tree reads the answer from the event once the handler has run.
+    connect(TreeView1, &OutlineTree::leafDraggedOver, this, [this](QDragMoveEvent *event) {
         bool accept = true;
-        guarded([&] { accept = TreeView1DragOver(pos); });
-        return accept;
-    };
-    TreeView1->onDrop = [this](const QPoint &pos) { guarded([&] { TreeView1DragDrop(pos); }); };
+        guarded([&] { accept = TreeView1DragOver(event->position().toPoint()); });
+        if (!accept) {
+            event->ignore();
+        }
+    });
+    connect(TreeView1, &OutlineTree::leafDropped, this,
+            [this](const QPoint &pos) { guarded([&] { TreeView1DragDrop(pos); }); });
 }
 
 namespace {

@@ -292,10 +292,17 @@ void OutlineTree::dragEnterEvent(QDragEnterEvent *event)
     event->accept();
 }
 
+bool OutlineTree::isRefused(QDragMoveEvent *event)
+{
+    event->accept();
+    emit leafDraggedOver(event);
+    return !event->isAccepted();
+}
+
 void OutlineTree::dragMoveEvent(QDragMoveEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    if (!carriesLeaf(event->mimeData()) || (onDragOver && !onDragOver(pos))) {
+    if (!carriesLeaf(event->mimeData()) || isRefused(event)) {
         setDropTarget(nullptr);
         event->ignore();
         return;
@@ -367,17 +374,13 @@ void OutlineTree::dropEvent(QDropEvent *event)
     // The window moves the leaf; the drag source ignores the outcome and removes nothing itself.
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    if (onDrop) {
-        onDrop(event->position().toPoint());
-    }
+    emit leafDropped(event->position().toPoint());
 }
 
 void OutlineTree::focusInEvent(QFocusEvent *event)
 {
     OutlineWidget::focusInEvent(event);
-    if (onEnter) {
-        onEnter();
-    }
+    emit entered();
 }
 
 bool OutlineTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
