@@ -421,11 +421,20 @@ void TForm1::buildWindow()
 
 void TForm1::bindShellHandlers()
 {
-    connect(Exit1, &QAction::triggered, this, [this] { guarded([this] { Exit1Click(); }); });
-    connect(About1, &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
-    connect(Options1, &QAction::triggered, this, [this] { guarded([this] { Options1Click(); }); });
+    bindCommand(Exit1, nullptr, &TForm1::Exit1Click);
+    bindCommand(About1, nullptr, &TForm1::About1Click);
+    bindCommand(Options1, nullptr, &TForm1::Options1Click);
     connect(TreeView1, &OutlineTree::entered, this, [this] { guarded([this] { TreeView1Enter(); }); });
     installEventFilter(new KeyDownFilter(this));
+}
+
+void TForm1::bindCommand(QAction *action, QToolButton *button, void (TForm1::*handler)())
+{
+    const auto run = [this, handler] { guarded([&] { (this->*handler)(); }); };
+    connect(action, &QAction::triggered, this, run);
+    if (button != nullptr && button->defaultAction() != action) {
+        connect(button, &QToolButton::clicked, this, run);
+    }
 }
 
 void TForm1::createSecondaryForms()
@@ -519,17 +528,12 @@ void TForm1::ClearTree()
 {
     // Only the selected leaf's text is stored, once; every record is released by one clear().
     if (HasSelectedLeaf()) {
-        TreeView1Changing(TreeView1->currentItem());
+        TreeView1Changing();
     }
-    const bool handlersWereOn = selectionHandlersOn();
-    setSelectionHandlersOn(false);
-    try {
+    {
+        const SelectionHandlersOff handlersOff(*this);
         TreeView1->clear();
-    } catch (...) {
-        setSelectionHandlersOn(handlersWereOn);
-        throw;
     }
-    setSelectionHandlersOn(handlersWereOn);
     TreeView1->viewport()->update();
     TreeView1->viewport()->repaint();
     ListBox->clear();

@@ -151,7 +151,8 @@ public:
     void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
 
     // ---- Leaf editor and formatting (MainEditor.cpp) --------------------------------------------
-    void TreeView1Changing(OutlineNode *leaving);
+    // Stores the editor and the category box into the record they were loaded from.
+    void TreeView1Changing();
     void TreeView1Change(OutlineNode *arriving);
     void RichEdit1Exit();
     void RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event);
@@ -164,11 +165,27 @@ public:
     void BoldButtonClick();
     void ItalicButtonClick();
     void UnderlineButtonClick();
+    // Handles all three alignment buttons, told apart by their "Tag" property.
     void LeftAlignClick(QObject *sender);
     void BulletsButtonClick();
     // While false, the tree's selection changes store and load nothing (moves switch them off).
     bool selectionHandlersOn() const { return selectionHandlersOn_; }
-    void setSelectionHandlersOn(bool on) { selectionHandlersOn_ = on; }
+    // Keeps the tree's selection handlers off for its lifetime, also when what runs meanwhile throws.
+    class SelectionHandlersOff
+    {
+    public:
+        explicit SelectionHandlersOff(TForm1 &form) : form_(form), wasOn_(form.selectionHandlersOn_)
+        {
+            form_.selectionHandlersOn_ = false;
+        }
+        ~SelectionHandlersOff() { form_.selectionHandlersOn_ = wasOn_; }
+        SelectionHandlersOff(const SelectionHandlersOff &) = delete;
+        SelectionHandlersOff &operator=(const SelectionHandlersOff &) = delete;
+
+    private:
+        TForm1 &form_;
+        bool wasOn_;
+    };
     // The control the window counts as focused, apart from the keyboard focus.
     QWidget *activeControl() const { return activeControl_; }
     void setActiveControl(QWidget *control) { activeControl_ = control; }
@@ -206,6 +223,9 @@ public:
 private:
     // Each area binds its own handlers to the controls built by the constructor.
     void buildWindow();
+    // Runs handler, guarded, when the action triggers or when the button is clicked, where the button
+    // is not the action's own (a menu item and its toolbar button share one action).
+    void bindCommand(QAction *action, QToolButton *button, void (TForm1::*handler)());
     void bindShellHandlers();
     void bindOutlineHandlers();
     void bindEditorHandlers();
@@ -228,6 +248,8 @@ private:
     // The record whose text the leaf editor shows. Stores go here rather than through the tree
     // item being left, which may already be half destroyed when the selection changes.
     std::shared_ptr<noteob> shownRecord_;
+    // Whether the alignment button being pressed was down already (a press then toggles nothing).
+    bool alignWasDown_ = false;
     void storeLeafEditor();
     void editorFocusChanged(QWidget *old, QWidget *now);
     void toggleStyle(LeafEditor *editor, int flag);
@@ -242,8 +264,6 @@ private:
     // True while the outline is the one read from or last saved to the remembered name, that is while
     // the caption shows that file's name. Save writes there only then; otherwise it asks, as Save As.
     bool showsRememberedFile_ = false;
-    // Whether the alignment button being pressed was down already (a press then toggles nothing).
-    bool alignWasDown_ = false;
     void openTreeFile(const QString &path);
     void openTextDocument(const QString &path);
     // Takes the keyboard focus away from the window's controls so their exit handlers store pending edits.

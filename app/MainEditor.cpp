@@ -26,7 +26,10 @@ void TForm1::bindEditorHandlers()
         if (!selectionHandlersOn()) {
             return;
         }
-        guarded([&] { TreeView1Changing(previous); });
+        // The item being left is only compared with null: it may be in the middle of its destruction.
+        if (previous != nullptr) {
+            guarded([&] { TreeView1Changing(); });
+        }
         guarded([&] { TreeView1Change(current); });
     });
     connect(RichEdit1, &LeafEditor::exited, this, [this] { guarded([this] { RichEdit1Exit(); }); });
@@ -97,11 +100,8 @@ void TForm1::storeLeafEditor()
     }
 }
 
-void TForm1::TreeView1Changing(OutlineNode *leaving)
+void TForm1::TreeView1Changing()
 {
-    if (leaving == nullptr) {
-        return;
-    }
     // The editor and the box hold the working copies of the record loaded last; the item being
     // left is not read, since it may be in the middle of its destruction.
     if (shownRecord_ == nullptr) {

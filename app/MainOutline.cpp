@@ -11,52 +11,19 @@
 
 #include <QAction>
 #include <QDragMoveEvent>
-#include <QSet>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include <memory>
 
-namespace {
-
-// Keeps the tree's selection handlers off for the lifetime of the guard, also when a move throws:
-// a move stores nothing into and loads nothing from any leaf.
-class SelectionHandlersOff
-{
-public:
-    explicit SelectionHandlersOff(TForm1 &form) : form_(form), wasOn_(form.selectionHandlersOn())
-    {
-        form_.setSelectionHandlersOn(false);
-    }
-    ~SelectionHandlersOff() { form_.setSelectionHandlersOn(wasOn_); }
-    SelectionHandlersOff(const SelectionHandlersOff &) = delete;
-    SelectionHandlersOff &operator=(const SelectionHandlersOff &) = delete;
-
-private:
-    TForm1 &form_;
-    bool wasOn_;
-};
-
-}  // namespace
-
 void TForm1::bindOutlineHandlers()
 {
-    // Toolbar buttons and menu entries share one action per command; each action is bound once.
-    QSet<QAction *> bound;
-    auto bind = [&](QToolButton *button, QAction *menuAction, void (TForm1::*handler)()) {
-        for (QAction *action : {button != nullptr ? button->defaultAction() : nullptr, menuAction}) {
-            if (action != nullptr && !bound.contains(action)) {
-                bound.insert(action);
-                connect(action, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
-            }
-        }
-    };
-    bind(MoveLeftButton, MoveLeft1, &TForm1::OutBtnClick);
-    bind(MoveRightButton, MoveRight1, &TForm1::InBtnClick);
-    bind(AddLeafButton, Add1, &TForm1::AddBtnClick);
-    bind(AddLeafBelowButton, AddChild1, &TForm1::AddChildBtnClick);
-    bind(AddLeafAboveButton, AddAbove1, &TForm1::InsertBtnClick);
-    bind(PruneButton, Remove1, &TForm1::DelBtnClick);
+    bindCommand(MoveLeft1, MoveLeftButton, &TForm1::OutBtnClick);
+    bindCommand(MoveRight1, MoveRightButton, &TForm1::InBtnClick);
+    bindCommand(Add1, AddLeafButton, &TForm1::AddBtnClick);
+    bindCommand(AddChild1, AddLeafBelowButton, &TForm1::AddChildBtnClick);
+    bindCommand(AddAbove1, AddLeafAboveButton, &TForm1::InsertBtnClick);
+    bindCommand(Remove1, PruneButton, &TForm1::DelBtnClick);
 
     // Direct connection: the tree reads the answer from the event once the handler has run.
     connect(TreeView1, &OutlineTree::leafDraggedOver, this, [this](QDragMoveEvent *event) {
@@ -105,7 +72,8 @@ OutlineNode *leafOfEditorText(const TForm1 &form)
 // Moves the selected leaf by the move rules, with the selection handlers off throughout.
 outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineNode *target)
 {
-    const SelectionHandlersOff handlersOff(form);
+    // A move stores nothing into and loads nothing from any leaf.
+    const TForm1::SelectionHandlersOff handlersOff(form);
     return form.TreeView1->moveNode(form.TreeView1->currentItem(), placement, target);
 }
 

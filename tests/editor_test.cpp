@@ -223,9 +223,10 @@ void EditorTest::selectionMovedWithHandlersOffStoresNothing()
     w.TreeView1->setCurrentItem(a);
     w.RichEdit1->setPlainText(QStringLiteral("edited"));
 
-    w.setSelectionHandlersOn(false);
-    w.TreeView1->setCurrentItem(b);
-    w.setSelectionHandlersOn(true);
+    {
+        const TForm1::SelectionHandlersOff handlersOff(w);
+        w.TreeView1->setCurrentItem(b);
+    }
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha"));
     QCOMPARE(plainTextOf(b->record()), QStringLiteral("beta"));
     QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("edited"));
