@@ -136,7 +136,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), sounds_(std::make_unique<
     bindEditorHandlers();
     bindDocumentHandlers();
     bindGroupsHandlers();
-    Finder = new FindController(*this);
+    Finder = new FindController(*this, *TreeView1, *RichEdit1, *PageControl, *TreeViewPage, *FileMenu);
+    connect(Finder, &FindController::storeRequested, this, [this] { guarded([this] { RichEdit1Exit(); }); });
 }
 
 TForm1::~TForm1()
