@@ -25,6 +25,9 @@ class QTextDocument;
 class QToolBar;
 class QToolButton;
 class OutlineNode;
+namespace outline {
+enum class Placement;
+}
 
 class CompletingComboBox;
 class FindController;
@@ -55,76 +58,7 @@ public:
     // Sounds play only once the window has been created.
     bool SoundsOn = false;
 
-    // ---- Controls (each also carries its name as objectName) ----------------------------------
-    QMenu *FileMenu = nullptr;
-    QAction *New1 = nullptr;
-    QAction *Open1 = nullptr;
-    QAction *Save1 = nullptr;
-    QAction *SaveAs1 = nullptr;
-    QAction *Options1 = nullptr;
-    QAction *Exit1 = nullptr;
-    QMenu *Node1 = nullptr;
-    QAction *MoveLeft1 = nullptr;
-    QAction *MoveRight1 = nullptr;
-    QAction *Add1 = nullptr;
-    QAction *AddChild1 = nullptr;
-    QAction *AddAbove1 = nullptr;
-    QAction *Remove1 = nullptr;
-    QAction *ImportText1 = nullptr;
-    QAction *ExportText1 = nullptr;
-    QMenu *Help1 = nullptr;
-    QAction *Contents1 = nullptr;
-    QAction *About1 = nullptr;
-
-    QToolBar *StandardToolBar = nullptr;
-    // The toolbar buttons keep their historical object names (ToolButton1, CutButton, ...), which
-    // scripts that drive the window look for.
-    QToolButton *NewTreeButton = nullptr;
-    QToolButton *OpenButton = nullptr;
-    QToolButton *SaveButton = nullptr;  // Save As
-    QToolButton *MoveLeftButton = nullptr;
-    QToolButton *MoveRightButton = nullptr;
-    QToolButton *AddLeafButton = nullptr;
-    QToolButton *AddLeafBelowButton = nullptr;
-    QToolButton *AddLeafAboveButton = nullptr;
-    QToolButton *PruneButton = nullptr;
-    QToolButton *ImportTextButton = nullptr;  // Import Text at Current Leaf
-    QToolButton *ExportTextButton = nullptr;  // Export Text at Current Leaf
-    CompletingComboBox *TreeViewComboBox = nullptr;
-    CompletingComboBox *FontName = nullptr;
-    QLineEdit *FontSize = nullptr;
-    UpDown *UpDown1 = nullptr;
-    QToolButton *BoldButton = nullptr;
-    QToolButton *ItalicButton = nullptr;
-    QToolButton *UnderlineButton = nullptr;
-    QToolButton *LeftAlign = nullptr;    // property "Tag" 0
-    QToolButton *CenterAlign = nullptr;  // property "Tag" 2
-    QToolButton *RightAlign = nullptr;   // property "Tag" 1
-    QButtonGroup *AlignGroup = nullptr;
-    QToolButton *BulletsButton = nullptr;
-
-    QTabWidget *PageControl = nullptr;
-    // Tree > Find... and the find field below the outline.
-    FindController *Finder = nullptr;
-    QWidget *TreeViewPage = nullptr;
-    QSplitter *Splitter2 = nullptr;
-    OutlineTree *TreeView1 = nullptr;
-    LeafEditor *RichEdit1 = nullptr;
-    QWidget *Panel1 = nullptr;
-    QWidget *CategoryViewPage = nullptr;
-    QWidget *Panel3 = nullptr;
-    CompletingComboBox *CatViewComboBox = nullptr;
-    QPushButton *ShowAllItemsBtn = nullptr;
-    QPushButton *ShowItemsBtn = nullptr;
-    QPushButton *AssignCatBtn = nullptr;
-    QListWidget *ListBox = nullptr;
-    QSplitter *Splitter1 = nullptr;
-    LeafEditor *RichEdit2 = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-
-    // The two secondary windows, created hidden after the main window (createSecondaryForms).
-    TOptionsForm *OptionsForm = nullptr;
-    TForm2 *Form2 = nullptr;
+    // Creates the two secondary windows (OptionsForm, Form2) hidden, after the main window.
     void createSecondaryForms();
 
     // ---- Start-up and shell (Main.cpp) ----------------------------------------------------------
@@ -221,6 +155,77 @@ public:
     std::shared_ptr<noteob> pickedRecord() const;
 
 private:
+    // ---- Controls: each carries its name as objectName, by which tests and scripts find it ----
+    QMenu *FileMenu = nullptr;
+    QAction *New1 = nullptr;
+    QAction *Open1 = nullptr;
+    QAction *Save1 = nullptr;
+    QAction *SaveAs1 = nullptr;
+    QAction *Options1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QMenu *Node1 = nullptr;
+    QAction *MoveLeft1 = nullptr;
+    QAction *MoveRight1 = nullptr;
+    QAction *Add1 = nullptr;
+    QAction *AddChild1 = nullptr;
+    QAction *AddAbove1 = nullptr;
+    QAction *Remove1 = nullptr;
+    QAction *ImportText1 = nullptr;
+    QAction *ExportText1 = nullptr;
+    QMenu *Help1 = nullptr;
+    QAction *Contents1 = nullptr;
+    QAction *About1 = nullptr;
+
+    QToolBar *StandardToolBar = nullptr;
+    // The toolbar buttons keep their historical object names (ToolButton1, CutButton, ...), which
+    // scripts that drive the window look for.
+    QToolButton *NewTreeButton = nullptr;
+    QToolButton *OpenButton = nullptr;
+    QToolButton *SaveButton = nullptr;  // Save As
+    QToolButton *MoveLeftButton = nullptr;
+    QToolButton *MoveRightButton = nullptr;
+    QToolButton *AddLeafButton = nullptr;
+    QToolButton *AddLeafBelowButton = nullptr;
+    QToolButton *AddLeafAboveButton = nullptr;
+    QToolButton *PruneButton = nullptr;
+    QToolButton *ImportTextButton = nullptr;  // Import Text at Current Leaf
+    QToolButton *ExportTextButton = nullptr;  // Export Text at Current Leaf
+    CompletingComboBox *TreeViewComboBox = nullptr;
+    CompletingComboBox *FontName = nullptr;
+    QLineEdit *FontSize = nullptr;
+    UpDown *UpDown1 = nullptr;
+    QToolButton *BoldButton = nullptr;
+    QToolButton *ItalicButton = nullptr;
+    QToolButton *UnderlineButton = nullptr;
+    QToolButton *LeftAlign = nullptr;    // property "Tag" 0
+    QToolButton *CenterAlign = nullptr;  // property "Tag" 2
+    QToolButton *RightAlign = nullptr;   // property "Tag" 1
+    QButtonGroup *AlignGroup = nullptr;
+    QToolButton *BulletsButton = nullptr;
+
+    QTabWidget *PageControl = nullptr;
+    // Tree > Find... and the find field below the outline.
+    FindController *Finder = nullptr;
+    QWidget *TreeViewPage = nullptr;
+    QSplitter *Splitter2 = nullptr;
+    OutlineTree *TreeView1 = nullptr;
+    LeafEditor *RichEdit1 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QWidget *CategoryViewPage = nullptr;
+    QWidget *Panel3 = nullptr;
+    CompletingComboBox *CatViewComboBox = nullptr;
+    QPushButton *ShowAllItemsBtn = nullptr;
+    QPushButton *ShowItemsBtn = nullptr;
+    QPushButton *AssignCatBtn = nullptr;
+    QListWidget *ListBox = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    LeafEditor *RichEdit2 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+
+    // The two secondary windows, created hidden after the main window (createSecondaryForms).
+    TOptionsForm *OptionsForm = nullptr;
+    TForm2 *Form2 = nullptr;
+
     // Each area binds its own handlers to the controls built by the constructor.
     void buildWindow();
     // Runs handler, guarded, when the action triggers or when the button is clicked, where the button
@@ -240,9 +245,14 @@ private:
     bool selectionHandlersOn_ = true;
     QPointer<QWidget> activeControl_;
 
-    // ---- Shell state (Main.cpp) ----
-
     // ---- Outline state (MainOutline.cpp) ----
+    void selectAndEditNewLeaf(OutlineNode *item);
+    void resetEditorAndBox();
+    // A new leaf whose text is the editor's.
+    OutlineNode *leafOfEditorText() const;
+    // Moves the selected leaf by the move rules, with the selection handlers off throughout.
+    void moveSelectedLeaf(outline::Placement placement, OutlineNode *target);
+    void focusTree();
 
     // ---- Editor state (MainEditor.cpp) ----
     // The record whose text the leaf editor shows. Stores go here rather than through the tree

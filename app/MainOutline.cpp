@@ -37,65 +37,59 @@ void TForm1::bindOutlineHandlers()
             [this](const QPoint &pos) { guarded([&] { TreeView1DragDrop(pos); }); });
 }
 
-namespace {
-
 // Everything the three add commands do after the node is in the tree, up to the editor's recording.
-void selectAndEditNewLeaf(TForm1 &form, OutlineNode *item)
+void TForm1::selectAndEditNewLeaf(OutlineNode *item)
 {
     // The selection handlers store the leaf that was selected and load the new record.
-    form.TreeView1->setCurrentItem(item);
-    form.TreeView1->editItem(item);
+    TreeView1->setCurrentItem(item);
+    TreeView1->editItem(item);
     // The keyboard stays in the caption edit box; the editor's exit handling runs once the keyboard
     // reaches any other control of the window.
-    form.setActiveControl(form.RichEdit1);
+    setActiveControl(RichEdit1);
 }
 
 // Empties the editor and shows the first category, from code: neither counts as a change by the user,
 // so nothing is stored into any leaf.
-void resetEditorAndBox(TForm1 &form)
+void TForm1::resetEditorAndBox()
 {
-    form.RichEdit1->clear();
-    CompletingComboBox *box = form.TreeViewComboBox;
+    RichEdit1->clear();
+    CompletingComboBox *box = TreeViewComboBox;
     const QString first = box->count() > 0 ? box->itemText(0) : QString();
     box->setCurrentIndex(box->count() > 0 ? 0 : -1);
     box->setEditText(first);
 }
 
-// A new leaf whose text is the editor's.
-OutlineNode *leafOfEditorText(const TForm1 &form)
+OutlineNode *TForm1::leafOfEditorText() const
 {
-    auto *node = new OutlineNode(form.NewLeafCaption);
-    CopyLines(*form.RichEdit1->document(), node->record()->Notes);
+    auto *node = new OutlineNode(NewLeafCaption);
+    CopyLines(*RichEdit1->document(), node->record()->Notes);
     return node;
 }
 
-// Moves the selected leaf by the move rules, with the selection handlers off throughout.
-outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineNode *target)
+void TForm1::moveSelectedLeaf(outline::Placement placement, OutlineNode *target)
 {
     // A move stores nothing into and loads nothing from any leaf.
-    const TForm1::SelectionHandlersOff handlersOff(form);
-    return form.TreeView1->moveNode(form.TreeView1->currentItem(), placement, target);
+    const SelectionHandlersOff handlersOff(*this);
+    TreeView1->moveNode(TreeView1->currentItem(), placement, target);
 }
 
 // Prune and the moves end with the keyboard in the tree. While the Groups page is in front the tree is
 // hidden: focusing it would only pull the keyboard there later, so the focus is left alone.
-void focusTree(TForm1 &form)
+void TForm1::focusTree()
 {
-    if (form.PageControl != nullptr && form.PageControl->currentWidget() != form.TreeViewPage) {
+    if (PageControl != nullptr && PageControl->currentWidget() != TreeViewPage) {
         return;
     }
-    form.TreeView1->setFocus();
+    TreeView1->setFocus();
 }
-
-}  // namespace
 
 void TForm1::AddBtnClick()
 {
-    OutlineNode *item = leafOfEditorText(*this);
+    OutlineNode *item = leafOfEditorText();
     item->record()->setCategory(TreeViewComboBox->currentText());
     outline::insertNode(TreeView1->outline(), item, outline::Placement::LastSibling, TreeView1->currentItem());
-    selectAndEditNewLeaf(*this, item);
-    resetEditorAndBox(*this);
+    selectAndEditNewLeaf(item);
+    resetEditorAndBox();
 }
 
 void TForm1::InsertBtnClick()
@@ -108,9 +102,9 @@ void TForm1::InsertBtnClick()
         return;
     }
     // The new leaf starts as a copy of the selected leaf's text, with category "Unknown".
-    OutlineNode *item = leafOfEditorText(*this);
+    OutlineNode *item = leafOfEditorText();
     outline::insertNode(TreeView1->outline(), item, outline::Placement::Before, TreeView1->currentItem());
-    selectAndEditNewLeaf(*this, item);
+    selectAndEditNewLeaf(item);
 }
 
 void TForm1::AddChildBtnClick()
@@ -123,11 +117,11 @@ void TForm1::AddChildBtnClick()
         return;
     }
     OutlineNode *parent = TreeView1->currentItem();
-    OutlineNode *item = leafOfEditorText(*this);
+    OutlineNode *item = leafOfEditorText();
     outline::insertNode(TreeView1->outline(), item, outline::Placement::LastChild, parent);
     TreeView1->setExpanded(parent, true);
-    selectAndEditNewLeaf(*this, item);
-    resetEditorAndBox(*this);
+    selectAndEditNewLeaf(item);
+    resetEditorAndBox();
 }
 
 void TForm1::DelBtnClick()
@@ -149,7 +143,7 @@ void TForm1::DelBtnClick()
     } else {
         TreeView1->removeNode(pruned);
     }
-    focusTree(*this);
+    focusTree();
 }
 
 void TForm1::InBtnClick()
@@ -157,10 +151,10 @@ void TForm1::InBtnClick()
     if (HasSelectedLeaf()) {
         OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->row() > 0) {
-            moveSelectedLeaf(*this, outline::Placement::LastChild, outline::containerOf(leaf)->child(leaf->row() - 1));
+            moveSelectedLeaf(outline::Placement::LastChild, outline::containerOf(leaf)->child(leaf->row() - 1));
         }
     }
-    focusTree(*this);
+    focusTree();
 }
 
 void TForm1::OutBtnClick()
@@ -169,10 +163,10 @@ void TForm1::OutBtnClick()
         OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->parent() != nullptr) {
             // To the end of the parent's list, after all later siblings of the parent.
-            moveSelectedLeaf(*this, outline::Placement::LastSibling, leaf->parent());
+            moveSelectedLeaf(outline::Placement::LastSibling, leaf->parent());
         }
     }
-    focusTree(*this);
+    focusTree();
 }
 
 bool TForm1::TreeView1DragOver(const QPoint &)
@@ -190,13 +184,13 @@ void TForm1::TreeView1DragDrop(const QPoint &pos)
     case DropPlan::Nothing:
         return;
     case DropPlan::LastChild:
-        moveSelectedLeaf(*this, outline::Placement::LastChild, plan.target);
+        moveSelectedLeaf(outline::Placement::LastChild, plan.target);
         return;
     case DropPlan::LastTopLevel:
-        moveSelectedLeaf(*this, outline::Placement::LastSibling, nullptr);
+        moveSelectedLeaf(outline::Placement::LastSibling, nullptr);
         return;
     case DropPlan::Before:
-        moveSelectedLeaf(*this, outline::Placement::Before, plan.target);
+        moveSelectedLeaf(outline::Placement::Before, plan.target);
         return;
     }
 }
