@@ -228,6 +228,7 @@ private:
 
     // Each area binds its own handlers to the controls built by the constructor.
     void buildWindow();
+    void buildGroupsPage();
     // Runs handler, guarded, when the action triggers or when the button is clicked, where the button
     // is not the action's own (a menu item and its toolbar button share one action).
     void bindCommand(QAction *action, QToolButton *button, void (TForm1::*handler)());
