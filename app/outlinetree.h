@@ -33,8 +33,7 @@ public:
     // What a drag carries; only drags with it are accepted.
     static constexpr const char *LeafMimeType = "application/x-quillax-leaf";
 
-    // Runs a prepared drag to its end. Unset runs QDrag::exec; tests put in their own. It captures
-    // nothing of the window, so nothing has to clear it.
+    // Runs a prepared drag to its end (unset: QDrag::exec); a test seam only, so nothing has to clear it.
     std::function<Qt::DropAction(QDrag &)> dragRunner;
 
     // The leaf highlighted as the drop target while a drag passes over it, or null.
