@@ -7,14 +7,15 @@
 #include "app/beeper.h"
 #include "app/completingcombo.h"
 #include "app/findcontroller.h"
-#include "app/grouplist.h"
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
+#include "app/styles.h"
 #include "app/updown.h"
 #include "document/tvclasses.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGuiApplication>
@@ -26,131 +27,15 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QProxyStyle>
-#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyleOption>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-// Draws the outline's branch cells the classic way: dotted lines joining a leaf to its parent and
-// siblings, and a boxed plus or minus on leaves with children. Each part can be switched off.
-class BranchStyle : public QProxyStyle
-{
-public:
-    bool showLines = true;
-    bool showButtons = true;
-
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
-    {
-        // Only the caption shows the selection, not the lines and buttons in front of it.
-        if (hint == SH_ItemView_ShowDecorationSelected) {
-            return 0;
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-
-    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
-                       const QWidget *widget) const override
-    {
-        if (element == PE_PanelItemViewItem) {
-            // The selection covers the caption only, not the rest of the row.
-            if (const auto *item = qstyleoption_cast<const QStyleOptionViewItem *>(option)) {
-                QStyleOptionViewItem narrowed(*item);
-                const QRect text = subElementRect(SE_ItemViewItemText, item, widget);
-                const int width = item->fontMetrics.horizontalAdvance(item->text) + 6;
-                narrowed.rect = QRect(text.left(), item->rect.top(), qMin(width, text.width()), item->rect.height());
-                QProxyStyle::drawPrimitive(element, &narrowed, painter, widget);
-                return;
-            }
-        }
-        if (element != PE_IndicatorBranch) {
-            QProxyStyle::drawPrimitive(element, option, painter, widget);
-            return;
-        }
-        const QRect r = option->rect;
-        const int cx = r.left() + r.width() / 2;
-        const int cy = r.top() + r.height() / 2;
-        const bool hasChildren = option->state & State_Children;
-        const bool boxed = showButtons && hasChildren;
-        constexpr int half = 4;  // the button is 9 x 9 pixels
-
-        painter->save();
-        if (showLines) {
-            QPen pen(option->palette.color(QPalette::Mid));
-            pen.setStyle(Qt::DotLine);
-            painter->setPen(pen);
-            const int gap = boxed ? half + 1 : 0;
-            if (option->state & State_Item) {
-                // This leaf's own column: a line in from above, across to the caption, on to the next sibling.
-                painter->drawLine(cx + gap, cy, r.right(), cy);
-                painter->drawLine(cx, r.top(), cx, cy - gap);
-                if (option->state & State_Sibling) {
-                    painter->drawLine(cx, cy + gap, cx, r.bottom());
-                }
-            } else if (option->state & State_Sibling) {
-                // An ancestor's column: its line passes by on the way to its next sibling.
-                painter->drawLine(cx, r.top(), cx, r.bottom());
-            }
-        }
-        if (boxed) {
-            const QRect box(cx - half, cy - half, 2 * half, 2 * half);
-            painter->setPen(option->palette.color(QPalette::Dark));
-            painter->setBrush(option->palette.color(QPalette::Base));
-            painter->drawRect(box);
-            painter->setPen(option->palette.color(QPalette::Text));
-            painter->drawLine(cx - 2, cy, cx + 2, cy);
-            if (!(option->state & State_Open)) {
-                painter->drawLine(cx, cy - 2, cx, cy + 2);
-            }
-        }
-        painter->restore();
-    }
-};
-
 namespace {
-
-// Rows of one fixed height, as the Groups list lays them out.
-class FixedRowDelegate : public QStyledItemDelegate
-{
-public:
-    FixedRowDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), height_(height) {}
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(height_);
-        return size;
-    }
-
-private:
-    int height_;
-};
-
-// Packs the toolbar like a classic one: no gaps between buttons, 8-pixel separators, 4-pixel indent.
-class ToolBarStyle : public QProxyStyle
-{
-public:
-    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
-    {
-        switch (metric) {
-        case PM_ToolBarItemSpacing:
-        case PM_ToolBarItemMargin:
-        case PM_ToolBarFrameWidth:
-            return 0;
-        case PM_ToolBarSeparatorExtent:
-            return 8;
-        default:
-            return QProxyStyle::pixelMetric(metric, option, widget);
-        }
-    }
-};
 
 constexpr auto MainTitle = "Quillax - NewTree";
 
@@ -211,14 +96,6 @@ void setHint(QWidget *widget, const QString &hint)
     widget->setAccessibleName(hint);
 }
 
-QPushButton *groupsButton(QWidget *parent, const char *name, const QString &caption, int left)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(left, 8, 69, 20);
-    return button;
-}
-
 // Reports key presses aimed at the window itself to FormKeyDown.
 class KeyDownFilter : public QObject
 {
@@ -249,14 +126,22 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), sounds_(std::make_unique<
     bindEditorHandlers();
     bindDocumentHandlers();
     bindGroupsHandlers();
-    Finder = new FindController(*this);
+    Finder = new FindController(*this, *TreeView1, *RichEdit1, *PageControl, *TreeViewPage, *FileMenu);
+    connect(Finder, &FindController::storeRequested, this, [this] { guarded([this] { RichEdit1Exit(); }); });
 }
 
 TForm1::~TForm1()
 {
     // ~QWidget still sends focus-out to the focused child after our members are gone: detach first.
-    unbindEditorHandlers();
-    TreeView1->onEnter = nullptr;
+    detachHandlers();
+}
+
+void TForm1::detachHandlers()
+{
+    QObject::disconnect(qApp, nullptr, this, nullptr);
+    for (QObject *part : findChildren<QObject *>()) {
+        QObject::disconnect(part, nullptr, this, nullptr);
+    }
 }
 
 void TForm1::setAsker(std::unique_ptr<FileAsker> asker)
@@ -430,17 +315,8 @@ void TForm1::buildWindow()
     TreeView1->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     TreeView1->setDragEnabled(true);
     TreeView1->setMinimumWidth(30);
-    branchStyle_ = new BranchStyle;
-    branchStyle_->setParent(TreeView1);
-    TreeView1->setStyle(branchStyle_);
-    {
-        // The selection stays visible when the tree loses the focus.
-        QPalette palette = TreeView1->palette();
-        palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-        palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                         palette.color(QPalette::Active, QPalette::HighlightedText));
-        TreeView1->setPalette(palette);
-    }
+    // The selection stays visible when the tree loses the focus.
+    keepSelectionColoursWhenInactive(TreeView1);
 
     RichEdit1 = new LeafEditor(Splitter2);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -450,13 +326,7 @@ void TForm1::buildWindow()
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
     RichEdit1->setTabChangesFocus(false);
     RichEdit1->setMinimumWidth(30);
-    {
-        QPalette palette = RichEdit1->palette();
-        palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-        palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                         palette.color(QPalette::Active, QPalette::HighlightedText));
-        RichEdit1->setPalette(palette);
-    }
+    keepSelectionColoursWhenInactive(RichEdit1);
 
     Splitter2->addWidget(TreeView1);
     Splitter2->addWidget(RichEdit1);
@@ -472,59 +342,8 @@ void TForm1::buildWindow()
 
     PageControl->addTab(TreeViewPage, QStringLiteral("Tree"));
 
-    CategoryViewPage = new QWidget(PageControl);
-    CategoryViewPage->setObjectName(QStringLiteral("CategoryViewPage"));
-    CategoryViewPage->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    auto *groupsLayout = new QVBoxLayout(CategoryViewPage);
-    groupsLayout->setContentsMargins(0, 0, 0, 0);
-    groupsLayout->setSpacing(0);
-
-    Panel3 = new QWidget(CategoryViewPage);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFixedHeight(41);
-    CatViewComboBox = new CompletingComboBox(Panel3);
-    CatViewComboBox->setObjectName(QStringLiteral("CatViewComboBox"));
-    CatViewComboBox->setEditable(true);
-    CatViewComboBox->setGeometry(12, 8, 145, 21);
-    CatViewComboBox->setEditText(QStringLiteral("CatViewComboBox"));
-    ShowAllItemsBtn = groupsButton(Panel3, "ShowAllItemsBtn", QStringLiteral("All"), 160);
-    ShowItemsBtn = groupsButton(Panel3, "ShowItemsBtn", QStringLiteral("Catagories"), 232);
-    AssignCatBtn = groupsButton(Panel3, "AssignCatBtn", QStringLiteral("Assign"), 304);
-    groupsLayout->addWidget(Panel3);
-
-    Splitter1 = new QSplitter(Qt::Vertical, CategoryViewPage);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setHandleWidth(3);
-    Splitter1->setChildrenCollapsible(true);
-    Splitter1->setOpaqueResize(false);
-    ListBox = new GroupListBox(Splitter1);
-    ListBox->setObjectName(QStringLiteral("ListBox"));
-    ListBox->setMinimumHeight(30);
-    ListBox->setItemDelegate(new FixedRowDelegate(13, ListBox));
-    ListBox->setUniformItemSizes(true);
-    RichEdit2 = new LeafEditor(Splitter1);
-    RichEdit2->setObjectName(QStringLiteral("RichEdit2"));
-    RichEdit2->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    RichEdit2->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    RichEdit2->setLineWrapMode(QTextEdit::WidgetWidth);
-    RichEdit2->setTabChangesFocus(false);
-    RichEdit2->setMinimumHeight(30);
-    Splitter1->addWidget(ListBox);
-    Splitter1->addWidget(RichEdit2);
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({116, 460 - 41 - 116 - 3});
-    groupsLayout->addWidget(Splitter1, 1);
-
-    PageControl->addTab(CategoryViewPage, QStringLiteral("Groups"));
+    buildGroupsPage();
     PageControl->setCurrentIndex(0);
-
-    // Tab order on the Groups page: the box, "Catagories", "All", "Assign", then the list and viewer.
-    setTabOrder(CatViewComboBox, ShowItemsBtn);
-    setTabOrder(ShowItemsBtn, ShowAllItemsBtn);
-    setTabOrder(ShowAllItemsBtn, AssignCatBtn);
-    setTabOrder(AssignCatBtn, ListBox);
-    setTabOrder(ListBox, RichEdit2);
 
     // ---- Status bar: never written, it stays blank ----
     StatusBar1 = new QStatusBar(this);
@@ -542,17 +361,26 @@ void TForm1::buildWindow()
 
 void TForm1::bindShellHandlers()
 {
-    connect(Exit1, &QAction::triggered, this, [this] { guarded([this] { Exit1Click(); }); });
-    connect(About1, &QAction::triggered, this, [this] { guarded([this] { About1Click(); }); });
-    connect(Options1, &QAction::triggered, this, [this] { guarded([this] { Options1Click(); }); });
-    TreeView1->onEnter = [this] { guarded([this] { TreeView1Enter(); }); };
+    bindCommand(Exit1, nullptr, &TForm1::Exit1Click);
+    bindCommand(About1, nullptr, &TForm1::About1Click);
+    bindCommand(Options1, nullptr, &TForm1::Options1Click);
+    connect(TreeView1, &OutlineTree::entered, this, [this] { guarded([this] { TreeView1Enter(); }); });
     installEventFilter(new KeyDownFilter(this));
+}
+
+void TForm1::bindCommand(QAction *action, QToolButton *button, void (TForm1::*handler)())
+{
+    const auto run = [this, handler] { guarded([&] { (this->*handler)(); }); };
+    connect(action, &QAction::triggered, this, run);
+    if (button != nullptr && button->defaultAction() != action) {
+        connect(button, &QToolButton::clicked, this, run);
+    }
 }
 
 void TForm1::createSecondaryForms()
 {
     if (!OptionsForm) {
-        OptionsForm = new TOptionsForm(this, this);
+        OptionsForm = new TOptionsForm(TreeView1, this);
         OptionsForm->hide();
     }
     if (!Form2) {
@@ -640,17 +468,12 @@ void TForm1::ClearTree()
 {
     // Only the selected leaf's text is stored, once; every record is released by one clear().
     if (HasSelectedLeaf()) {
-        TreeView1Changing(TreeView1->currentItem());
+        TreeView1Changing();
     }
-    const bool handlersWereOn = selectionHandlersOn();
-    setSelectionHandlersOn(false);
-    try {
+    {
+        const SelectionHandlersOff handlersOff(*this);
         TreeView1->clear();
-    } catch (...) {
-        setSelectionHandlersOn(handlersWereOn);
-        throw;
     }
-    setSelectionHandlersOn(handlersWereOn);
     TreeView1->viewport()->update();
     TreeView1->viewport()->repaint();
     ListBox->clear();
@@ -663,37 +486,4 @@ void TForm1::ClearTree()
 bool TForm1::HasSelectedLeaf() const
 {
     return !TreeView1->outline().isEmpty() && TreeView1->currentItem() != nullptr;
-}
-
-bool TForm1::treeShowsLines() const
-{
-    return branchStyle_->showLines;
-}
-
-void TForm1::setTreeShowsLines(bool on)
-{
-    branchStyle_->showLines = on;
-    TreeView1->viewport()->update();
-}
-
-bool TForm1::treeShowsButtons() const
-{
-    return branchStyle_->showButtons;
-}
-
-void TForm1::setTreeShowsButtons(bool on)
-{
-    branchStyle_->showButtons = on;
-    TreeView1->buttonsShown = on;
-    TreeView1->viewport()->update();
-}
-
-bool TForm1::treeShowsRoot() const
-{
-    return TreeView1->rootIsDecorated();
-}
-
-void TForm1::setTreeShowsRoot(bool on)
-{
-    TreeView1->setRootIsDecorated(on);
 }

@@ -25,6 +25,9 @@ class QTextDocument;
 class QToolBar;
 class QToolButton;
 class OutlineNode;
+namespace outline {
+enum class Placement;
+}
 
 class CompletingComboBox;
 class FindController;
@@ -35,7 +38,6 @@ class SelectionAttributes;
 class SoundPlayer;
 class TForm2;
 class TOptionsForm;
-class BranchStyle;
 class UpDown;
 class noteob;
 class GroupListRecords;
@@ -56,7 +58,104 @@ public:
     // Sounds play only once the window has been created.
     bool SoundsOn = false;
 
-    // ---- Controls (each also carries its name as objectName) ----------------------------------
+    // Creates the two secondary windows (OptionsForm, Form2) hidden, after the main window.
+    void createSecondaryForms();
+
+    // ---- Start-up and shell (Main.cpp) ----------------------------------------------------------
+    // args are the command-line arguments after the program name.
+    void FormCreate(const QStringList &args);
+    void Beeper(unsigned index);
+    void About1Click();
+    void Exit1Click();
+    void Options1Click();
+    void TreeView1Enter();
+    void FormKeyDown();
+    void ClearTree();
+    bool HasSelectedLeaf() const;
+    SoundPlayer *soundPlayer() const { return sounds_.get(); }
+
+    // ---- Outline commands (MainOutline.cpp) -----------------------------------------------------
+    void AddBtnClick();
+    void InsertBtnClick();
+    void AddChildBtnClick();
+    void DelBtnClick();
+    void InBtnClick();
+    void OutBtnClick();
+    bool TreeView1DragOver(const QPoint &pos);
+    void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
+
+    // ---- Leaf editor and formatting (MainEditor.cpp) --------------------------------------------
+    // Stores the editor and the category box into the record they were loaded from.
+    void TreeView1Changing();
+    void TreeView1Change(OutlineNode *arriving);
+    void RichEdit1Exit();
+    void RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event);
+    void RichEdit1KeyUp(LeafEditor *sender, QKeyEvent *event);
+    void TreeViewComboBoxChange();
+    void GetFontNames();
+    SelectionAttributes CurrText();
+    void FontNameChange();
+    void FontSizeChange();
+    void BoldButtonClick();
+    void ItalicButtonClick();
+    void UnderlineButtonClick();
+    // Handles all three alignment buttons, told apart by their "Tag" property.
+    void LeftAlignClick(QObject *sender);
+    void BulletsButtonClick();
+    // While false, the tree's selection changes store and load nothing (moves switch them off).
+    bool selectionHandlersOn() const { return selectionHandlersOn_; }
+    // Keeps the tree's selection handlers off for its lifetime, also when what runs meanwhile throws.
+    class SelectionHandlersOff
+    {
+    public:
+        explicit SelectionHandlersOff(TForm1 &form) : form_(form), wasOn_(form.selectionHandlersOn_)
+        {
+            form_.selectionHandlersOn_ = false;
+        }
+        ~SelectionHandlersOff() { form_.selectionHandlersOn_ = wasOn_; }
+        SelectionHandlersOff(const SelectionHandlersOff &) = delete;
+        SelectionHandlersOff &operator=(const SelectionHandlersOff &) = delete;
+
+    private:
+        TForm1 &form_;
+        bool wasOn_;
+    };
+    // The control the window counts as focused, apart from the keyboard focus.
+    QWidget *activeControl() const { return activeControl_; }
+    void setActiveControl(QWidget *control) { activeControl_ = control; }
+
+    // ---- Document commands (MainDocuments.cpp) --------------------------------------------------
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void ImportText1Click();
+    void ExportText1Click();
+    void Contents1Click();
+    void OpenDocument(const QString &path);
+    void SaveTree(const QString &path);
+    // File dialogs and questions go through a replaceable asker, so tests never wait on a dialog.
+    FileAsker &asker() const { return *asker_; }
+    void setAsker(std::unique_ptr<FileAsker> asker);
+    // The remembered document name that Save writes to: OpenDialog1's file name, "*.*" at start.
+    const QString &rememberedName() const { return openDialog1Name_; }
+    // Where Help > Contents looks for "Quillax.tre", in order: the current directory, beside the
+    // program, the installed data folder.
+    static QStringList helpDocumentCandidates();
+
+    // ---- Groups page (MainGroups.cpp) -----------------------------------------------------------
+    void ShowAllItemsBtnClick();
+    void ShowItemsBtnClick();
+    void AssignCatBtnClick();
+    void ListBoxClick();
+    void RichEdit2Exit();
+    void ListAllLeaves();
+    // The record of the Groups list's picked entry, or null when none is picked. The leaf editor's
+    // exit handler reloads the viewer from it.
+    std::shared_ptr<noteob> pickedRecord() const;
+
+private:
+    // ---- Controls: each carries its name as objectName, by which tests and scripts find it ----
     QMenu *FileMenu = nullptr;
     QAction *New1 = nullptr;
     QAction *Open1 = nullptr;
@@ -126,117 +225,42 @@ public:
     // The two secondary windows, created hidden after the main window (createSecondaryForms).
     TOptionsForm *OptionsForm = nullptr;
     TForm2 *Form2 = nullptr;
-    void createSecondaryForms();
 
-    // ---- Start-up and shell (Main.cpp) ----------------------------------------------------------
-    // args are the command-line arguments after the program name.
-    void FormCreate(const QStringList &args);
-    void Beeper(unsigned index);
-    void About1Click();
-    void Exit1Click();
-    void Options1Click();
-    void TreeView1Enter();
-    void FormKeyDown();
-    void ClearTree();
-    bool HasSelectedLeaf() const;
-    SoundPlayer *soundPlayer() const { return sounds_.get(); }
-    // The tree's three display settings, switched in place by the display options dialog.
-    bool treeShowsLines() const;
-    void setTreeShowsLines(bool on);
-    bool treeShowsButtons() const;
-    void setTreeShowsButtons(bool on);
-    bool treeShowsRoot() const;
-    void setTreeShowsRoot(bool on);
-
-    // ---- Outline commands (MainOutline.cpp) -----------------------------------------------------
-    void AddBtnClick();
-    void InsertBtnClick();
-    void AddChildBtnClick();
-    void DelBtnClick();
-    void InBtnClick();
-    void OutBtnClick();
-    bool TreeView1DragOver(const QPoint &pos);
-    void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
-
-    // ---- Leaf editor and formatting (MainEditor.cpp) --------------------------------------------
-    void TreeView1Changing(OutlineNode *leaving);
-    void TreeView1Change(OutlineNode *arriving);
-    void RichEdit1Exit();
-    void RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event);
-    void RichEdit1KeyUp(LeafEditor *sender, QKeyEvent *event);
-    void TreeViewComboBoxChange();
-    void GetFontNames();
-    SelectionAttributes CurrText();
-    void FontNameChange();
-    void FontSizeChange();
-    void BoldButtonClick();
-    void ItalicButtonClick();
-    void UnderlineButtonClick();
-    void LeftAlignClick(QObject *sender);
-    void BulletsButtonClick();
-    // While false, the tree's selection changes store and load nothing (moves switch them off).
-    bool selectionHandlersOn() const { return selectionHandlersOn_; }
-    void setSelectionHandlersOn(bool on) { selectionHandlersOn_ = on; }
-    // The control the window counts as focused, apart from the keyboard focus.
-    QWidget *activeControl() const { return activeControl_; }
-    void setActiveControl(QWidget *control) { activeControl_ = control; }
-
-    // ---- Document commands (MainDocuments.cpp) --------------------------------------------------
-    void New1Click();
-    void Open1Click();
-    void Save1Click();
-    void SaveAs1Click();
-    void ImportText1Click();
-    void ExportText1Click();
-    void Contents1Click();
-    void OpenDocument(const QString &path);
-    void SaveTree(const QString &path);
-    // File dialogs and questions go through a replaceable asker, so tests never wait on a dialog.
-    FileAsker &asker() const { return *asker_; }
-    void setAsker(std::unique_ptr<FileAsker> asker);
-    // The remembered document name that Save writes to: OpenDialog1's file name, "*.*" at start.
-    const QString &rememberedName() const { return openDialog1Name_; }
-    // Where Help > Contents looks for "Quillax.tre", in order: the current directory, beside the
-    // program, the installed data folder.
-    static QStringList helpDocumentCandidates();
-
-    // ---- Groups page (MainGroups.cpp) -----------------------------------------------------------
-    void ShowAllItemsBtnClick();
-    void ShowItemsBtnClick();
-    void AssignCatBtnClick();
-    void ListBoxClick();
-    void RichEdit2Exit();
-    void ListAllLeaves();
-    // The record of the Groups list's picked entry, or null when none is picked. The leaf editor's
-    // exit handler reloads the viewer from it.
-    std::shared_ptr<noteob> pickedRecord() const;
-
-private:
     // Each area binds its own handlers to the controls built by the constructor.
     void buildWindow();
+    void buildGroupsPage();
+    // Runs handler, guarded, when the action triggers or when the button is clicked, where the button
+    // is not the action's own (a menu item and its toolbar button share one action).
+    void bindCommand(QAction *action, QToolButton *button, void (TForm1::*handler)());
     void bindShellHandlers();
     void bindOutlineHandlers();
     void bindEditorHandlers();
     void bindDocumentHandlers();
     void bindGroupsHandlers();
-    // Detaches focus-out and selection handlers before the controls go away.
-    void unbindEditorHandlers();
+    // Disconnects every handler from the controls, so the focus changes of the window's own destruction
+    // reach none.
+    void detachHandlers();
 
     std::unique_ptr<SoundPlayer> sounds_;
     std::unique_ptr<FileAsker> asker_;
     bool selectionHandlersOn_ = true;
     QPointer<QWidget> activeControl_;
 
-    // ---- Shell state (Main.cpp) ----
-    BranchStyle *branchStyle_ = nullptr;  // draws the tree's lines and expand buttons; owned by TreeView1
-
     // ---- Outline state (MainOutline.cpp) ----
+    void selectAndEditNewLeaf(OutlineNode *item);
+    void resetEditorAndBox();
+    // A new leaf whose text is the editor's.
+    OutlineNode *leafOfEditorText() const;
+    // Moves the selected leaf by the move rules, with the selection handlers off throughout.
+    void moveSelectedLeaf(outline::Placement placement, OutlineNode *target);
+    void focusTree();
 
     // ---- Editor state (MainEditor.cpp) ----
     // The record whose text the leaf editor shows. Stores go here rather than through the tree
     // item being left, which may already be half destroyed when the selection changes.
     std::shared_ptr<noteob> shownRecord_;
-    QList<QMetaObject::Connection> editorConnections_;
+    // Whether the alignment button being pressed was down already (a press then toggles nothing).
+    bool alignWasDown_ = false;
     void storeLeafEditor();
     void editorFocusChanged(QWidget *old, QWidget *now);
     void toggleStyle(LeafEditor *editor, int flag);
@@ -251,8 +275,6 @@ private:
     // True while the outline is the one read from or last saved to the remembered name, that is while
     // the caption shows that file's name. Save writes there only then; otherwise it asks, as Save As.
     bool showsRememberedFile_ = false;
-    // Whether the alignment button being pressed was down already (a press then toggles nothing).
-    bool alignWasDown_ = false;
     void openTreeFile(const QString &path);
     void openTextDocument(const QString &path);
     // Takes the keyboard focus away from the window's controls so their exit handlers store pending edits.

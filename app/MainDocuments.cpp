@@ -78,20 +78,13 @@ QStringList TForm1::helpDocumentCandidates()
 
 void TForm1::bindDocumentHandlers()
 {
-    // Menu items and toolbar buttons share one action; a button without its action gets the handler too.
-    const auto bind = [this](QAction *action, QToolButton *button, void (TForm1::*handler)()) {
-        connect(action, &QAction::triggered, this, handler);
-        if (button != nullptr && button->defaultAction() != action) {
-            connect(button, &QToolButton::clicked, this, handler);
-        }
-    };
-    bind(New1, NewTreeButton, &TForm1::New1Click);
-    bind(Open1, OpenButton, &TForm1::Open1Click);
-    bind(Save1, nullptr, &TForm1::Save1Click);
-    bind(SaveAs1, SaveButton, &TForm1::SaveAs1Click);
-    bind(ImportText1, ImportTextButton, &TForm1::ImportText1Click);
-    bind(ExportText1, ExportTextButton, &TForm1::ExportText1Click);
-    bind(Contents1, nullptr, &TForm1::Contents1Click);
+    bindCommand(New1, NewTreeButton, &TForm1::New1Click);
+    bindCommand(Open1, OpenButton, &TForm1::Open1Click);
+    bindCommand(Save1, nullptr, &TForm1::Save1Click);
+    bindCommand(SaveAs1, SaveButton, &TForm1::SaveAs1Click);
+    bindCommand(ImportText1, ImportTextButton, &TForm1::ImportText1Click);
+    bindCommand(ExportText1, ExportTextButton, &TForm1::ExportText1Click);
+    bindCommand(Contents1, nullptr, &TForm1::Contents1Click);
 }
 
 void TForm1::New1Click()
@@ -242,9 +235,7 @@ void TForm1::openTreeFile(const QString &path)
     const TreeFileContents contents = reading.readTexts();
     {
         // Building the tree selects nothing, and no text may move while it is built.
-        const bool handlersWereOn = selectionHandlersOn();
-        setSelectionHandlersOn(false);
-        const auto restore = qScopeGuard([&] { setSelectionHandlersOn(handlersWereOn); });
+        const SelectionHandlersOff handlersOff(*this);
         populateTree(TreeView1->outline(), contents);
         TreeView1->expandAll();
     }

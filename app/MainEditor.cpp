@@ -21,77 +21,60 @@
 
 void TForm1::bindEditorHandlers()
 {
-    QList<QMetaObject::Connection> &c = editorConnections_;
-
     // The tree reports the move after it happened: the leaf being left is stored, then the new one loaded.
-    c << connect(TreeView1, &OutlineWidget::currentItemChanged, this,
-                 [this](OutlineNode *current, OutlineNode *previous) {
-                     if (!selectionHandlersOn()) {
-                         return;
-                     }
-                     guarded([&] { TreeView1Changing(previous); });
-                     guarded([&] { TreeView1Change(current); });
-                 });
-    RichEdit1->onExit = [this] { guarded([this] { RichEdit1Exit(); }); };
+    connect(TreeView1, &OutlineWidget::currentItemChanged, this, [this](OutlineNode *current, OutlineNode *previous) {
+        if (!selectionHandlersOn()) {
+            return;
+        }
+        // The item being left is only compared with null: it may be in the middle of its destruction.
+        if (previous != nullptr) {
+            guarded([&] { TreeView1Changing(); });
+        }
+        guarded([&] { TreeView1Change(current); });
+    });
+    connect(RichEdit1, &LeafEditor::exited, this, [this] { guarded([this] { RichEdit1Exit(); }); });
     for (LeafEditor *editor : {RichEdit1, RichEdit2}) {
-        editor->onKeyPress = [this, editor](QKeyEvent *event) {
-            guarded([&] { RichEdit1KeyPress(editor, event); });
-        };
-        editor->onKeyUp = [this, editor](QKeyEvent *event) { guarded([&] { RichEdit1KeyUp(editor, event); }); };
+        // Direct connections: the key-press handler decides before the editor sees the key.
+        connect(editor, &LeafEditor::keyPressed, this,
+                [this, editor](QKeyEvent *event) { guarded([&] { RichEdit1KeyPress(editor, event); }); });
+        connect(editor, &LeafEditor::keyReleased, this,
+                [this, editor](QKeyEvent *event) { guarded([&] { RichEdit1KeyUp(editor, event); }); });
     }
     // The Groups viewer does not take Tab as input: there the key moves the focus.
     RichEdit2->setTabChangesFocus(true);
-    c << connect(qApp, &QApplication::focusChanged, this,
-                 [this](QWidget *old, QWidget *now) { editorFocusChanged(old, now); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) { editorFocusChanged(old, now); });
 
-    c << connect(TreeViewComboBox, &CompletingComboBox::userChanged, this,
-                 [this] { guarded([this] { TreeViewComboBoxChange(); }); });
-    c << connect(FontName, &CompletingComboBox::userChanged, this, [this] { guarded([this] { FontNameChange(); }); });
+    connect(TreeViewComboBox, &CompletingComboBox::userChanged, this,
+            [this] { guarded([this] { TreeViewComboBoxChange(); }); });
+    connect(FontName, &CompletingComboBox::userChanged, this, [this] { guarded([this] { FontNameChange(); }); });
 
     UpDown1->setRange(0, 100);
     UpDown1->setPosition(12);
     UpDown1->setBuddy(FontSize);
     // Every change of the size box's text applies, whether typed or written by the arrows.
-    c << connect(FontSize, &QLineEdit::textChanged, this, [this] { guarded([this] { FontSizeChange(); }); });
+    connect(FontSize, &QLineEdit::textChanged, this, [this] { guarded([this] { FontSizeChange(); }); });
 
     // The formatting follows the button's state however it changes: a mouse click, Space, or a screen
     // reader's "Toggle" action, which toggles the button without clicking it.
-    c << connect(BoldButton, &QToolButton::toggled, this, [this] { guarded([this] { BoldButtonClick(); }); });
-    c << connect(ItalicButton, &QToolButton::toggled, this, [this] { guarded([this] { ItalicButtonClick(); }); });
-    c << connect(UnderlineButton, &QToolButton::toggled, this,
-                 [this] { guarded([this] { UnderlineButtonClick(); }); });
-    c << connect(BulletsButton, &QToolButton::toggled, this, [this] { guarded([this] { BulletsButtonClick(); }); });
+    connect(BoldButton, &QToolButton::toggled, this, [this] { guarded([this] { BoldButtonClick(); }); });
+    connect(ItalicButton, &QToolButton::toggled, this, [this] { guarded([this] { ItalicButtonClick(); }); });
+    connect(UnderlineButton, &QToolButton::toggled, this, [this] { guarded([this] { UnderlineButtonClick(); }); });
+    connect(BulletsButton, &QToolButton::toggled, this, [this] { guarded([this] { BulletsButtonClick(); }); });
     for (QToolButton *button : {LeftAlign, CenterAlign, RightAlign}) {
         // An alignment button goes down by toggling; pressing the one already down toggles nothing and
         // applies its alignment again.
-        c << connect(button, &QToolButton::pressed, this, [this, button] { alignWasDown_ = button->isChecked(); });
-        c << connect(button, &QToolButton::toggled, this, [this, button](bool down) {
+        connect(button, &QToolButton::pressed, this, [this, button] { alignWasDown_ = button->isChecked(); });
+        connect(button, &QToolButton::toggled, this, [this, button](bool down) {
             if (down) {
                 guarded([&] { LeftAlignClick(button); });
             }
         });
-        c << connect(button, &QToolButton::clicked, this, [this, button] {
+        connect(button, &QToolButton::clicked, this, [this, button] {
             if (alignWasDown_) {
                 guarded([&] { LeftAlignClick(button); });
             }
             alignWasDown_ = false;
         });
-    }
-}
-
-void TForm1::unbindEditorHandlers()
-{
-    for (const QMetaObject::Connection &connection : std::as_const(editorConnections_)) {
-        disconnect(connection);
-    }
-    editorConnections_.clear();
-    // Both editors' hooks go: the focus-out sent while the window is destroyed must reach nothing.
-    for (LeafEditor *editor : {RichEdit1, RichEdit2}) {
-        if (editor != nullptr) {
-            editor->onExit = nullptr;
-            editor->onKeyPress = nullptr;
-            editor->onKeyUp = nullptr;
-        }
     }
 }
 
@@ -117,11 +100,8 @@ void TForm1::storeLeafEditor()
     }
 }
 
-void TForm1::TreeView1Changing(OutlineNode *leaving)
+void TForm1::TreeView1Changing()
 {
-    if (leaving == nullptr) {
-        return;
-    }
     // The editor and the box hold the working copies of the record loaded last; the item being
     // left is not read, since it may be in the middle of its destruction.
     if (shownRecord_ == nullptr) {

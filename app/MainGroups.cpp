@@ -1,16 +1,88 @@
-// The Groups page: listing every leaf or one category's leaves, reading and editing the picked leaf
-// in the viewer, and assigning categories.
+// The Groups page: its controls, listing every leaf or one category's leaves, reading and editing the
+// picked leaf in the viewer, and assigning categories.
 #include "app/Main.h"
 
 #include "app/completingcombo.h"
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
+#include "app/styles.h"
 #include "document/copylines.h"
 #include "app/grouplist.h"
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *groupsButton(QWidget *parent, const char *name, const QString &caption, int left)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(left, 8, 69, 20);
+    return button;
+}
+
+} // namespace
+
+void TForm1::buildGroupsPage()
+{
+    CategoryViewPage = new QWidget(PageControl);
+    CategoryViewPage->setObjectName(QStringLiteral("CategoryViewPage"));
+    CategoryViewPage->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    auto *groupsLayout = new QVBoxLayout(CategoryViewPage);
+    groupsLayout->setContentsMargins(0, 0, 0, 0);
+    groupsLayout->setSpacing(0);
+
+    Panel3 = new QWidget(CategoryViewPage);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(41);
+    CatViewComboBox = new CompletingComboBox(Panel3);
+    CatViewComboBox->setObjectName(QStringLiteral("CatViewComboBox"));
+    CatViewComboBox->setEditable(true);
+    CatViewComboBox->setGeometry(12, 8, 145, 21);
+    CatViewComboBox->setEditText(QStringLiteral("CatViewComboBox"));
+    ShowAllItemsBtn = groupsButton(Panel3, "ShowAllItemsBtn", QStringLiteral("All"), 160);
+    ShowItemsBtn = groupsButton(Panel3, "ShowItemsBtn", QStringLiteral("Catagories"), 232);
+    AssignCatBtn = groupsButton(Panel3, "AssignCatBtn", QStringLiteral("Assign"), 304);
+    groupsLayout->addWidget(Panel3);
+
+    Splitter1 = new QSplitter(Qt::Vertical, CategoryViewPage);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(true);
+    Splitter1->setOpaqueResize(false);
+    ListBox = new GroupListBox(Splitter1);
+    ListBox->setObjectName(QStringLiteral("ListBox"));
+    ListBox->setMinimumHeight(30);
+    ListBox->setItemDelegate(new FixedRowDelegate(13, ListBox));
+    ListBox->setUniformItemSizes(true);
+    RichEdit2 = new LeafEditor(Splitter1);
+    RichEdit2->setObjectName(QStringLiteral("RichEdit2"));
+    RichEdit2->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RichEdit2->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RichEdit2->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit2->setTabChangesFocus(false);
+    RichEdit2->setMinimumHeight(30);
+    Splitter1->addWidget(ListBox);
+    Splitter1->addWidget(RichEdit2);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({116, 460 - 41 - 116 - 3});
+    groupsLayout->addWidget(Splitter1, 1);
+
+    PageControl->addTab(CategoryViewPage, QStringLiteral("Groups"));
+
+    // Tab order on the Groups page: the box, "Catagories", "All", "Assign", then the list and viewer.
+    setTabOrder(CatViewComboBox, ShowItemsBtn);
+    setTabOrder(ShowItemsBtn, ShowAllItemsBtn);
+    setTabOrder(ShowAllItemsBtn, AssignCatBtn);
+    setTabOrder(AssignCatBtn, ListBox);
+    setTabOrder(ListBox, RichEdit2);
+}
 
 void TForm1::bindGroupsHandlers()
 {
@@ -23,7 +95,7 @@ void TForm1::bindGroupsHandlers()
     connect(AssignCatBtn, &QPushButton::clicked, this, &TForm1::AssignCatBtnClick);
     // The picked entry changes by mouse or keyboard; fillings block the list's signals.
     connect(ListBox, &QListWidget::itemSelectionChanged, this, &TForm1::ListBoxClick);
-    RichEdit2->onExit = [this] { RichEdit2Exit(); };
+    connect(RichEdit2, &LeafEditor::exited, this, &TForm1::RichEdit2Exit);
 }
 
 std::shared_ptr<noteob> TForm1::pickedRecord() const

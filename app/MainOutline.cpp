@@ -10,119 +10,86 @@
 #include "document/outline.h"
 
 #include <QAction>
-#include <QSet>
+#include <QDragMoveEvent>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include <memory>
 
-namespace {
-
-// Keeps the tree's selection handlers off for the lifetime of the guard, also when a move throws:
-// a move stores nothing into and loads nothing from any leaf.
-class SelectionHandlersOff
-{
-public:
-    explicit SelectionHandlersOff(TForm1 &form) : form_(form), wasOn_(form.selectionHandlersOn())
-    {
-        form_.setSelectionHandlersOn(false);
-    }
-    ~SelectionHandlersOff() { form_.setSelectionHandlersOn(wasOn_); }
-    SelectionHandlersOff(const SelectionHandlersOff &) = delete;
-    SelectionHandlersOff &operator=(const SelectionHandlersOff &) = delete;
-
-private:
-    TForm1 &form_;
-    bool wasOn_;
-};
-
-}  // namespace
-
 void TForm1::bindOutlineHandlers()
 {
-    // Toolbar buttons and menu entries share one action per command; each action is bound once.
-    QSet<QAction *> bound;
-    auto bind = [&](QToolButton *button, QAction *menuAction, void (TForm1::*handler)()) {
-        for (QAction *action : {button != nullptr ? button->defaultAction() : nullptr, menuAction}) {
-            if (action != nullptr && !bound.contains(action)) {
-                bound.insert(action);
-                connect(action, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
-            }
-        }
-    };
-    bind(MoveLeftButton, MoveLeft1, &TForm1::OutBtnClick);
-    bind(MoveRightButton, MoveRight1, &TForm1::InBtnClick);
-    bind(AddLeafButton, Add1, &TForm1::AddBtnClick);
-    bind(AddLeafBelowButton, AddChild1, &TForm1::AddChildBtnClick);
-    bind(AddLeafAboveButton, AddAbove1, &TForm1::InsertBtnClick);
-    bind(PruneButton, Remove1, &TForm1::DelBtnClick);
+    bindCommand(MoveLeft1, MoveLeftButton, &TForm1::OutBtnClick);
+    bindCommand(MoveRight1, MoveRightButton, &TForm1::InBtnClick);
+    bindCommand(Add1, AddLeafButton, &TForm1::AddBtnClick);
+    bindCommand(AddChild1, AddLeafBelowButton, &TForm1::AddChildBtnClick);
+    bindCommand(AddAbove1, AddLeafAboveButton, &TForm1::InsertBtnClick);
+    bindCommand(Remove1, PruneButton, &TForm1::DelBtnClick);
 
-    TreeView1->onDragOver = [this](const QPoint &pos) {
+    // Direct connection: the tree reads the answer from the event once the handler has run.
+    connect(TreeView1, &OutlineTree::leafDraggedOver, this, [this](QDragMoveEvent *event) {
         bool accept = true;
-        guarded([&] { accept = TreeView1DragOver(pos); });
-        return accept;
-    };
-    TreeView1->onDrop = [this](const QPoint &pos) { guarded([&] { TreeView1DragDrop(pos); }); };
+        guarded([&] { accept = TreeView1DragOver(event->position().toPoint()); });
+        if (!accept) {
+            event->ignore();
+        }
+    });
+    connect(TreeView1, &OutlineTree::leafDropped, this,
+            [this](const QPoint &pos) { guarded([&] { TreeView1DragDrop(pos); }); });
 }
 
-namespace {
-
 // Everything the three add commands do after the node is in the tree, up to the editor's recording.
-void selectAndEditNewLeaf(TForm1 &form, OutlineNode *item)
+void TForm1::selectAndEditNewLeaf(OutlineNode *item)
 {
     // The selection handlers store the leaf that was selected and load the new record.
-    form.TreeView1->setCurrentItem(item);
-    form.TreeView1->editItem(item);
+    TreeView1->setCurrentItem(item);
+    TreeView1->editItem(item);
     // The keyboard stays in the caption edit box; the editor's exit handling runs once the keyboard
     // reaches any other control of the window.
-    form.setActiveControl(form.RichEdit1);
+    setActiveControl(RichEdit1);
 }
 
 // Empties the editor and shows the first category, from code: neither counts as a change by the user,
 // so nothing is stored into any leaf.
-void resetEditorAndBox(TForm1 &form)
+void TForm1::resetEditorAndBox()
 {
-    form.RichEdit1->clear();
-    CompletingComboBox *box = form.TreeViewComboBox;
+    RichEdit1->clear();
+    CompletingComboBox *box = TreeViewComboBox;
     const QString first = box->count() > 0 ? box->itemText(0) : QString();
     box->setCurrentIndex(box->count() > 0 ? 0 : -1);
     box->setEditText(first);
 }
 
-// A new leaf whose text is the editor's.
-OutlineNode *leafOfEditorText(const TForm1 &form)
+OutlineNode *TForm1::leafOfEditorText() const
 {
-    auto *node = new OutlineNode(form.NewLeafCaption);
-    CopyLines(*form.RichEdit1->document(), node->record()->Notes);
+    auto *node = new OutlineNode(NewLeafCaption);
+    CopyLines(*RichEdit1->document(), node->record()->Notes);
     return node;
 }
 
-// Moves the selected leaf by the move rules, with the selection handlers off throughout.
-outline::MoveResult moveSelectedLeaf(TForm1 &form, outline::Placement placement, OutlineNode *target)
+void TForm1::moveSelectedLeaf(outline::Placement placement, OutlineNode *target)
 {
-    const SelectionHandlersOff handlersOff(form);
-    return form.TreeView1->moveNode(form.TreeView1->currentItem(), placement, target);
+    // A move stores nothing into and loads nothing from any leaf.
+    const SelectionHandlersOff handlersOff(*this);
+    TreeView1->moveNode(TreeView1->currentItem(), placement, target);
 }
 
 // Prune and the moves end with the keyboard in the tree. While the Groups page is in front the tree is
 // hidden: focusing it would only pull the keyboard there later, so the focus is left alone.
-void focusTree(TForm1 &form)
+void TForm1::focusTree()
 {
-    if (form.PageControl != nullptr && form.PageControl->currentWidget() != form.TreeViewPage) {
+    if (PageControl != nullptr && PageControl->currentWidget() != TreeViewPage) {
         return;
     }
-    form.TreeView1->setFocus();
+    TreeView1->setFocus();
 }
-
-}  // namespace
 
 void TForm1::AddBtnClick()
 {
-    OutlineNode *item = leafOfEditorText(*this);
+    OutlineNode *item = leafOfEditorText();
     item->record()->setCategory(TreeViewComboBox->currentText());
     outline::insertNode(TreeView1->outline(), item, outline::Placement::LastSibling, TreeView1->currentItem());
-    selectAndEditNewLeaf(*this, item);
-    resetEditorAndBox(*this);
+    selectAndEditNewLeaf(item);
+    resetEditorAndBox();
 }
 
 void TForm1::InsertBtnClick()
@@ -135,9 +102,9 @@ void TForm1::InsertBtnClick()
         return;
     }
     // The new leaf starts as a copy of the selected leaf's text, with category "Unknown".
-    OutlineNode *item = leafOfEditorText(*this);
+    OutlineNode *item = leafOfEditorText();
     outline::insertNode(TreeView1->outline(), item, outline::Placement::Before, TreeView1->currentItem());
-    selectAndEditNewLeaf(*this, item);
+    selectAndEditNewLeaf(item);
 }
 
 void TForm1::AddChildBtnClick()
@@ -150,11 +117,11 @@ void TForm1::AddChildBtnClick()
         return;
     }
     OutlineNode *parent = TreeView1->currentItem();
-    OutlineNode *item = leafOfEditorText(*this);
+    OutlineNode *item = leafOfEditorText();
     outline::insertNode(TreeView1->outline(), item, outline::Placement::LastChild, parent);
     TreeView1->setExpanded(parent, true);
-    selectAndEditNewLeaf(*this, item);
-    resetEditorAndBox(*this);
+    selectAndEditNewLeaf(item);
+    resetEditorAndBox();
 }
 
 void TForm1::DelBtnClick()
@@ -176,7 +143,7 @@ void TForm1::DelBtnClick()
     } else {
         TreeView1->removeNode(pruned);
     }
-    focusTree(*this);
+    focusTree();
 }
 
 void TForm1::InBtnClick()
@@ -184,10 +151,10 @@ void TForm1::InBtnClick()
     if (HasSelectedLeaf()) {
         OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->row() > 0) {
-            moveSelectedLeaf(*this, outline::Placement::LastChild, outline::containerOf(leaf)->child(leaf->row() - 1));
+            moveSelectedLeaf(outline::Placement::LastChild, outline::containerOf(leaf)->child(leaf->row() - 1));
         }
     }
-    focusTree(*this);
+    focusTree();
 }
 
 void TForm1::OutBtnClick()
@@ -196,10 +163,10 @@ void TForm1::OutBtnClick()
         OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->parent() != nullptr) {
             // To the end of the parent's list, after all later siblings of the parent.
-            moveSelectedLeaf(*this, outline::Placement::LastSibling, leaf->parent());
+            moveSelectedLeaf(outline::Placement::LastSibling, leaf->parent());
         }
     }
-    focusTree(*this);
+    focusTree();
 }
 
 bool TForm1::TreeView1DragOver(const QPoint &)
@@ -212,18 +179,18 @@ void TForm1::TreeView1DragDrop(const QPoint &pos)
     if (!HasSelectedLeaf()) {
         return;
     }
-    const DropPlan plan = classifyDropPoint(*TreeView1, pos, treeShowsButtons());
+    const DropPlan plan = classifyDropPoint(*TreeView1, pos, TreeView1->buttonsShown());
     switch (plan.action) {
     case DropPlan::Nothing:
         return;
     case DropPlan::LastChild:
-        moveSelectedLeaf(*this, outline::Placement::LastChild, plan.target);
+        moveSelectedLeaf(outline::Placement::LastChild, plan.target);
         return;
     case DropPlan::LastTopLevel:
-        moveSelectedLeaf(*this, outline::Placement::LastSibling, nullptr);
+        moveSelectedLeaf(outline::Placement::LastSibling, nullptr);
         return;
     case DropPlan::Before:
-        moveSelectedLeaf(*this, outline::Placement::Before, plan.target);
+        moveSelectedLeaf(outline::Placement::Before, plan.target);
         return;
     }
 }

@@ -1,8 +1,8 @@
 // The display options dialog: copies the tree's settings in on showing, writes them back on Apply.
 #include "app/Options.h"
 
-#include "app/Main.h"
 #include "app/guard.h"
+#include "app/outlinetree.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -33,8 +33,7 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, i
 
 } // namespace
 
-TOptionsForm::TOptionsForm(TForm1 *form1, QWidget *parent)
-    : QWidget(parent, Qt::Dialog), form1_(form1)
+TOptionsForm::TOptionsForm(OutlineTree *tree, QWidget *parent) : QWidget(parent, Qt::Dialog), tree_(tree)
 {
     setObjectName(QStringLiteral("OptionsForm"));
     setWindowTitle(QStringLiteral("OptionsForm"));
@@ -75,22 +74,22 @@ void TOptionsForm::showEvent(QShowEvent *event)
 
 void TOptionsForm::FormShow()
 {
-    ShowLinesChk->setChecked(form1_->treeShowsLines());
-    ShowButtonsChk->setChecked(form1_->treeShowsButtons());
-    ShowRootChk->setChecked(form1_->treeShowsRoot());
+    ShowLinesChk->setChecked(tree_->linesShown());
+    ShowButtonsChk->setChecked(tree_->buttonsShown());
+    ShowRootChk->setChecked(tree_->rootIsDecorated());
 }
 
 void TOptionsForm::ApplyBtnClick()
 {
     // Only changed settings are switched; the tree keeps its leaves, selection and expansion.
-    if (form1_->treeShowsLines() != ShowLinesChk->isChecked()) {
-        form1_->setTreeShowsLines(ShowLinesChk->isChecked());
+    if (tree_->linesShown() != ShowLinesChk->isChecked()) {
+        tree_->setLinesShown(ShowLinesChk->isChecked());
     }
-    if (form1_->treeShowsButtons() != ShowButtonsChk->isChecked()) {
-        form1_->setTreeShowsButtons(ShowButtonsChk->isChecked());
+    if (tree_->buttonsShown() != ShowButtonsChk->isChecked()) {
+        tree_->setButtonsShown(ShowButtonsChk->isChecked());
     }
-    if (form1_->treeShowsRoot() != ShowRootChk->isChecked()) {
-        form1_->setTreeShowsRoot(ShowRootChk->isChecked());
+    if (tree_->rootIsDecorated() != ShowRootChk->isChecked()) {
+        tree_->setRootIsDecorated(ShowRootChk->isChecked());
     }
 }
 

@@ -6,7 +6,7 @@
 class QCheckBox;
 class QPushButton;
 class QShowEvent;
-class TForm1;
+class OutlineTree;
 
 // Holds no settings of its own: reads the tree's three settings each time it is shown and writes
 // the changed ones back on Apply or OK. Modeless; closing it only hides it.
@@ -15,7 +15,7 @@ class TOptionsForm : public QWidget
     Q_OBJECT
 
 public:
-    explicit TOptionsForm(TForm1 *form1, QWidget *parent = nullptr);
+    explicit TOptionsForm(OutlineTree *tree, QWidget *parent = nullptr);
 
     QCheckBox *ShowLinesChk = nullptr;
     QPushButton *OKBtn = nullptr;
@@ -33,5 +33,5 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    TForm1 *form1_;
+    OutlineTree *tree_;
 };

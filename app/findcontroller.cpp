@@ -1,7 +1,6 @@
 // Finding in the window: the find field bound to the tree, the editor and the index.
 #include "app/findcontroller.h"
 
-#include "app/Main.h"
 #include "app/findbar.h"
 #include "app/guard.h"
 #include "app/leafeditor.h"
@@ -13,20 +12,24 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QMenu>
+#include <QTabWidget>
 #include <QTimer>
 
-FindController::FindController(TForm1 &window) : QObject(&window), window_(window)
+FindController::FindController(QWidget &window, OutlineTree &tree, LeafEditor &editor, QTabWidget &pages,
+                               QWidget &treePage, QMenu &menu)
+    : QObject(&window), tree_(tree), editor_(editor)
 {
+    setObjectName(QStringLiteral("Finder"));
     FindHost host;
     host.index = [this] { return index(); };
     host.leaves = [this] { return leaves(); };
     host.selected = [this] { return selected(); };
     host.storeEdits = [this] { guarded([this] { storeEdits(); }); };
     host.goTo = [this](FindIndex::Key key, const QString &query) { guarded([&] { goTo(key, query); }); };
-    host.leave = [this] { window_.RichEdit1->setFocus(Qt::OtherFocusReason); };
+    host.leave = [this] { editor_.setFocus(Qt::OtherFocusReason); };
 
-    bar_ = new FindBar(std::move(host), window.TreeViewPage);
-    if (auto *layout = qobject_cast<QBoxLayout *>(window.TreeViewPage->layout())) {
+    bar_ = new FindBar(std::move(host), &treePage);
+    if (auto *layout = qobject_cast<QBoxLayout *>(treePage.layout())) {
         // Between the tree and editor above and the bottom panel.
         layout->insertWidget(layout->count() - 1, bar_);
     }
@@ -56,16 +59,16 @@ FindController::FindController(TForm1 &window) : QObject(&window), window_(windo
     }
     // In the Tree menu, before the separator above Exit.
     QAction *before = nullptr;
-    const QList<QAction *> items = window.FileMenu->actions();
+    const QList<QAction *> items = menu.actions();
     for (QAction *a : items) {
         if (a->isSeparator() && a->objectName() == QLatin1String("N1")) {
             before = a;
         }
     }
-    window.FileMenu->insertAction(before, action_);
-    connect(action_, &QAction::triggered, this, [this] {
-        guarded([this] {
-            window_.PageControl->setCurrentWidget(window_.TreeViewPage);
+    menu.insertAction(before, action_);
+    connect(action_, &QAction::triggered, this, [this, &pages, &treePage] {
+        guarded([&] {
+            pages.setCurrentWidget(&treePage);
             if (!index_ && !building_) {
                 build();
             }
@@ -74,7 +77,7 @@ FindController::FindController(TForm1 &window) : QObject(&window), window_(windo
     });
 
     connect(&watcher_, &QFutureWatcher<FindIndex>::finished, this, &FindController::built);
-    QAbstractItemModel *model = window.TreeView1->model();
+    QAbstractItemModel *model = tree_.model();
     const auto grew = [this] {
         if (!checkPending_) {
             checkPending_ = true;
@@ -92,20 +95,20 @@ FindController::~FindController()
 
 FindIndex::Leaves FindController::leaves() const
 {
-    return groups::allLeaves(window_.TreeView1->outline());
+    return groups::allLeaves(tree_.outline());
 }
 
 FindIndex::Key FindController::selected() const
 {
-    return FindIndex::keyOf(window_.TreeView1->currentItem());
+    return FindIndex::keyOf(tree_.currentItem());
 }
 
 void FindController::storeEdits()
 {
     // Text typed in the editor since the leaf was shown counts: it is stored as a leaf switch stores it.
-    QTextDocument *document = window_.RichEdit1->document();
-    if (document->isModified() && window_.TreeView1->currentItem() != nullptr) {
-        window_.RichEdit1Exit();
+    QTextDocument *document = editor_.document();
+    if (document->isModified() && tree_.currentItem() != nullptr) {
+        emit storeRequested();
         document->setModified(false);
     }
 }
@@ -113,7 +116,7 @@ void FindController::storeEdits()
 void FindController::goTo(FindIndex::Key key, const QString &query)
 {
     OutlineNode *target = nullptr;
-    outline::walk(window_.TreeView1->outline(), [&](OutlineNode *node, int) {
+    outline::walk(tree_.outline(), [&](OutlineNode *node, int) {
         if (target == nullptr && FindIndex::keyOf(node) == key) {
             target = node;
         }
@@ -122,14 +125,14 @@ void FindController::goTo(FindIndex::Key key, const QString &query)
         return;
     }
     // The normal selection path: the leaf being left is stored, the new one loaded.
-    window_.TreeView1->setCurrentItem(target);
-    window_.TreeView1->scrollToItem(target);
-    const QTextCursor found = finding::find(*window_.RichEdit1->document(), query);
+    tree_.setCurrentItem(target);
+    tree_.scrollToItem(target);
+    const QTextCursor found = finding::find(*editor_.document(), query);
     if (!found.isNull()) {
-        window_.RichEdit1->setTextCursor(found);
-        window_.RichEdit1->ensureCursorVisible();
+        editor_.setTextCursor(found);
+        editor_.ensureCursorVisible();
     }
-    window_.RichEdit1->document()->setModified(false);
+    editor_.document()->setModified(false);
 }
 
 void FindController::outlineGrew()

@@ -9,8 +9,12 @@
 #include <memory>
 
 class FindBar;
+class LeafEditor;
+class OutlineTree;
 class QAction;
-class TForm1;
+class QMenu;
+class QTabWidget;
+class QWidget;
 
 // Owns the index of the window's outline and keeps it current: built in the background after a load,
 // brought up to date with stored texts before each search. Binds the find field to the window's
@@ -23,7 +27,9 @@ public:
     // Outlines that gain more leaves than this at once are indexed again in the background.
     static constexpr int BackgroundThreshold = 1000;
 
-    explicit FindController(TForm1 &window);
+    // The field goes onto treePage, the command into menu before its "N1" separator, the keys onto window.
+    FindController(QWidget &window, OutlineTree &tree, LeafEditor &editor, QTabWidget &pages, QWidget &treePage,
+                   QMenu &menu);
     ~FindController() override;
 
     FindBar *bar() const { return bar_; }
@@ -32,6 +38,10 @@ public:
     FindIndex *index() { return building_ ? nullptr : index_.get(); }
     // True while the index is being built in the background.
     bool isBuilding() const { return building_; }
+
+signals:
+    // Text typed in the editor since the leaf was shown is due to be stored into the selected leaf.
+    void storeRequested();
 
 private:
     FindIndex::Leaves leaves() const;
@@ -43,7 +53,8 @@ private:
     void build();
     void built();
 
-    TForm1 &window_;
+    OutlineTree &tree_;
+    LeafEditor &editor_;
     FindBar *bar_ = nullptr;
     QAction *action_ = nullptr;
     std::unique_ptr<FindIndex> index_;

@@ -16,28 +16,22 @@ void LeafEditor::typeKey(QKeyEvent *event)
 void LeafEditor::focusOutEvent(QFocusEvent *event)
 {
     QTextEdit::focusOutEvent(event);
-    if (onExit) {
-        onExit();
-    }
+    emit exited();
 }
 
 void LeafEditor::keyPressEvent(QKeyEvent *event)
 {
-    if (onKeyPress) {
-        event->setAccepted(false);
-        onKeyPress(event);
-        if (event->isAccepted()) {
-            return;
-        }
-        event->setAccepted(true);
+    event->setAccepted(false);
+    emit keyPressed(event);
+    if (event->isAccepted()) {
+        return;
     }
+    event->setAccepted(true);
     QTextEdit::keyPressEvent(event);
 }
 
 void LeafEditor::keyReleaseEvent(QKeyEvent *event)
 {
     QTextEdit::keyReleaseEvent(event);
-    if (onKeyUp) {
-        onKeyUp(event);
-    }
+    emit keyReleased(event);
 }

@@ -3,8 +3,6 @@
 
 #include <QTextEdit>
 
-#include <functional>
-
 class QFocusEvent;
 class QKeyEvent;
 
@@ -15,15 +13,17 @@ class LeafEditor : public QTextEdit
 public:
     explicit LeafEditor(QWidget *parent = nullptr);
 
-    // Runs when the editor loses the keyboard focus. Cleared by the window before it goes away.
-    std::function<void()> onExit;
-    // Sees each key press before the editor (may change or swallow it) and each key release.
-    // A press hook swallows a key by accepting the event; the editor then does not see it.
-    std::function<void(QKeyEvent *)> onKeyPress;
-    std::function<void(QKeyEvent *)> onKeyUp;
-
-    // Lets the editor handle a key as if typed: a press hook hands over a replacement key this way.
+    // Lets the editor handle a key as if typed: a key-press slot hands over a replacement key this way.
     void typeKey(QKeyEvent *event);
+
+signals:
+    // The editor has lost the keyboard focus.
+    void exited();
+    // Each key press, before the editor sees it, emitted with the event not accepted. A directly
+    // connected slot swallows the key by accepting the event; the editor then does not see it.
+    void keyPressed(QKeyEvent *event);
+    // Each key release, after the editor has seen it.
+    void keyReleased(QKeyEvent *event);
 
 protected:
     void focusOutEvent(QFocusEvent *event) override;

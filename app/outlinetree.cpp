@@ -1,4 +1,4 @@
-// The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
+// The outline tree control: branch lines and buttons, in-place caption editing, dragging and dropping a leaf.
 #include "app/outlinetree.h"
 
 #include "app/droppoint.h"
@@ -14,8 +14,87 @@
 #include <QFocusEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleOption>
+
+// Draws the outline's branch cells the classic way: dotted lines joining a leaf to its parent and
+// siblings, and a boxed plus or minus on leaves with children. Each part can be switched off.
+class BranchStyle : public QProxyStyle
+{
+public:
+    bool showLines = true;
+    bool showButtons = true;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        // Only the caption shows the selection, not the lines and buttons in front of it.
+        if (hint == SH_ItemView_ShowDecorationSelected) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element == PE_PanelItemViewItem) {
+            // The selection covers the caption only, not the rest of the row.
+            if (const auto *item = qstyleoption_cast<const QStyleOptionViewItem *>(option)) {
+                QStyleOptionViewItem narrowed(*item);
+                const QRect text = subElementRect(SE_ItemViewItemText, item, widget);
+                const int width = item->fontMetrics.horizontalAdvance(item->text) + 6;
+                narrowed.rect = QRect(text.left(), item->rect.top(), qMin(width, text.width()), item->rect.height());
+                QProxyStyle::drawPrimitive(element, &narrowed, painter, widget);
+                return;
+            }
+        }
+        if (element != PE_IndicatorBranch) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const QRect r = option->rect;
+        const int cx = r.left() + r.width() / 2;
+        const int cy = r.top() + r.height() / 2;
+        const bool hasChildren = option->state & State_Children;
+        const bool boxed = showButtons && hasChildren;
+        constexpr int half = 4;  // the button is 9 x 9 pixels
+
+        painter->save();
+        if (showLines) {
+            QPen pen(option->palette.color(QPalette::Mid));
+            pen.setStyle(Qt::DotLine);
+            painter->setPen(pen);
+            const int gap = boxed ? half + 1 : 0;
+            if (option->state & State_Item) {
+                // This leaf's own column: a line in from above, across to the caption, on to the next sibling.
+                painter->drawLine(cx + gap, cy, r.right(), cy);
+                painter->drawLine(cx, r.top(), cx, cy - gap);
+                if (option->state & State_Sibling) {
+                    painter->drawLine(cx, cy + gap, cx, r.bottom());
+                }
+            } else if (option->state & State_Sibling) {
+                // An ancestor's column: its line passes by on the way to its next sibling.
+                painter->drawLine(cx, r.top(), cx, r.bottom());
+            }
+        }
+        if (boxed) {
+            const QRect box(cx - half, cy - half, 2 * half, 2 * half);
+            painter->setPen(option->palette.color(QPalette::Dark));
+            painter->setBrush(option->palette.color(QPalette::Base));
+            painter->drawRect(box);
+            painter->setPen(option->palette.color(QPalette::Text));
+            painter->drawLine(cx - 2, cy, cx + 2, cy);
+            if (!(option->state & State_Open)) {
+                painter->drawLine(cx, cy - 2, cx, cy + 2);
+            }
+        }
+        painter->restore();
+    }
+};
 
 namespace {
 
@@ -28,6 +107,9 @@ bool carriesLeaf(const QMimeData *mime)
 
 OutlineTree::OutlineTree(QWidget *parent) : OutlineWidget(parent)
 {
+    branchStyle_ = new BranchStyle;
+    branchStyle_->setParent(this);
+    setStyle(branchStyle_);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
@@ -42,6 +124,28 @@ OutlineTree::OutlineTree(QWidget *parent) : OutlineWidget(parent)
             dragScrollTimer_.stop();
         }
     });
+}
+
+bool OutlineTree::linesShown() const
+{
+    return branchStyle_->showLines;
+}
+
+void OutlineTree::setLinesShown(bool on)
+{
+    branchStyle_->showLines = on;
+    viewport()->update();
+}
+
+bool OutlineTree::buttonsShown() const
+{
+    return branchStyle_->showButtons;
+}
+
+void OutlineTree::setButtonsShown(bool on)
+{
+    branchStyle_->showButtons = on;
+    viewport()->update();
 }
 
 OutlineNode *OutlineTree::dropTarget() const
@@ -62,7 +166,7 @@ void OutlineTree::setDropTarget(OutlineNode *item)
 
 bool OutlineTree::inHiddenButtonCell(const QPoint &pos) const
 {
-    if (buttonsShown) {
+    if (buttonsShown()) {
         return false;
     }
     OutlineNode *item = itemAt(pos);
@@ -101,7 +205,7 @@ void OutlineTree::mousePressEvent(QMouseEvent *event)
     }
     // A press on an expand button only toggles; every other part of the row can start a drag.
     const bool onButton = pos.x() < visualItemRect(item).left() &&
-                          classifyDropPoint(*this, pos, buttonsShown).action == DropPlan::Nothing;
+                          classifyDropPoint(*this, pos, buttonsShown()).action == DropPlan::Nothing;
     if (!onButton) {
         pressed_ = QPersistentModelIndex(indexFromItem(item));
         pressPos_ = pos;
@@ -188,10 +292,17 @@ void OutlineTree::dragEnterEvent(QDragEnterEvent *event)
     event->accept();
 }
 
+bool OutlineTree::isRefused(QDragMoveEvent *event)
+{
+    event->accept();
+    emit leafDraggedOver(event);
+    return !event->isAccepted();
+}
+
 void OutlineTree::dragMoveEvent(QDragMoveEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    if (!carriesLeaf(event->mimeData()) || (onDragOver && !onDragOver(pos))) {
+    if (!carriesLeaf(event->mimeData()) || isRefused(event)) {
         setDropTarget(nullptr);
         event->ignore();
         return;
@@ -263,17 +374,13 @@ void OutlineTree::dropEvent(QDropEvent *event)
     // The window moves the leaf; the drag source ignores the outcome and removes nothing itself.
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    if (onDrop) {
-        onDrop(event->position().toPoint());
-    }
+    emit leafDropped(event->position().toPoint());
 }
 
 void OutlineTree::focusInEvent(QFocusEvent *event)
 {
     OutlineWidget::focusInEvent(event);
-    if (onEnter) {
-        onEnter();
-    }
+    emit entered();
 }
 
 bool OutlineTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)

@@ -1,4 +1,4 @@
-// The outline tree control: in-place caption editing, dragging a leaf and dropping it elsewhere.
+// The outline tree control: branch lines and buttons, in-place caption editing, dragging and dropping a leaf.
 #pragma once
 
 #include "app/outlinewidget.h"
@@ -9,10 +9,13 @@
 
 #include <functional>
 
+class BranchStyle;
 class QDrag;
+class QDragMoveEvent;
 
 // A tree of leaves that drags a leaf itself and hands the drop point to the window, which decides what
 // the drop means. Qt's own item moving is never used: the window's move rules keep records and selection.
+// It draws its own branch cells: dotted lines and boxed expand buttons, each of which can be switched off.
 class OutlineTree : public OutlineWidget
 {
     Q_OBJECT
@@ -20,19 +23,17 @@ class OutlineTree : public OutlineWidget
 public:
     explicit OutlineTree(QWidget *parent = nullptr);
 
+    // Whether dotted lines join each leaf to its parent and siblings.
+    bool linesShown() const;
+    void setLinesShown(bool on);
     // Whether expand buttons are drawn. Without them a click left of a caption never folds or unfolds.
-    bool buttonsShown = true;
+    bool buttonsShown() const;
+    void setButtonsShown(bool on);
 
     // What a drag carries; only drags with it are accepted.
     static constexpr const char *LeafMimeType = "application/x-quillax-leaf";
 
-    // Called with the drop point in viewport coordinates when a dragged leaf is released over the tree.
-    std::function<void(const QPoint &)> onDrop;
-    // Called each time the tree receives the input focus.
-    std::function<void()> onEnter;
-    // Asked at every point a dragged leaf passes over (viewport coordinates); unset accepts.
-    std::function<bool(const QPoint &)> onDragOver;
-    // Runs a prepared drag to its end. Unset runs QDrag::exec; tests put in their own.
+    // Runs a prepared drag to its end (unset: QDrag::exec); a test seam only, so nothing has to clear it.
     std::function<Qt::DropAction(QDrag &)> dragRunner;
 
     // The leaf highlighted as the drop target while a drag passes over it, or null.
@@ -46,6 +47,15 @@ public:
     int scrollEdgeAt(const QPoint &pos) const;
     // One scroll step towards the edge the point is near; false when the tree did not move.
     bool dragScrollStep(const QPoint &pos);
+
+signals:
+    // A dragged leaf was released over the tree, at this point in viewport coordinates.
+    void leafDropped(const QPoint &pos);
+    // The tree has received the input focus.
+    void entered();
+    // A dragged leaf passes over a point of the viewport, emitted with the event accepted. A directly
+    // connected slot refuses the point by ignoring the event.
+    void leafDraggedOver(QDragMoveEvent *event);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -64,7 +74,10 @@ private:
     void setDropTarget(OutlineNode *item);
     // True for a point in the branch cell of a row while no expand buttons are drawn.
     bool inHiddenButtonCell(const QPoint &pos) const;
+    // Asks the slots of leafDraggedOver about the event's point; true when one refused it.
+    bool isRefused(QDragMoveEvent *event);
 
+    BranchStyle *branchStyle_ = nullptr;  // a child of the tree
     QPersistentModelIndex dropTarget_;
     QPersistentModelIndex pressed_;
     QPoint pressPos_;

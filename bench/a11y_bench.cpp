@@ -5,6 +5,7 @@
 //   ./build/bench/a11y_bench
 #include "benchsupport.h"
 #include "app/Main.h"
+#include "tests/formparts.h"
 #include "app/asker.h"
 #include "app/droppoint.h"
 #include "app/outlinetree.h"
@@ -216,6 +217,7 @@ int measure(const QString &readerAddress)
     QTemporaryDir dir;
     const QString path = makeOutline(dir.path());
     TForm1 form;
+    const FormParts ui(form);
     form.setAsker(std::make_unique<bench::SilentAsker>());
     form.FormCreate({});
     form.show();
@@ -285,15 +287,15 @@ int measure(const QString &readerAddress)
     auto middle = [&] {
         OutlineNode *half = nullptr;
         int i = 0;
-        outline::walk(form.TreeView1->outline(), [&](OutlineNode *node, int) {
+        outline::walk(ui.TreeView1->outline(), [&](OutlineNode *node, int) {
             if (i++ == Leaves / 2) {
                 half = node;
             }
         });
-        form.TreeView1->setCurrentItem(half);
+        ui.TreeView1->setCurrentItem(half);
         settle();
     };
-    OutlineTree &tree = *form.TreeView1;
+    OutlineTree &tree = *ui.TreeView1;
     // Drops the current leaf before the row `target`, as a drag with the mouse does.
     auto dropBefore = [&](const QModelIndex &target) {
         if (!target.isValid()) {
@@ -305,7 +307,7 @@ int measure(const QString &readerAddress)
         const QRect row = tree.visualRect(target);
         for (int x = 0; x < row.left(); ++x) {
             const QPoint point(x, row.center().y());
-            const DropPlan plan = classifyDropPoint(tree, point, tree.buttonsShown);
+            const DropPlan plan = classifyDropPoint(tree, point, tree.buttonsShown());
             if (plan.action == DropPlan::Before && plan.target == tree.itemFromIndex(target)) {
                 form.TreeView1DragDrop(point);
                 return;

@@ -2,6 +2,7 @@
 // tool's find beside its export, all measured in the same run.
 #include "benchsupport.h"
 #include "app/Main.h"
+#include "tests/formparts.h"
 #include "app/findbar.h"
 #include "app/findcontroller.h"
 #include "app/outlinetree.h"
@@ -185,19 +186,20 @@ int main(int argc, char *argv[])
     notes.clear();
     {
         TForm1 w;
+        const FormParts ui(w);
         w.show();
         QElapsedTimer clock;
         clock.start();
         w.OpenDocument(path);
         const double loaded = double(clock.nsecsElapsed()) / 1e6;
-        while (w.Finder->isBuilding() || !w.Finder->index()) {
+        while (ui.Finder->isBuilding() || !ui.Finder->index()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
         }
         const double ready = double(clock.nsecsElapsed()) / 1e6;
         line("window: open the file", loaded, "ms");
         line("window: index ready, from the start of opening", ready, "ms");
-        w.Finder->action()->trigger();
-        FindBar *bar = w.Finder->bar();
+        ui.Finder->action()->trigger();
+        FindBar *bar = ui.Finder->bar();
         double longestKey = 0;
         double firstMatch = 0;
         double countDone = 0;
@@ -214,7 +216,7 @@ int main(int argc, char *argv[])
                 const QByteArray folded = FindIndex::fold(typed);
                 // A match is shown once the selected leaf holds what has been typed so far.
                 const auto isShown = [&] {
-                    return w.Finder->index()->matches(w.TreeView1->currentItem()->record().get(), folded);
+                    return ui.Finder->index()->matches(ui.TreeView1->currentItem()->record().get(), folded);
                 };
                 QElapsedTimer t;
                 t.start();

@@ -2,6 +2,7 @@
 // grows with the document (through quillax-tool, beside unrtf, and into the window), and long lists.
 #include "benchsupport.h"
 #include "app/Main.h"
+#include "tests/formparts.h"
 #include "app/asker.h"
 #include "app/leafeditor.h"
 #include "text/richtext.h"
@@ -278,6 +279,7 @@ int openInWindow(int argc, char **argv, const QString &path)
     alarm(WindowLimitSeconds);
     QApplication app(argc, argv);
     auto form = std::make_unique<TForm1>();
+    const FormParts ui(*form);
     form->setAsker(std::make_unique<bench::SilentAsker>());
     form->FormCreate({});
     form->show();
@@ -292,7 +294,7 @@ int openInWindow(int argc, char **argv, const QString &path)
     QCoreApplication::processEvents();
     const double seconds = timer.nsecsElapsed() / 1e9;
     const qint64 peak = bench::statusKiB("VmHWM:");
-    const double height = form->RichEdit1->document()->documentLayout()->documentSize().height();
+    const double height = ui.RichEdit1->document()->documentLayout()->documentSize().height();
     std::printf("%.6f %lld %lld %.0f\n", seconds, static_cast<long long>(before), static_cast<long long>(peak), height);
     std::fflush(stdout);
     // The process ends here; tearing the window down would only add to the time the parent waits.

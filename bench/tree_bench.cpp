@@ -2,6 +2,7 @@
 // measured in the same run. Run without arguments; each outline size is measured in a fresh process.
 #include "benchsupport.h"
 #include "app/Main.h"
+#include "tests/formparts.h"
 #include "app/asker.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
@@ -165,6 +166,7 @@ int measure(int leaves)
 
     // The window, empty, as the user first sees it after New, then Clear.
     auto form = std::make_unique<TForm1>();
+    const FormParts ui(*form);
     form->setAsker(std::make_unique<bench::SilentAsker>());
     form->FormCreate({});
     form->show();
@@ -223,7 +225,7 @@ int measure(int leaves)
     const qint64 openKiB = bench::residentKiB();
     const int count = [&] {
         int n = 0;
-        outline::walk(form->TreeView1->outline(), [&](const OutlineNode *, int) { ++n; });
+        outline::walk(ui.TreeView1->outline(), [&](const OutlineNode *, int) { ++n; });
         return n;
     }();
     if (count != leaves) {
@@ -251,20 +253,20 @@ int measure(int leaves)
     }
 
     // Switching to the leaf with 1 MB of text, beside Qt's own import of the same text as HTML.
-    OutlineNode *big = itemAt(*form->TreeView1, outline.bigLeaf);
-    OutlineNode *ordinary = itemAt(*form->TreeView1, outline.bigLeaf + 1);
+    OutlineNode *big = itemAt(*ui.TreeView1, outline.bigLeaf);
+    OutlineNode *ordinary = itemAt(*ui.TreeView1, outline.bigLeaf + 1);
     const double bigSwitch = timed([&] {
-        form->TreeView1->setCurrentItem(big);
+        ui.TreeView1->setCurrentItem(big);
         settle();
     });
     double setHtml = 0;
     {
-        const QString html = form->RichEdit1->document()->toHtml();
+        const QString html = ui.RichEdit1->document()->toHtml();
         QTextDocument document;
         setHtml = timed([&] { document.setHtml(html); });
     }
     const double ordinarySwitch = timed([&] {
-        form->TreeView1->setCurrentItem(ordinary);
+        ui.TreeView1->setCurrentItem(ordinary);
         settle();
     });
 
@@ -288,11 +290,11 @@ int measure(int leaves)
     std::printf("  outline commands (ms)\n");
     std::printf("  %-44s %10.1f ms\n", "ordinary leaf switch", ordinarySwitch);
     const double switchBest = bestOf(5, [&] {
-        form->TreeView1->setCurrentItem(itemAt(*form->TreeView1, 10));
-        form->TreeView1->setCurrentItem(ordinary);
+        ui.TreeView1->setCurrentItem(itemAt(*ui.TreeView1, 10));
+        ui.TreeView1->setCurrentItem(ordinary);
     }) / 2;
     std::printf("  %-44s %10.1f ms\n", "ordinary leaf switch (best of 5)", switchBest);
-    form->TreeView1->setCurrentItem(ordinary);
+    ui.TreeView1->setCurrentItem(ordinary);
     settle();
     const double add = timed([&] {
         form->AddBtnClick();
@@ -319,7 +321,7 @@ int measure(int leaves)
         settle();
     });
     std::printf("  %-44s %10.1f ms\n", "prune (DelBtnClick)", prune);
-    form->TreeView1->setCurrentItem(form->TreeView1->outline().topLevelNode(0));
+    ui.TreeView1->setCurrentItem(ui.TreeView1->outline().topLevelNode(0));
     settle();
     const double pruneTop = timed([&] {
         form->DelBtnClick();

@@ -8,6 +8,7 @@
 #include "document/outline.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
+#include "formparts.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +114,7 @@ class DocumentsTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<FormParts> ui;
     ScriptedAsker *asker = nullptr;
     QStringList errors;
     QTemporaryDir dir;
@@ -123,6 +125,7 @@ class DocumentsTest : public QObject
     bool start()
     {
         form = std::make_unique<TForm1>();
+        ui = std::make_unique<FormParts>(*form);
         auto scripted = std::make_unique<ScriptedAsker>();
         asker = scripted.get();
         form->setAsker(std::move(scripted));
@@ -155,6 +158,7 @@ private slots:
     }
     void cleanup()
     {
+        ui.reset();
         form.reset();
         asker = nullptr;
     }
@@ -164,7 +168,7 @@ private slots:
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Quillax - NewTree"));
         QCOMPARE(form->rememberedName(), QStringLiteral("*.*"));
-        QCOMPARE(outlineOf(*form->TreeView1), QStringList{"O@0"});
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{"O@0"});
     }
 
     void saveRightAfterStartAsksForAName()
@@ -220,8 +224,8 @@ private slots:
         asker->answers = {notes};
         form->Open1Click();
         QCOMPARE(form->windowTitle(), QStringLiteral("Quillax - NewTree"));
-        form->RichEdit1->setFocus();
-        QTest::keyClicks(form->RichEdit1, "more");
+        ui->RichEdit1->setFocus();
+        QTest::keyClicks(ui->RichEdit1, "more");
         asker->dialogs.clear();
         asker->answers = {QString()};
         form->Save1Click();
@@ -241,7 +245,7 @@ private slots:
     void onlyRegularFilesAreOpened()
     {
         form->OpenDocument(sampleTree("kept.tre"));
-        const QStringList before = outlineOf(*form->TreeView1);
+        const QStringList before = outlineOf(*ui->TreeView1);
         const QString pipe = path("pipe.txt");
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         const QString treePipe = path("pipe.tre");
@@ -253,22 +257,24 @@ private slots:
             errors.clear();
             guarded([&] { form->OpenDocument(bad); });
             QCOMPARE(errors, QStringList{QStringLiteral("Cannot open file %1.").arg(bad)});
-            QCOMPARE(outlineOf(*form->TreeView1), before);
+            QCOMPARE(outlineOf(*ui->TreeView1), before);
         }
     }
 
     void startingWithAFileLeavesTheKeyboardInTheOutline()
     {
         // Typing right after the program opened a file must not rename the first leaf's category.
+        ui.reset();
         form.reset();
         form = std::make_unique<TForm1>();
+        ui = std::make_unique<FormParts>(*form);
         form->FormCreate({sampleTree("start.tre")});
         form->show();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(form->TreeView1));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui->TreeView1));
         QTest::keyClicks(QApplication::focusWidget(), "zz");
-        QCOMPARE((form->TreeView1->outline().topLevelNode(0))->record()->Category(), QByteArray("Memo"));
+        QCOMPARE((ui->TreeView1->outline().topLevelNode(0))->record()->Category(), QByteArray("Memo"));
     }
 
     void saveAsAsksBeforeWritingOverAnExistingFile()
@@ -357,11 +363,11 @@ private slots:
         QCOMPARE(request.defaultExtension, QStringLiteral("*"));
         QCOMPARE(request.fileName, QStringLiteral("*.*"));
         QVERIFY(errors.isEmpty());
-        QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
-        QVERIFY(form->TreeView1->isExpanded(form->TreeView1->outline().topLevelNode(0)));
+        QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
+        QVERIFY(ui->TreeView1->isExpanded(ui->TreeView1->outline().topLevelNode(0)));
         QCOMPARE(form->windowTitle(), QStringLiteral("README.TRE"));
         QCOMPARE(form->rememberedName(), file);
-        QCOMPARE(form->ListBox->count(), 3);
+        QCOMPARE(ui->ListBox->count(), 3);
         QVERIFY(asker->warnings.isEmpty());
 
         // The next Open starts from the remembered name; one that does not exist is remembered anyway.
@@ -370,7 +376,7 @@ private slots:
         form->Open1Click();
         QCOMPARE(asker->dialogs.last().fileName, file);
         QCOMPARE(form->rememberedName(), nowhere);
-        QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
+        QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
         QCOMPARE(form->windowTitle(), QStringLiteral("README.TRE"));
         QVERIFY(errors.isEmpty());
     }
@@ -378,19 +384,19 @@ private slots:
     void firstLeafIsSelectedAfterLoadAndTypingIsKept()
     {
         form->OpenDocument(sampleTree("select.tre"));
-        OutlineNode *first = form->TreeView1->outline().topLevelNode(0);
-        QCOMPARE(form->TreeView1->currentItem(), first);
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("first text"));
+        OutlineNode *first = ui->TreeView1->outline().topLevelNode(0);
+        QCOMPARE(ui->TreeView1->currentItem(), first);
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("first text"));
 
-        form->RichEdit1->setFocus();
-        form->RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit1, " typed");
-        form->TreeView1->setFocus();
-        form->TreeView1->setCurrentItem(form->TreeView1->outline().topLevelNode(1));
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("third text"));
+        ui->RichEdit1->setFocus();
+        ui->RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit1, " typed");
+        ui->TreeView1->setFocus();
+        ui->TreeView1->setCurrentItem(ui->TreeView1->outline().topLevelNode(1));
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("third text"));
 
-        form->TreeView1->setCurrentItem(first);
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("first text typed"));
+        ui->TreeView1->setCurrentItem(first);
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("first text typed"));
         QVERIFY(first->record()->Notes.join().startsWith("{\\rtf"));
     }
 
@@ -398,22 +404,22 @@ private slots:
     {
         const QString target = path("edits.tre");
         form->OpenDocument(sampleTree("edits-source.tre"));
-        form->RichEdit1->setFocus();
-        QVERIFY(form->RichEdit1->hasFocus());
-        form->RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit1, " latest");
+        ui->RichEdit1->setFocus();
+        QVERIFY(ui->RichEdit1->hasFocus());
+        ui->RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit1, " latest");
         // No focus change before the save: the writer must take the focus away itself.
         form->SaveTree(target);
         const TreeFileContents contents = readTreeFile(target);
         QCOMPARE(contents.recordsRead(), 3);
         QVERIFY(contents.records[0].text.contains("first text latest"));
-        QVERIFY(!form->RichEdit1->hasFocus());
+        QVERIFY(!ui->RichEdit1->hasFocus());
 
         // After an add the keyboard sits in the caption edit box while the window counts the editor as
         // focused: the text typed before the add is stored and the caption being typed is committed.
-        form->TreeView1->setCurrentItem(form->TreeView1->outline().topLevelNode(1));
-        form->RichEdit1->setFocus();
-        QTest::keyClicks(form->RichEdit1, "new words");
+        ui->TreeView1->setCurrentItem(ui->TreeView1->outline().topLevelNode(1));
+        ui->RichEdit1->setFocus();
+        QTest::keyClicks(ui->RichEdit1, "new words");
         form->AddBtnClick();
         QTest::keyClicks(QApplication::focusWidget(), "Named");
         form->SaveTree(target);
@@ -432,19 +438,19 @@ private slots:
         QVERIFY(writeFile(file, whole.left(whole.size() - 5)));
         form->OpenDocument(file);
         QVERIFY(errors.isEmpty());
-        QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"One@0", "Two@0"}));
+        QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"One@0", "Two@0"}));
         QCOMPARE(asker->warnings.size(), 1);
         QVERIFY2(asker->warnings.first().contains(file), qPrintable(asker->warnings.first()));
         QVERIFY2(asker->warnings.first().contains("2 of 3"), qPrintable(asker->warnings.first()));
         QCOMPARE(form->windowTitle(), QStringLiteral("damaged.tre"));
-        QCOMPARE(form->ListBox->count(), 2);
+        QCOMPARE(ui->ListBox->count(), 2);
 
         // A count of records none of which can be read: an empty outline and the warning, no error.
         const QString none = path("none.tre");
         QVERIFY(writeFile(none, treeBytes({}, 4) + QByteArray(100, 'x')));
         form->OpenDocument(none);
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
-        QCOMPARE(form->TreeView1->outline().topLevelCount(), 0);
+        QCOMPARE(ui->TreeView1->outline().topLevelCount(), 0);
         QCOMPARE(asker->warnings.size(), 2);
         QVERIFY(asker->warnings.last().contains("0 of 4"));
         QCOMPARE(form->windowTitle(), QStringLiteral("none.tre"));
@@ -458,21 +464,21 @@ private slots:
         form->OpenDocument(file);
         QVERIFY(errors.isEmpty());
         QVERIFY(asker->warnings.isEmpty());
-        QCOMPARE(form->TreeView1->outline().topLevelCount(), 0);
-        QCOMPARE(form->ListBox->count(), 0);
+        QCOMPARE(ui->TreeView1->outline().topLevelCount(), 0);
+        QCOMPARE(ui->ListBox->count(), 0);
         QCOMPARE(form->windowTitle(), QStringLiteral("empty.tre"));
         QCOMPARE(form->rememberedName(), file);
-        QVERIFY(form->RichEdit1->document()->isEmpty());
+        QVERIFY(ui->RichEdit1->document()->isEmpty());
     }
 
     void treeFileThatCannotBeOpenedLeavesTheOutline()
     {
         form->OpenDocument(sampleTree("keep.tre"));
-        const QStringList before = outlineOf(*form->TreeView1);
+        const QStringList before = outlineOf(*ui->TreeView1);
         const QString missing = path("missing.tre");
         guarded([&] { form->OpenDocument(missing); });
         QCOMPARE(errors, QStringList{QStringLiteral("Cannot open file %1.").arg(missing)});
-        QCOMPARE(outlineOf(*form->TreeView1), before);
+        QCOMPARE(outlineOf(*ui->TreeView1), before);
         QCOMPARE(form->windowTitle(), QStringLiteral("keep.tre"));
     }
 
@@ -499,16 +505,16 @@ private slots:
         QVERIFY(writeFile(file, content));
         form->OpenDocument(sampleTree("before.tre"));
         const QString nameBefore = form->rememberedName();
-        const QFont defaultBefore = form->RichEdit1->document()->defaultFont();
+        const QFont defaultBefore = ui->RichEdit1->document()->defaultFont();
 
         form->OpenDocument(file);
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
-        QCOMPARE(outlineOf(*form->TreeView1), QStringList{file + "@0"});
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{file + "@0"});
         QCOMPARE(form->NewLeafCaption, QStringLiteral("O"));
         QCOMPARE(form->windowTitle(), QStringLiteral("Quillax - NewTree"));
         QCOMPARE(form->rememberedName(), nameBefore);
-        QCOMPARE(form->ListBox->count(), 0);
-        const QFont font = form->RichEdit1->document()->defaultFont();
+        QCOMPARE(ui->ListBox->count(), 0);
+        const QFont font = ui->RichEdit1->document()->defaultFont();
         if (courier) {
             QCOMPARE(font.family(), QStringLiteral("Courier New"));
             QCOMPARE(font.pointSize(), 9);
@@ -516,8 +522,8 @@ private slots:
             QCOMPARE(font, defaultBefore);
         }
         // The content decides: RTF markup is shown formatted, anything else as its text.
-        QTextCursor cursor(form->RichEdit1->document());
-        const QString shown = form->RichEdit1->toPlainText();
+        QTextCursor cursor(ui->RichEdit1->document());
+        const QString shown = ui->RichEdit1->toPlainText();
         if (bold) {
             QCOMPARE(shown, QStringLiteral("plain bold end"));
             cursor.setPosition(shown.indexOf("bold") + 1);
@@ -526,7 +532,7 @@ private slots:
             QCOMPARE(shown, QString::fromLatin1(content).replace("\r\n", "\n").trimmed());
         }
         // The leaf's record holds the editor's content as RTF.
-        const NoteRef record = (form->TreeView1->outline().topLevelNode(0))->record();
+        const NoteRef record = (ui->TreeView1->outline().topLevelNode(0))->record();
         QVERIFY(record->Notes.join().startsWith("{\\rtf"));
     }
 
@@ -538,37 +544,37 @@ private slots:
         QVERIFY(writeFile(upper, treeBytes({{"Upper", 0, "Memo", "u\r\n"}})));
         QVERIFY(writeFile(dotless, treeBytes({{"Dotless", 0, "Memo", "d\r\n"}})));
         form->OpenDocument(upper);
-        QCOMPARE(outlineOf(*form->TreeView1), QStringList{"Upper@0"});
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{"Upper@0"});
         form->OpenDocument(dotless);
-        QCOMPARE(outlineOf(*form->TreeView1), QStringList{"Dotless@0"});
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{"Dotless@0"});
         QCOMPARE(form->windowTitle(), QStringLiteral("mytre"));
         // A name of fewer than three characters is a document.
         QDir::setCurrent(dir.path());
         QVERIFY(writeFile("ab", "short name"));
         form->OpenDocument("ab");
-        QCOMPARE(outlineOf(*form->TreeView1), QStringList{"ab@0"});
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("short name"));
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{"ab@0"});
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("short name"));
     }
 
     void documentThatCannotBeReadLeavesTheOutline()
     {
         form->OpenDocument(sampleTree("stay.tre"));
-        const QStringList before = outlineOf(*form->TreeView1);
+        const QStringList before = outlineOf(*ui->TreeView1);
         const QString missing = path("gone.txt");
         guarded([&] { form->OpenDocument(missing); });
         QCOMPARE(errors, QStringList{QStringLiteral("Cannot open file %1.").arg(missing)});
-        QCOMPARE(outlineOf(*form->TreeView1), before);
+        QCOMPARE(outlineOf(*ui->TreeView1), before);
         QCOMPARE(form->NewLeafCaption, QStringLiteral("O"));
-        QCOMPARE(form->RichEdit1->document()->defaultFont().family() == QStringLiteral("Courier New"), false);
+        QCOMPARE(ui->RichEdit1->document()->defaultFont().family() == QStringLiteral("Courier New"), false);
     }
 
     void exportWritesRtfWhateverTheExtension()
     {
-        form->RichEdit1->setFocus();
-        QTest::keyClicks(form->RichEdit1, "normal ");
+        ui->RichEdit1->setFocus();
+        QTest::keyClicks(ui->RichEdit1, "normal ");
         QTextCharFormat boldFormat;
         boldFormat.setFontWeight(QFont::Bold);
-        form->RichEdit1->textCursor().insertText("strong", boldFormat);
+        ui->RichEdit1->textCursor().insertText("strong", boldFormat);
         const QString target = path("leaf.txt");
         asker->answers = {target};
         form->ExportText1Click();
@@ -586,15 +592,15 @@ private slots:
         form->New1Click();
         asker->answers = {target};
         form->ImportText1Click();
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("normal strong"));
-        QTextCursor cursor(form->RichEdit1->document());
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("normal strong"));
+        QTextCursor cursor(ui->RichEdit1->document());
         cursor.setPosition(9);
         QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
 
         // An existing file is written over only when the question says yes.
         asker->answers = {target};
         asker->overwriteAnswer = false;
-        form->RichEdit1->setPlainText("other");
+        ui->RichEdit1->setPlainText("other");
         form->ExportText1Click();
         QCOMPARE(asker->overwriteQuestions, QStringList{target});
         QCOMPARE(readFile(target), written);
@@ -612,10 +618,10 @@ private slots:
     void cancellingAnyDialogChangesNothing()
     {
         form->OpenDocument(sampleTree("cancel.tre"));
-        const QStringList outline = outlineOf(*form->TreeView1);
+        const QStringList outline = outlineOf(*ui->TreeView1);
         const QString title = form->windowTitle();
         const QString remembered = form->rememberedName();
-        const QString text = form->RichEdit1->toPlainText();
+        const QString text = ui->RichEdit1->toPlainText();
         const QStringList before = QDir(dir.path()).entryList(QDir::Files);
 
         form->Open1Click();
@@ -624,10 +630,10 @@ private slots:
         form->ExportText1Click();
         QCOMPARE(asker->dialogs.size(), 4);
         QVERIFY(errors.isEmpty());
-        QCOMPARE(outlineOf(*form->TreeView1), outline);
+        QCOMPARE(outlineOf(*ui->TreeView1), outline);
         QCOMPARE(form->windowTitle(), title);
         QCOMPARE(form->rememberedName(), remembered);
-        QCOMPARE(form->RichEdit1->toPlainText(), text);
+        QCOMPARE(ui->RichEdit1->toPlainText(), text);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), before);
     }
 
@@ -636,23 +642,23 @@ private slots:
         const QString doc = path("import.txt");
         QVERIFY(writeFile(doc, "imported words"));
         form->OpenDocument(sampleTree("import.tre"));
-        OutlineNode *second = form->TreeView1->outline().topLevelNode(0)->child(0);
-        form->TreeView1->setCurrentItem(second);
-        const QFont fontBefore = form->RichEdit1->document()->defaultFont();
+        OutlineNode *second = ui->TreeView1->outline().topLevelNode(0)->child(0);
+        ui->TreeView1->setCurrentItem(second);
+        const QFont fontBefore = ui->RichEdit1->document()->defaultFont();
         asker->answers = {doc};
         form->ImportText1Click();
         QCOMPARE(asker->dialogs.first().objectName, QStringLiteral("OpenDialog2"));
         QCOMPARE(asker->dialogs.first().fileName, QStringLiteral("*.*"));
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("imported words"));
-        QCOMPARE(form->RichEdit1->document()->defaultFont(), fontBefore);
-        QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("imported words"));
+        QCOMPARE(ui->RichEdit1->document()->defaultFont(), fontBefore);
+        QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
         QVERIFY(second->record()->Notes.join().startsWith("{\\rtf"));
         QCOMPARE(form->windowTitle(), QStringLiteral("import.tre"));
 
         // A name that does not exist imports nothing.
         asker->answers = {path("absent.txt")};
         form->ImportText1Click();
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("imported words"));
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("imported words"));
         QVERIFY(errors.isEmpty());
     }
 
@@ -661,15 +667,15 @@ private slots:
         const QString doc = path("orphan.rtf");
         QVERIFY(writeFile(doc, BoldRtf));
         form->ClearTree();
-        QCOMPARE(form->TreeView1->outline().topLevelCount(), 0);
+        QCOMPARE(ui->TreeView1->outline().topLevelCount(), 0);
         asker->answers = {doc};
         form->ImportText1Click();
         QVERIFY(errors.isEmpty());
-        QCOMPARE(outlineOf(*form->TreeView1), QStringList{doc + "@0"});
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{doc + "@0"});
         QCOMPARE(form->NewLeafCaption, QStringLiteral("O"));
-        OutlineNode *made = form->TreeView1->outline().topLevelNode(0);
-        QCOMPARE(form->TreeView1->currentItem(), made);
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("plain bold end"));
+        OutlineNode *made = ui->TreeView1->outline().topLevelNode(0);
+        QCOMPARE(ui->TreeView1->currentItem(), made);
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("plain bold end"));
         QVERIFY(made->record()->Notes.join().contains("bold"));
     }
 
@@ -686,10 +692,10 @@ private slots:
         QTemporaryDir empty;
         QVERIFY(QDir::setCurrent(empty.path()));
         form->OpenDocument(sampleTree("help-keep.tre"));
-        const QStringList before = outlineOf(*form->TreeView1);
+        const QStringList before = outlineOf(*ui->TreeView1);
         form->Contents1Click();
         QCOMPARE(errors, QStringList{"Cannot open file Quillax.tre."});
-        QCOMPARE(outlineOf(*form->TreeView1), before);
+        QCOMPARE(outlineOf(*ui->TreeView1), before);
         QCOMPARE(form->windowTitle(), QStringLiteral("help-keep.tre"));
         QVERIFY(QDir::setCurrent(dir.path()));
     }
@@ -702,10 +708,10 @@ private slots:
         QVERIFY(QDir::setCurrent(helpDir.path()));
         form->Contents1Click();
         QVERIFY(errors.isEmpty());
-        QCOMPARE(outlineOf(*form->TreeView1), (QStringList{"Help@0", "Commands@1"}));
+        QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"Help@0", "Commands@1"}));
         QCOMPARE(form->windowTitle(), QStringLiteral("Quillax.tre"));
         QCOMPARE(form->rememberedName(), QStringLiteral("Quillax.tre"));
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("how to"));
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("how to"));
         QVERIFY(QDir::setCurrent(dir.path()));
     }
 

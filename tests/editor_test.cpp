@@ -12,6 +12,7 @@
 #include "text/formatting.h"
 #include "app/selectionattributes.h"
 #include "text/richtext.h"
+#include "formparts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -101,6 +102,7 @@ private:
                       const QString &category = QStringLiteral("Unknown"), OutlineNode *parent = nullptr);
 
     std::unique_ptr<TForm1> w_;
+    std::unique_ptr<FormParts> ui_;
     QStringList errors_;
 };
 
@@ -109,16 +111,17 @@ void EditorTest::init()
     errors_.clear();
     setErrorReporter([this](const QString &, const QString &text) { errors_ << text; });
     w_ = std::make_unique<TForm1>();
+    ui_ = std::make_unique<FormParts>(*w_);
     // What the window's creation does for the editor and the boxes.
     w_->GetFontNames();
     QStringList names;
     for (const char *name : CategoryNames) {
         names << QString::fromLatin1(name);
     }
-    w_->TreeViewComboBox->addItems(names);
-    w_->CatViewComboBox->addItems(names);
-    w_->TreeViewComboBox->setCurrentIndex(0);
-    w_->CatViewComboBox->setCurrentIndex(0);
+    ui_->TreeViewComboBox->addItems(names);
+    ui_->CatViewComboBox->addItems(names);
+    ui_->TreeViewComboBox->setCurrentIndex(0);
+    ui_->CatViewComboBox->setCurrentIndex(0);
     w_->show();
     w_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w_.get()));
@@ -126,6 +129,7 @@ void EditorTest::init()
 
 void EditorTest::cleanup()
 {
+    ui_.reset();
     w_.reset();
     setErrorReporter({});
 }
@@ -142,42 +146,42 @@ OutlineNode *EditorTest::addLeaf(const QString &caption, const QString &text, co
     if (parent != nullptr) {
         parent->addChild(item);
     } else {
-        w_->TreeView1->outline().root()->addChild(item);
+        ui_->TreeView1->outline().root()->addChild(item);
     }
     return item;
 }
 
 void EditorTest::textFollowsSelectionAcrossLeaves()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "first text");
     OutlineNode *b = addLeaf("B");
     OutlineNode *c = addLeaf("C", "third", "Memo", b);
 
-    w.TreeView1->setCurrentItem(a);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("first text"));
+    ui.TreeView1->setCurrentItem(a);
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("first text"));
 
-    w.RichEdit1->setFocus();
-    w.RichEdit1->moveCursor(QTextCursor::End);
-    QTest::keyClicks(w.RichEdit1, " plus");
-    w.TreeView1->setCurrentItem(b);
+    ui.RichEdit1->setFocus();
+    ui.RichEdit1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(ui.RichEdit1, " plus");
+    ui.TreeView1->setCurrentItem(b);
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("first text plus"));
-    QCOMPARE(w.RichEdit1->toPlainText(), QString());
+    QCOMPARE(ui.RichEdit1->toPlainText(), QString());
 
-    QTest::keyClicks(w.RichEdit1, "second");
-    w.TreeView1->setCurrentItem(c);
+    QTest::keyClicks(ui.RichEdit1, "second");
+    ui.TreeView1->setCurrentItem(c);
     QCOMPARE(plainTextOf(b->record()), QStringLiteral("second"));
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("third"));
-    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("third"));
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
 
-    w.TreeView1->setCurrentItem(a);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("first text plus"));
-    w.TreeView1->setCurrentItem(b);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("second"));
+    ui.TreeView1->setCurrentItem(a);
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("first text plus"));
+    ui.TreeView1->setCurrentItem(b);
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("second"));
     // Undo never reaches back past the load into another leaf's text.
-    QVERIFY(!w.RichEdit1->document()->isUndoAvailable());
-    w.RichEdit1->undo();
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("second"));
+    QVERIFY(!ui.RichEdit1->document()->isUndoAvailable());
+    ui.RichEdit1->undo();
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("second"));
     // Records not visited since keep their texts.
     QCOMPARE(plainTextOf(c->record()), QStringLiteral("third"));
     QVERIFY(errors_.isEmpty());
@@ -185,143 +189,147 @@ void EditorTest::textFollowsSelectionAcrossLeaves()
 
 void EditorTest::categoryFollowsSelectionAndIsCutTo20()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", QString(), "Memo");
     OutlineNode *b = addLeaf("B", QString(), "ToDo");
-    w.TreeView1->setCurrentItem(a);
-    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
+    ui.TreeView1->setCurrentItem(a);
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
     // The list opens on the category shown, with the box's text unchanged.
-    w.TreeViewComboBox->showPopup();
-    QCOMPARE(w.TreeViewComboBox->view()->currentIndex().data().toString(), QStringLiteral("Memo"));
-    w.TreeViewComboBox->hidePopup();
-    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
+    ui.TreeViewComboBox->showPopup();
+    QCOMPARE(ui.TreeViewComboBox->view()->currentIndex().data().toString(), QStringLiteral("Memo"));
+    ui.TreeViewComboBox->hidePopup();
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("Memo"));
 
     // A text that no item begins with is typed as it is.
-    w.TreeViewComboBox->setFocus();
-    w.TreeViewComboBox->lineEdit()->selectAll();
-    QTest::keyClicks(w.TreeViewComboBox, "Abcdefghijklmnopqrstuvwxy");
-    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Abcdefghijklmnopqrstuvwxy"));
+    ui.TreeViewComboBox->setFocus();
+    ui.TreeViewComboBox->lineEdit()->selectAll();
+    QTest::keyClicks(ui.TreeViewComboBox, "Abcdefghijklmnopqrstuvwxy");
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("Abcdefghijklmnopqrstuvwxy"));
 
-    w.TreeView1->setCurrentItem(b);
+    ui.TreeView1->setCurrentItem(b);
     QCOMPARE(a->record()->categoryText(), QStringLiteral("Abcdefghijklmnopqrst"));
-    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("ToDo"));
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("ToDo"));
     QCOMPARE(b->record()->categoryText(), QStringLiteral("ToDo"));
 
-    w.TreeView1->setCurrentItem(a);
-    QCOMPARE(w.TreeViewComboBox->currentText(), QStringLiteral("Abcdefghijklmnopqrst"));
+    ui.TreeView1->setCurrentItem(a);
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("Abcdefghijklmnopqrst"));
     // The box's text, not the item picked before, is what is stored on leaving.
-    w.TreeViewComboBox->setEditText(QString());
-    w.TreeView1->setCurrentItem(b);
+    ui.TreeViewComboBox->setEditText(QString());
+    ui.TreeView1->setCurrentItem(b);
     QCOMPARE(a->record()->categoryText(), QString());
 }
 
 void EditorTest::selectionMovedWithHandlersOffStoresNothing()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "alpha");
     OutlineNode *b = addLeaf("B", "beta");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->setPlainText(QStringLiteral("edited"));
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->setPlainText(QStringLiteral("edited"));
 
-    w.setSelectionHandlersOn(false);
-    w.TreeView1->setCurrentItem(b);
-    w.setSelectionHandlersOn(true);
+    {
+        const TForm1::SelectionHandlersOff handlersOff(w);
+        ui.TreeView1->setCurrentItem(b);
+    }
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha"));
     QCOMPARE(plainTextOf(b->record()), QStringLiteral("beta"));
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("edited"));
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("edited"));
 
     // The editor still holds A's copy: it goes back into A, never into B.
-    w.TreeView1->setCurrentItem(a);
+    ui.TreeView1->setCurrentItem(a);
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("edited"));
     QCOMPARE(plainTextOf(b->record()), QStringLiteral("beta"));
 }
 
 void EditorTest::deletedCurrentItemStoresIntoItsRecordSafely()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "alpha");
     OutlineNode *b = addLeaf("B", "beta");
-    w.TreeView1->setCurrentItem(b);
-    w.RichEdit1->setPlainText(QStringLiteral("beta edited"));
+    ui.TreeView1->setCurrentItem(b);
+    ui.RichEdit1->setPlainText(QStringLiteral("beta edited"));
     const NoteRef recordB = b->record();
 
     // The tree reports the change from inside the item's destructor, with the item half destroyed.
     delete b;
-    QCOMPARE(w.TreeView1->currentItem(), static_cast<OutlineNode *>(a));
+    QCOMPARE(ui.TreeView1->currentItem(), static_cast<OutlineNode *>(a));
     QCOMPARE(plainTextOf(recordB), QStringLiteral("beta edited"));
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("alpha"));
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("alpha"));
     QVERIFY(errors_.isEmpty());
 }
 
 void EditorTest::recordedEditorStoresWhenKeyboardReachesAnotherControl()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "alpha");
-    w.TreeView1->setCurrentItem(a);
-    w.FontSize->setFocus();
-    QCOMPARE(w.activeControl(), static_cast<QWidget *>(w.FontSize));
+    ui.TreeView1->setCurrentItem(a);
+    ui.FontSize->setFocus();
+    QCOMPARE(w.activeControl(), static_cast<QWidget *>(ui.FontSize));
 
     // Not recorded: a change made to the editor without its focus is not stored by moving the keyboard.
-    w.RichEdit1->setPlainText(QStringLiteral("not yet"));
-    w.TreeViewComboBox->setFocus();
+    ui.RichEdit1->setPlainText(QStringLiteral("not yet"));
+    ui.TreeViewComboBox->setFocus();
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha"));
 
     // Recorded as focused while the keyboard stays elsewhere: the next focus move stores the editor.
-    w.setActiveControl(w.RichEdit1);
-    w.RichEdit1->setPlainText(QStringLiteral("stored"));
+    w.setActiveControl(ui.RichEdit1);
+    ui.RichEdit1->setPlainText(QStringLiteral("stored"));
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha"));
-    w.TreeView1->setFocus();
+    ui.TreeView1->setFocus();
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("stored"));
-    QCOMPARE(w.activeControl(), static_cast<QWidget *>(w.TreeView1));
+    QCOMPARE(w.activeControl(), static_cast<QWidget *>(ui.TreeView1));
 
     // Focus taken from the editor itself stores it through its own exit.
-    w.RichEdit1->setFocus();
-    QCOMPARE(w.activeControl(), static_cast<QWidget *>(w.RichEdit1));
-    QTest::keyClicks(w.RichEdit1, "!");
-    w.FontSize->setFocus();
+    ui.RichEdit1->setFocus();
+    QCOMPARE(w.activeControl(), static_cast<QWidget *>(ui.RichEdit1));
+    QTest::keyClicks(ui.RichEdit1, "!");
+    ui.FontSize->setFocus();
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("!stored"));
 }
 
 void EditorTest::leavingEditorStoresAndReloadsGroupsViewer()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "alpha");
     OutlineNode *b = addLeaf("B", "beta");
-    w.TreeView1->setCurrentItem(a);
+    ui.TreeView1->setCurrentItem(a);
 
     // No leaf selected: the exit does nothing at all.
-    w.TreeView1->setCurrentItem(nullptr);
-    w.RichEdit1->setPlainText(QStringLiteral("lost"));
+    ui.TreeView1->setCurrentItem(nullptr);
+    ui.RichEdit1->setPlainText(QStringLiteral("lost"));
     w.RichEdit1Exit();
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha"));
 
-    w.TreeView1->setCurrentItem(a);
+    ui.TreeView1->setCurrentItem(a);
     w.ListAllLeaves();
-    w.ListBox->setCurrentRow(0);
+    ui.ListBox->setCurrentRow(0);
     QCOMPARE(w.pickedRecord(), a->record());
-    w.RichEdit2->setPlainText(QStringLiteral("stale"));
+    ui.RichEdit2->setPlainText(QStringLiteral("stale"));
 
-    w.RichEdit1->setFocus();
-    w.RichEdit1->selectAll();
-    QTest::keyClicks(w.RichEdit1, "alpha two");
-    w.FontSize->setFocus();
+    ui.RichEdit1->setFocus();
+    ui.RichEdit1->selectAll();
+    QTest::keyClicks(ui.RichEdit1, "alpha two");
+    ui.FontSize->setFocus();
     QCOMPARE(plainTextOf(a->record()), QStringLiteral("alpha two"));
-    QCOMPARE(w.RichEdit2->toPlainText(), QStringLiteral("alpha two"));
+    QCOMPARE(ui.RichEdit2->toPlainText(), QStringLiteral("alpha two"));
 
     // A different picked entry is reloaded from its own record.
-    w.ListBox->setCurrentRow(1);
-    w.RichEdit2->setPlainText(QStringLiteral("stale"));
-    w.RichEdit1->setFocus();
-    w.FontSize->setFocus();
-    QCOMPARE(w.RichEdit2->toPlainText(), plainTextOf(b->record()));
+    ui.ListBox->setCurrentRow(1);
+    ui.RichEdit2->setPlainText(QStringLiteral("stale"));
+    ui.RichEdit1->setFocus();
+    ui.FontSize->setFocus();
+    QCOMPARE(ui.RichEdit2->toPlainText(), plainTextOf(b->record()));
 }
 
 void EditorTest::categoryBoxCompletesAndReportsOnlyNewPicks()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A");
-    w.TreeView1->setCurrentItem(a);
-    CompletingComboBox *box = w.TreeViewComboBox;
+    ui.TreeView1->setCurrentItem(a);
+    CompletingComboBox *box = ui.TreeViewComboBox;
     QSignalSpy reports(box, &CompletingComboBox::userChanged);
 
     // Setting the text from code reports nothing and stores nothing.
@@ -368,10 +376,10 @@ void EditorTest::categoryBoxCompletesAndReportsOnlyNewPicks()
 
 void EditorTest::backspaceDropsPickAndReports()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A");
-    w.TreeView1->setCurrentItem(a);
-    CompletingComboBox *box = w.TreeViewComboBox;
+    ui.TreeView1->setCurrentItem(a);
+    CompletingComboBox *box = ui.TreeViewComboBox;
     box->setFocus();
     box->setEditText(QString());
     QTest::keyClick(box, Qt::Key_M);
@@ -396,20 +404,21 @@ void EditorTest::backspaceDropsPickAndReports()
 void EditorTest::chooserAndFontBoxComplete()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     // The Groups chooser completes the same way (no handler is bound to it).
-    w.PageControl->setCurrentWidget(w.CategoryViewPage);
-    w.CatViewComboBox->setFocus();
-    w.CatViewComboBox->lineEdit()->selectAll();
-    QTest::keyClicks(w.CatViewComboBox, "u");
-    QCOMPARE(w.CatViewComboBox->currentText(), QStringLiteral("unknown"));
-    QCOMPARE(w.CatViewComboBox->currentIndex(), 3);
-    w.PageControl->setCurrentWidget(w.TreeViewPage);
+    ui.PageControl->setCurrentWidget(ui.CategoryViewPage);
+    ui.CatViewComboBox->setFocus();
+    ui.CatViewComboBox->lineEdit()->selectAll();
+    QTest::keyClicks(ui.CatViewComboBox, "u");
+    QCOMPARE(ui.CatViewComboBox->currentText(), QStringLiteral("unknown"));
+    QCOMPARE(ui.CatViewComboBox->currentIndex(), 3);
+    ui.PageControl->setCurrentWidget(ui.TreeViewPage);
 
     OutlineNode *a = addLeaf("A", "some text");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->selectAll();
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->selectAll();
 
-    const QStringList faces = w.FontName->items();
+    const QStringList faces = ui.FontName->items();
     QVERIFY(!faces.isEmpty());
     // The first face in list order beginning with the first face's letter, either case.
     const QChar letter = faces.first().at(0).toLower();
@@ -420,120 +429,122 @@ void EditorTest::chooserAndFontBoxComplete()
             break;
         }
     }
-    w.FontName->setFocus();
-    QTest::keyClicks(w.FontName, QString(letter));
-    QCOMPARE(w.FontName->currentIndex(), int(faces.indexOf(expected)));
+    ui.FontName->setFocus();
+    QTest::keyClicks(ui.FontName, QString(letter));
+    QCOMPARE(ui.FontName->currentIndex(), int(faces.indexOf(expected)));
     QCOMPARE(w.CurrText().name(), expected);
-    QCOMPARE(formatAt(w.RichEdit1, 0).fontFamilies().toStringList().value(0), expected);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.RichEdit1));
+    QCOMPARE(formatAt(ui.RichEdit1, 0).fontFamilies().toStringList().value(0), expected);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui.RichEdit1));
 }
 
 void EditorTest::shortcutsActAtReleaseWithCtrlHeld()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "hello");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->setFocus();
-    w.RichEdit1->selectAll();
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->setFocus();
+    ui.RichEdit1->selectAll();
 
-    QTest::keyClick(w.RichEdit1, Qt::Key_B, Qt::ControlModifier);
-    QVERIFY(isBold(w.RichEdit1, 0) && isBold(w.RichEdit1, 4));
-    QTest::keyClick(w.RichEdit1, Qt::Key_B, Qt::ControlModifier);
-    QVERIFY(!isBold(w.RichEdit1, 0));
+    QTest::keyClick(ui.RichEdit1, Qt::Key_B, Qt::ControlModifier);
+    QVERIFY(isBold(ui.RichEdit1, 0) && isBold(ui.RichEdit1, 4));
+    QTest::keyClick(ui.RichEdit1, Qt::Key_B, Qt::ControlModifier);
+    QVERIFY(!isBold(ui.RichEdit1, 0));
 
     // Ctrl released before B: nothing.
-    QTest::keyPress(w.RichEdit1, Qt::Key_Control, Qt::ControlModifier);
-    QTest::keyPress(w.RichEdit1, Qt::Key_B, Qt::ControlModifier);
-    QTest::keyRelease(w.RichEdit1, Qt::Key_Control, Qt::NoModifier);
-    QTest::keyRelease(w.RichEdit1, Qt::Key_B, Qt::NoModifier);
-    QVERIFY(!isBold(w.RichEdit1, 0));
+    QTest::keyPress(ui.RichEdit1, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(ui.RichEdit1, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyRelease(ui.RichEdit1, Qt::Key_Control, Qt::NoModifier);
+    QTest::keyRelease(ui.RichEdit1, Qt::Key_B, Qt::NoModifier);
+    QVERIFY(!isBold(ui.RichEdit1, 0));
 
     // Shift and Alt are not looked at.
-    QTest::keyClick(w.RichEdit1, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
-    QVERIFY(isBold(w.RichEdit1, 2));
-    QTest::keyPress(w.RichEdit1, Qt::Key_I, Qt::ControlModifier);
-    QTest::keyRelease(w.RichEdit1, Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
-    QVERIFY(formatAt(w.RichEdit1, 2).fontItalic());
-    QTest::keyClick(w.RichEdit1, Qt::Key_U, Qt::ControlModifier);
-    QVERIFY(formatAt(w.RichEdit1, 2).fontUnderline());
-    QTest::keyClick(w.RichEdit1, Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(formatAt(w.RichEdit1, 2).fontStrikeOut());
+    QTest::keyClick(ui.RichEdit1, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(isBold(ui.RichEdit1, 2));
+    QTest::keyPress(ui.RichEdit1, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyRelease(ui.RichEdit1, Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(formatAt(ui.RichEdit1, 2).fontItalic());
+    QTest::keyClick(ui.RichEdit1, Qt::Key_U, Qt::ControlModifier);
+    QVERIFY(formatAt(ui.RichEdit1, 2).fontUnderline());
+    QTest::keyClick(ui.RichEdit1, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(formatAt(ui.RichEdit1, 2).fontStrikeOut());
     const int styles = w.CurrText().style();
     QCOMPARE(styles, formatting::AllStyles);
 
     // Other keys with Ctrl, and the letters without it, change nothing.
     for (Qt::Key key : {Qt::Key_Q, Qt::Key_F4, Qt::Key_2, Qt::Key_Control}) {
-        QTest::keyRelease(w.RichEdit1, key, Qt::ControlModifier);
+        QTest::keyRelease(ui.RichEdit1, key, Qt::ControlModifier);
     }
-    QTest::keyRelease(w.RichEdit1, Qt::Key_B, Qt::NoModifier);
-    QTest::keyRelease(w.RichEdit1, Qt::Key_B, Qt::ShiftModifier | Qt::AltModifier);
+    QTest::keyRelease(ui.RichEdit1, Qt::Key_B, Qt::NoModifier);
+    QTest::keyRelease(ui.RichEdit1, Qt::Key_B, Qt::ShiftModifier | Qt::AltModifier);
     QCOMPARE(w.CurrText().style(), styles);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("hello"));
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("hello"));
 
     // The toolbar buttons show the last click, not the shortcuts.
-    QVERIFY(!w.BoldButton->isChecked());
-    QVERIFY(!w.ItalicButton->isChecked());
-    QVERIFY(!w.UnderlineButton->isChecked());
+    QVERIFY(!ui.BoldButton->isChecked());
+    QVERIFY(!ui.ItalicButton->isChecked());
+    QVERIFY(!ui.UnderlineButton->isChecked());
 }
 
 void EditorTest::shortcutsActOnTheSendingEditorOnly()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "leaf text");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->selectAll();
-    w.RichEdit2->setPlainText(QStringLiteral("viewer text"));
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->selectAll();
+    ui.RichEdit2->setPlainText(QStringLiteral("viewer text"));
 
-    w.PageControl->setCurrentWidget(w.CategoryViewPage);
-    w.RichEdit2->setFocus();
-    w.RichEdit2->selectAll();
-    QTest::keyClick(w.RichEdit2, Qt::Key_B, Qt::ControlModifier);
-    QVERIFY(isBold(w.RichEdit2, 0));
-    QVERIFY(isBold(w.RichEdit2, 10));
-    QVERIFY(!isBold(w.RichEdit1, 0));
-    QTest::keyClick(w.RichEdit2, Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(formatAt(w.RichEdit2, 3).fontStrikeOut());
-    QVERIFY(!formatAt(w.RichEdit1, 3).fontStrikeOut());
+    ui.PageControl->setCurrentWidget(ui.CategoryViewPage);
+    ui.RichEdit2->setFocus();
+    ui.RichEdit2->selectAll();
+    QTest::keyClick(ui.RichEdit2, Qt::Key_B, Qt::ControlModifier);
+    QVERIFY(isBold(ui.RichEdit2, 0));
+    QVERIFY(isBold(ui.RichEdit2, 10));
+    QVERIFY(!isBold(ui.RichEdit1, 0));
+    QTest::keyClick(ui.RichEdit2, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(formatAt(ui.RichEdit2, 3).fontStrikeOut());
+    QVERIFY(!formatAt(ui.RichEdit1, 3).fontStrikeOut());
 }
 
 void EditorTest::styleButtonsSetTheirFlagByNewState()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "abcdef");
-    w.TreeView1->setCurrentItem(a);
-    selectRange(w.RichEdit1, 0, 2);
+    ui.TreeView1->setCurrentItem(a);
+    selectRange(ui.RichEdit1, 0, 2);
     w.CurrText().setStyle(formatting::Bold | formatting::Italic);
 
     // Part bold, part italic: Bold down makes all bold, italic uniform as reported (not all italic).
-    selectRange(w.RichEdit1, 0, 6);
-    w.BoldButton->click();
-    QVERIFY(w.BoldButton->isChecked());
+    selectRange(ui.RichEdit1, 0, 6);
+    ui.BoldButton->click();
+    QVERIFY(ui.BoldButton->isChecked());
     for (int i = 0; i < 6; ++i) {
-        QVERIFY(isBold(w.RichEdit1, i));
-        QVERIFY(!formatAt(w.RichEdit1, i).fontItalic());
+        QVERIFY(isBold(ui.RichEdit1, i));
+        QVERIFY(!formatAt(ui.RichEdit1, i).fontItalic());
     }
-    w.ItalicButton->click();
-    QVERIFY(formatAt(w.RichEdit1, 5).fontItalic());
-    QVERIFY(isBold(w.RichEdit1, 5));
-    w.UnderlineButton->click();
+    ui.ItalicButton->click();
+    QVERIFY(formatAt(ui.RichEdit1, 5).fontItalic());
+    QVERIFY(isBold(ui.RichEdit1, 5));
+    ui.UnderlineButton->click();
     QCOMPARE(w.CurrText().style(), formatting::Bold | formatting::Italic | formatting::Underline);
 
-    w.BoldButton->click();
-    QVERIFY(!w.BoldButton->isChecked());
+    ui.BoldButton->click();
+    QVERIFY(!ui.BoldButton->isChecked());
     QCOMPARE(w.CurrText().style(), formatting::Italic | formatting::Underline);
 
     // Caret moved into bold text: the button stays up; its click puts it down and sets bold.
-    w.ItalicButton->click();
-    w.UnderlineButton->click();
-    selectRange(w.RichEdit1, 0, 3);
+    ui.ItalicButton->click();
+    ui.UnderlineButton->click();
+    selectRange(ui.RichEdit1, 0, 3);
     w.CurrText().setStyle(formatting::Bold);
-    selectRange(w.RichEdit1, 1, 1);
-    QVERIFY(!w.BoldButton->isChecked());
-    w.BoldButton->click();
-    QVERIFY(w.BoldButton->isChecked());
-    QVERIFY(isBold(w.RichEdit1, 1));
+    selectRange(ui.RichEdit1, 1, 1);
+    QVERIFY(!ui.BoldButton->isChecked());
+    ui.BoldButton->click();
+    QVERIFY(ui.BoldButton->isChecked());
+    QVERIFY(isBold(ui.RichEdit1, 1));
     QCOMPARE(w.CurrText().style(), int(formatting::Bold));
-    w.BoldButton->click();
+    ui.BoldButton->click();
     QCOMPARE(w.CurrText().style(), 0);
 }
 
@@ -561,20 +572,21 @@ void EditorTest::sizeBoxAppliesNumbersOrReportsBadText()
     QFETCH(QString, text);
     QFETCH(int, size);
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "sized");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->selectAll();
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->selectAll();
     QCOMPARE(w.CurrText().size(), 12);
 
-    w.FontSize->setText(text);
+    ui.FontSize->setText(text);
     if (size == 0) {
         QCOMPARE(errors_, QStringList{QStringLiteral("'%1' is not a valid integer value.").arg(text)});
         QCOMPARE(w.CurrText().size(), 12);
-        QCOMPARE(w.FontSize->text(), text);
+        QCOMPARE(ui.FontSize->text(), text);
     } else {
         QVERIFY(errors_.isEmpty());
         QCOMPARE(w.CurrText().size(), size);
-        QCOMPARE(formatAt(w.RichEdit1, 4).fontPointSize() > 0 ? int(formatAt(w.RichEdit1, 4).fontPointSize()) : 12,
+        QCOMPARE(formatAt(ui.RichEdit1, 4).fontPointSize() > 0 ? int(formatAt(ui.RichEdit1, 4).fontPointSize()) : 12,
                  size);
     }
 }
@@ -582,121 +594,123 @@ void EditorTest::sizeBoxAppliesNumbersOrReportsBadText()
 void EditorTest::sizeBoxEditedKeyByKeyAppliesEveryStep()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "sized");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->selectAll();
-    w.FontSize->setFocus();
-    w.FontSize->end(false);
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->selectAll();
+    ui.FontSize->setFocus();
+    ui.FontSize->end(false);
 
-    QTest::keyClick(w.FontSize, Qt::Key_Backspace);
+    QTest::keyClick(ui.FontSize, Qt::Key_Backspace);
     QCOMPARE(w.CurrText().size(), 1);
-    QTest::keyClick(w.FontSize, Qt::Key_Backspace);
+    QTest::keyClick(ui.FontSize, Qt::Key_Backspace);
     QCOMPARE(errors_, QStringList{QStringLiteral("'' is not a valid integer value.")});
     QCOMPARE(w.CurrText().size(), 1);
-    QTest::keyClick(w.FontSize, Qt::Key_1);
+    QTest::keyClick(ui.FontSize, Qt::Key_1);
     QCOMPARE(w.CurrText().size(), 1);
-    QTest::keyClick(w.FontSize, Qt::Key_4);
+    QTest::keyClick(ui.FontSize, Qt::Key_4);
     QCOMPARE(w.CurrText().size(), 14);
     QCOMPARE(errors_.size(), 1);
     // The focus stays in the box.
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.FontSize));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui.FontSize));
 }
 
 void EditorTest::upDownStepsWithinZeroToHundred()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "sized");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->selectAll();
-    UpDown *upDown = w.UpDown1;
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->selectAll();
+    UpDown *upDown = ui.UpDown1;
     QCOMPARE(upDown->minimum(), 0);
     QCOMPARE(upDown->maximum(), 100);
     QCOMPARE(upDown->position(), 12);
 
     upDown->upButton()->click();
-    QCOMPARE(w.FontSize->text(), QStringLiteral("13"));
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("13"));
     QCOMPARE(w.CurrText().size(), 13);
 
     // The arrow keys inside the box step too, from the number typed there.
-    w.FontSize->setFocus();
-    w.FontSize->setText(QStringLiteral("2"));
-    QTest::keyClick(w.FontSize, Qt::Key_Down);
-    QCOMPARE(w.FontSize->text(), QStringLiteral("1"));
-    QTest::keyClick(w.FontSize, Qt::Key_Down);
-    QCOMPARE(w.FontSize->text(), QStringLiteral("0"));
+    ui.FontSize->setFocus();
+    ui.FontSize->setText(QStringLiteral("2"));
+    QTest::keyClick(ui.FontSize, Qt::Key_Down);
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("1"));
+    QTest::keyClick(ui.FontSize, Qt::Key_Down);
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("0"));
     QCOMPARE(upDown->position(), 0);
     // A size of 0 is requested but cannot be shown: the size stays.
     QCOMPARE(w.CurrText().size(), 1);
-    QTest::keyClick(w.FontSize, Qt::Key_Down);
+    QTest::keyClick(ui.FontSize, Qt::Key_Down);
     upDown->downButton()->click();
-    QCOMPARE(w.FontSize->text(), QStringLiteral("0"));
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("0"));
     QCOMPARE(upDown->position(), 0);
 
-    w.FontSize->setText(QStringLiteral("99"));
-    QTest::keyClick(w.FontSize, Qt::Key_Up);
-    QCOMPARE(w.FontSize->text(), QStringLiteral("100"));
+    ui.FontSize->setText(QStringLiteral("99"));
+    QTest::keyClick(ui.FontSize, Qt::Key_Up);
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("100"));
     upDown->upButton()->click();
-    QTest::keyClick(w.FontSize, Qt::Key_Up);
-    QCOMPARE(w.FontSize->text(), QStringLiteral("100"));
+    QTest::keyClick(ui.FontSize, Qt::Key_Up);
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("100"));
     QCOMPARE(w.CurrText().size(), 100);
     QVERIFY(errors_.isEmpty());
 
     // Typed beyond the range: the box asks for it; the next step starts from the range's end.
-    w.FontSize->setText(QStringLiteral("250"));
+    ui.FontSize->setText(QStringLiteral("250"));
     QCOMPARE(w.CurrText().size(), 250);
     upDown->downButton()->click();
-    QCOMPARE(w.FontSize->text(), QStringLiteral("99"));
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("99"));
 }
 
 void EditorTest::alignmentButtonsApplyTheirTag()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "one\ntwo\nthree");
-    w.TreeView1->setCurrentItem(a);
-    QTextDocument *document = w.RichEdit1->document();
-    selectRange(w.RichEdit1, 1, 5); // "one" and "two"
+    ui.TreeView1->setCurrentItem(a);
+    QTextDocument *document = ui.RichEdit1->document();
+    selectRange(ui.RichEdit1, 1, 5); // "one" and "two"
 
-    w.CenterAlign->click();
+    ui.CenterAlign->click();
     QCOMPARE(document->findBlockByNumber(0).blockFormat().alignment(), Qt::AlignHCenter);
     QCOMPARE(document->findBlockByNumber(1).blockFormat().alignment(), Qt::AlignHCenter);
     QVERIFY(document->findBlockByNumber(2).blockFormat().alignment() != Qt::AlignHCenter);
-    QVERIFY(w.CenterAlign->isChecked() && !w.LeftAlign->isChecked());
+    QVERIFY(ui.CenterAlign->isChecked() && !ui.LeftAlign->isChecked());
 
-    w.RightAlign->click();
+    ui.RightAlign->click();
     QCOMPARE(document->findBlockByNumber(1).blockFormat().alignment(), Qt::AlignRight);
 
     // The button already down stays down and applies again.
-    selectRange(w.RichEdit1, 9, 9);
-    w.RightAlign->click();
-    QVERIFY(w.RightAlign->isChecked());
+    selectRange(ui.RichEdit1, 9, 9);
+    ui.RightAlign->click();
+    QVERIFY(ui.RightAlign->isChecked());
     QCOMPARE(document->findBlockByNumber(2).blockFormat().alignment(), Qt::AlignRight);
 
-    w.LeftAlign->click();
+    ui.LeftAlign->click();
     QCOMPARE(document->findBlockByNumber(2).blockFormat().alignment(), Qt::AlignLeft);
     QCOMPARE(document->findBlockByNumber(1).blockFormat().alignment(), Qt::AlignRight);
 }
 
 void EditorTest::bulletsButtonAppliesIndentRule()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "five\ntwenty");
-    w.TreeView1->setCurrentItem(a);
-    QTextDocument *document = w.RichEdit1->document();
+    ui.TreeView1->setCurrentItem(a);
+    QTextDocument *document = ui.RichEdit1->document();
     for (int i = 0; i < 2; ++i) {
         QTextCursor cursor(document->findBlockByNumber(i));
         QTextBlockFormat format = cursor.blockFormat();
         format.setProperty(richtext::HangingIndentProperty, i == 0 ? 5.0 : 20.0);
         cursor.setBlockFormat(format);
     }
-    w.RichEdit1->selectAll();
-    w.BulletsButton->click();
-    QVERIFY(w.BulletsButton->isChecked());
+    ui.RichEdit1->selectAll();
+    ui.BulletsButton->click();
+    QVERIFY(ui.BulletsButton->isChecked());
     QVERIFY(document->firstBlock().textList() != nullptr);
     QCOMPARE(document->lastBlock().textList(), document->firstBlock().textList());
     QCOMPARE(formatting::hangingIndent(document->firstBlock().blockFormat()), 10.0);
     QCOMPARE(formatting::hangingIndent(document->lastBlock().blockFormat()), 20.0);
 
-    w.BulletsButton->click();
+    ui.BulletsButton->click();
     QVERIFY(document->firstBlock().textList() == nullptr);
     QVERIFY(document->lastBlock().textList() == nullptr);
     QCOMPARE(formatting::hangingIndent(document->firstBlock().blockFormat()), 0.0);
@@ -706,28 +720,28 @@ void EditorTest::bulletsButtonAppliesIndentRule()
 void EditorTest::formattingFollowsButtonsToggledWithoutAClick()
 {
     // A screen reader's "Toggle" action calls toggle(): the button changes state, nothing is clicked.
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "one\ntwo");
-    w.TreeView1->setCurrentItem(a);
-    QTextDocument *document = w.RichEdit1->document();
-    selectRange(w.RichEdit1, 0, 3);
+    ui.TreeView1->setCurrentItem(a);
+    QTextDocument *document = ui.RichEdit1->document();
+    selectRange(ui.RichEdit1, 0, 3);
 
-    w.BoldButton->toggle();
-    w.ItalicButton->toggle();
-    w.UnderlineButton->toggle();
-    QTextCharFormat format = w.RichEdit1->textCursor().charFormat();
+    ui.BoldButton->toggle();
+    ui.ItalicButton->toggle();
+    ui.UnderlineButton->toggle();
+    QTextCharFormat format = ui.RichEdit1->textCursor().charFormat();
     QVERIFY(format.fontWeight() >= QFont::Bold && format.fontItalic() && format.fontUnderline());
-    w.BoldButton->toggle();
-    QVERIFY(w.RichEdit1->textCursor().charFormat().fontWeight() < QFont::Bold);
+    ui.BoldButton->toggle();
+    QVERIFY(ui.RichEdit1->textCursor().charFormat().fontWeight() < QFont::Bold);
 
-    w.CenterAlign->toggle();
+    ui.CenterAlign->toggle();
     QCOMPARE(document->firstBlock().blockFormat().alignment(), Qt::AlignHCenter);
-    w.RightAlign->toggle();
+    ui.RightAlign->toggle();
     QCOMPARE(document->firstBlock().blockFormat().alignment(), Qt::AlignRight);
 
-    w.BulletsButton->toggle();
+    ui.BulletsButton->toggle();
     QVERIFY(document->firstBlock().textList() != nullptr);
-    w.BulletsButton->toggle();
+    ui.BulletsButton->toggle();
     QVERIFY(document->firstBlock().textList() == nullptr);
     QVERIFY(errors_.isEmpty());
 }
@@ -735,50 +749,51 @@ void EditorTest::formattingFollowsButtonsToggledWithoutAClick()
 void EditorTest::formattedTextSurvivesLeafSwitches()
 {
     TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A");
     OutlineNode *b = addLeaf("B", "other");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->setPlainText(QStringLiteral("Title\nbold italic under strike\nfirst point\nsecond point"));
-    QTextDocument *document = w.RichEdit1->document();
-    const QString serif = w.FontName->items().value(w.FontName->items().size() / 2);
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->setPlainText(QStringLiteral("Title\nbold italic under strike\nfirst point\nsecond point"));
+    QTextDocument *document = ui.RichEdit1->document();
+    const QString serif = ui.FontName->items().value(ui.FontName->items().size() / 2);
 
-    selectRange(w.RichEdit1, 0, 5);
-    w.CenterAlign->click();
-    w.FontSize->setText(QStringLiteral("20"));
+    selectRange(ui.RichEdit1, 0, 5);
+    ui.CenterAlign->click();
+    ui.FontSize->setText(QStringLiteral("20"));
     w.CurrText().setName(serif);
-    selectRange(w.RichEdit1, 6, 10);
-    w.BoldButton->click();
-    w.BoldButton->click(); // up again: later clicks must not carry bold along
+    selectRange(ui.RichEdit1, 6, 10);
+    ui.BoldButton->click();
+    ui.BoldButton->click(); // up again: later clicks must not carry bold along
     w.CurrText().setStyle(formatting::Bold);
-    selectRange(w.RichEdit1, 11, 17);
+    selectRange(ui.RichEdit1, 11, 17);
     w.CurrText().setStyle(formatting::Italic);
-    selectRange(w.RichEdit1, 18, 23);
+    selectRange(ui.RichEdit1, 18, 23);
     w.CurrText().setStyle(formatting::Underline);
-    selectRange(w.RichEdit1, 24, 30);
+    selectRange(ui.RichEdit1, 24, 30);
     w.CurrText().setStyle(formatting::StrikeOut);
-    w.FontSize->setText(QStringLiteral("9"));
+    ui.FontSize->setText(QStringLiteral("9"));
     const int listStart = document->findBlockByNumber(2).position();
-    selectRange(w.RichEdit1, listStart, listStart + 15);
-    w.BulletsButton->click();
+    selectRange(ui.RichEdit1, listStart, listStart + 15);
+    ui.BulletsButton->click();
     QVERIFY(errors_.isEmpty());
     QVERIFY(document->findBlockByNumber(3).textList() != nullptr);
 
-    w.TreeView1->setCurrentItem(b);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("other"));
-    w.TreeView1->setCurrentItem(a);
+    ui.TreeView1->setCurrentItem(b);
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("other"));
+    ui.TreeView1->setCurrentItem(a);
 
     QCOMPARE(document->toPlainText(), QStringLiteral("Title\nbold italic under strike\nfirst point\nsecond point"));
     QCOMPARE(document->findBlockByNumber(0).blockFormat().alignment(), Qt::AlignHCenter);
-    QCOMPARE(formatAt(w.RichEdit1, 0).fontPointSize(), 20.0);
-    QCOMPARE(formatAt(w.RichEdit1, 0).font().family(), serif);
-    QVERIFY(isBold(w.RichEdit1, 6) && isBold(w.RichEdit1, 9));
-    QVERIFY(!isBold(w.RichEdit1, 11));
-    QVERIFY(formatAt(w.RichEdit1, 11).fontItalic() && formatAt(w.RichEdit1, 16).fontItalic());
-    QVERIFY(!formatAt(w.RichEdit1, 18).fontItalic());
-    QVERIFY(formatAt(w.RichEdit1, 18).fontUnderline() && !formatAt(w.RichEdit1, 24).fontUnderline());
-    QVERIFY(formatAt(w.RichEdit1, 24).fontStrikeOut() && formatAt(w.RichEdit1, 29).fontStrikeOut());
-    QCOMPARE(formatAt(w.RichEdit1, 29).fontPointSize(), 9.0);
-    QVERIFY(formatAt(w.RichEdit1, 23).fontPointSize() != 9.0);
+    QCOMPARE(formatAt(ui.RichEdit1, 0).fontPointSize(), 20.0);
+    QCOMPARE(formatAt(ui.RichEdit1, 0).font().family(), serif);
+    QVERIFY(isBold(ui.RichEdit1, 6) && isBold(ui.RichEdit1, 9));
+    QVERIFY(!isBold(ui.RichEdit1, 11));
+    QVERIFY(formatAt(ui.RichEdit1, 11).fontItalic() && formatAt(ui.RichEdit1, 16).fontItalic());
+    QVERIFY(!formatAt(ui.RichEdit1, 18).fontItalic());
+    QVERIFY(formatAt(ui.RichEdit1, 18).fontUnderline() && !formatAt(ui.RichEdit1, 24).fontUnderline());
+    QVERIFY(formatAt(ui.RichEdit1, 24).fontStrikeOut() && formatAt(ui.RichEdit1, 29).fontStrikeOut());
+    QCOMPARE(formatAt(ui.RichEdit1, 29).fontPointSize(), 9.0);
+    QVERIFY(formatAt(ui.RichEdit1, 23).fontPointSize() != 9.0);
     QTextList *list = document->findBlockByNumber(2).textList();
     QVERIFY(list != nullptr);
     QCOMPARE(list->format().style(), QTextListFormat::ListDisc);
@@ -789,31 +804,32 @@ void EditorTest::formattedTextSurvivesLeafSwitches()
 
 void EditorTest::tabTypesOneSpaceInLeafEditorOnly()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "ab");
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->setFocus();
-    selectRange(w.RichEdit1, 1, 1);
-    QTest::keyClick(w.RichEdit1, Qt::Key_Tab);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("a b"));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.RichEdit1));
-    QTest::keyClick(w.RichEdit1, Qt::Key_Tab);
-    QCOMPARE(w.RichEdit1->toPlainText(), QStringLiteral("a  b"));
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->setFocus();
+    selectRange(ui.RichEdit1, 1, 1);
+    QTest::keyClick(ui.RichEdit1, Qt::Key_Tab);
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("a b"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui.RichEdit1));
+    QTest::keyClick(ui.RichEdit1, Qt::Key_Tab);
+    QCOMPARE(ui.RichEdit1->toPlainText(), QStringLiteral("a  b"));
 
     // The viewer keeps Tab for moving the focus.
-    w.PageControl->setCurrentWidget(w.CategoryViewPage);
-    w.RichEdit2->setPlainText(QStringLiteral("xy"));
-    w.RichEdit2->setFocus();
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.RichEdit2));
-    QTest::keyClick(w.RichEdit2, Qt::Key_Tab);
-    QCOMPARE(w.RichEdit2->toPlainText(), QStringLiteral("xy"));
-    QVERIFY(QApplication::focusWidget() != w.RichEdit2);
+    ui.PageControl->setCurrentWidget(ui.CategoryViewPage);
+    ui.RichEdit2->setPlainText(QStringLiteral("xy"));
+    ui.RichEdit2->setFocus();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui.RichEdit2));
+    QTest::keyClick(ui.RichEdit2, Qt::Key_Tab);
+    QCOMPARE(ui.RichEdit2->toPlainText(), QStringLiteral("xy"));
+    QVERIFY(QApplication::focusWidget() != ui.RichEdit2);
 }
 
 void EditorTest::fontListIsSortedWithNothingPicked()
 {
     TForm1 &w = *w_;
-    const QStringList faces = w.FontName->items();
+    const FormParts &ui = *ui_;
+    const QStringList faces = ui.FontName->items();
     QVERIFY(!faces.isEmpty());
     for (int i = 1; i < faces.size(); ++i) {
         QVERIFY2(faces.at(i - 1).compare(faces.at(i), Qt::CaseInsensitive) <= 0, qPrintable(faces.at(i)));
@@ -821,25 +837,25 @@ void EditorTest::fontListIsSortedWithNothingPicked()
     for (const QString &family : QFontDatabase::families()) {
         QVERIFY(faces.contains(family.left(31)));
     }
-    QCOMPARE(w.FontName->currentIndex(), -1);
-    QCOMPARE(w.FontName->currentText(), QString());
+    QCOMPARE(ui.FontName->currentIndex(), -1);
+    QCOMPARE(ui.FontName->currentText(), QString());
 
     // New text in the leaf editor is "Arial", 12 points.
-    QCOMPARE(w.RichEdit1->document()->defaultFont().family(), QStringLiteral("Arial"));
-    QCOMPARE(w.RichEdit1->document()->defaultFont().pointSize(), 12);
+    QCOMPARE(ui.RichEdit1->document()->defaultFont().family(), QStringLiteral("Arial"));
+    QCOMPARE(ui.RichEdit1->document()->defaultFont().pointSize(), 12);
     QCOMPARE(w.CurrText().name(), QStringLiteral("Arial"));
     QCOMPARE(w.CurrText().size(), 12);
 }
 
 void EditorTest::windowClosesSafelyWhileEditorHasFocus()
 {
-    TForm1 &w = *w_;
+    const FormParts &ui = *ui_;
     OutlineNode *a = addLeaf("A", "alpha");
     const NoteRef record = a->record();
-    w.TreeView1->setCurrentItem(a);
-    w.RichEdit1->setFocus();
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.RichEdit1));
-    w.RichEdit1->setPlainText(QStringLiteral("unsaved"));
+    ui.TreeView1->setCurrentItem(a);
+    ui.RichEdit1->setFocus();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(ui.RichEdit1));
+    ui.RichEdit1->setPlainText(QStringLiteral("unsaved"));
     w_.reset();
     // The focus-out sent while the window is destroyed reaches no handler.
     QCOMPARE(plainTextOf(record), QStringLiteral("alpha"));

@@ -13,6 +13,7 @@
 #include "text/finding.h"
 #include "text/rtf/plaintext.h"
 #include "text/rtf/rtfreader.h"
+#include "formparts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -369,11 +370,12 @@ void FindTest::findFieldFindsTextNotYetStored()
 void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
 {
     TForm1 w;
+    const FormParts ui(w);
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.ClearTree();
-    const auto leaf = [&w](const QString &caption, const QByteArray &text, OutlineNode *parent = nullptr) {
+    const auto leaf = [&ui](const QString &caption, const QByteArray &text, OutlineNode *parent = nullptr) {
         auto record = std::make_shared<noteob>();
         record->Notes = {rtfOf(text)};
         record->setCategory(QStringLiteral("Memo"));
@@ -381,7 +383,7 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
         if (parent) {
             parent->addChild(item);
         } else {
-            w.TreeView1->outline().root()->addChild(item);
+            ui.TreeView1->outline().root()->addChild(item);
         }
         return item;
     };
@@ -389,45 +391,45 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
     OutlineNode *b = leaf(QStringLiteral("B"), "the Apple tree", a);
     OutlineNode *c = leaf(QStringLiteral("C"), "pear");
     OutlineNode *d = leaf(QStringLiteral("Apple caption"), "nothing");
-    w.TreeView1->setExpanded(a, false);
-    w.TreeView1->setCurrentItem(c);
+    ui.TreeView1->setExpanded(a, false);
+    ui.TreeView1->setCurrentItem(c);
     // An edit typed but not yet stored.
-    w.RichEdit1->setFocus();
-    w.RichEdit1->moveCursor(QTextCursor::End);
-    QTest::keyClicks(w.RichEdit1, " and apple juice");
+    ui.RichEdit1->setFocus();
+    ui.RichEdit1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(ui.RichEdit1, " and apple juice");
 
     QTest::keySequence(&w, QKeySequence::Find);
-    FindBar *bar = w.Finder->bar();
+    FindBar *bar = ui.Finder->bar();
     QVERIFY(bar->isVisible());
     QCOMPARE(QApplication::focusWidget(), bar->field());
-    QVERIFY(w.FileMenu->actions().contains(w.Finder->action()));
+    QVERIFY(ui.FileMenu->actions().contains(ui.Finder->action()));
     QTest::keyClicks(bar->field(), QStringLiteral("APPLE"));
     QTRY_COMPARE(bar->label()->text(), QStringLiteral("3 of 4 leaves"));
-    QCOMPARE(w.TreeView1->currentItem(), c);
-    QCOMPARE(w.RichEdit1->textCursor().selectedText(), QStringLiteral("apple"));
+    QCOMPARE(ui.TreeView1->currentItem(), c);
+    QCOMPARE(ui.RichEdit1->textCursor().selectedText(), QStringLiteral("apple"));
     QCOMPARE(QApplication::focusWidget(), bar->field());
 
     QTest::keyClick(bar->field(), Qt::Key_Return);
-    QCOMPARE(w.TreeView1->currentItem(), d);
-    QVERIFY(!w.RichEdit1->textCursor().hasSelection());
+    QCOMPARE(ui.TreeView1->currentItem(), d);
+    QVERIFY(!ui.RichEdit1->textCursor().hasSelection());
     QTest::keyClick(bar->field(), Qt::Key_F3);
-    QCOMPARE(w.TreeView1->currentItem(), a);
+    QCOMPARE(ui.TreeView1->currentItem(), a);
     QCOMPARE(bar->label()->text(), QStringLiteral("1 of 4 leaves"));
     QTest::keyClick(bar->field(), Qt::Key_Return);
-    QCOMPARE(w.TreeView1->currentItem(), b);
-    QVERIFY(w.TreeView1->isExpanded(a));
-    QCOMPARE(w.RichEdit1->textCursor().selectedText(), QStringLiteral("Apple"));
+    QCOMPARE(ui.TreeView1->currentItem(), b);
+    QVERIFY(ui.TreeView1->isExpanded(a));
+    QCOMPARE(ui.RichEdit1->textCursor().selectedText(), QStringLiteral("Apple"));
     QTest::keyClick(bar->field(), Qt::Key_Return, Qt::ShiftModifier);
-    QCOMPARE(w.TreeView1->currentItem(), a);
+    QCOMPARE(ui.TreeView1->currentItem(), a);
     // With the field closed, F3 and Shift+F3 still step through the matches, and open the field again.
     QTest::keyClick(bar->field(), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
-    QTest::keyClick(w.RichEdit1, Qt::Key_F3);
-    QCOMPARE(w.TreeView1->currentItem(), b);
+    QTest::keyClick(ui.RichEdit1, Qt::Key_F3);
+    QCOMPARE(ui.TreeView1->currentItem(), b);
     QVERIFY(bar->isVisible());
     QTest::keyClick(bar->field(), Qt::Key_Escape);
-    QTest::keyClick(w.RichEdit1, Qt::Key_F3, Qt::ShiftModifier);
-    QCOMPARE(w.TreeView1->currentItem(), a);
+    QTest::keyClick(ui.RichEdit1, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(ui.TreeView1->currentItem(), a);
 
     // Searching stored the edit as a leaf switch does, and changed no category.
     QCOMPARE(richtext::shownText(c->record()->Notes.join("\r\n")).trimmed(), QStringLiteral("pear and apple juice"));
@@ -436,10 +438,10 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
     }
     QTest::keyClicks(bar->field(), QStringLiteral("zzz"));
     QTRY_COMPARE(bar->label()->text(), QStringLiteral("No leaf matches"));
-    QCOMPARE(w.TreeView1->currentItem(), a);
+    QCOMPARE(ui.TreeView1->currentItem(), a);
     QTest::keyClick(bar->field(), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
-    QCOMPARE(QApplication::focusWidget(), w.RichEdit1);
+    QCOMPARE(QApplication::focusWidget(), ui.RichEdit1);
 }
 
 QTEST_MAIN(FindTest)

@@ -7,6 +7,7 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/outlinemodel.h"
+#include "formparts.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -69,6 +70,7 @@ class GroupsPageTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TForm1> form;
+    std::unique_ptr<FormParts> ui;
     QStringList errors;
     QTemporaryDir dir;
 
@@ -85,8 +87,8 @@ class GroupsPageTest : public QObject
         const QRect rect = list()->visualItemRect(list()->item(row));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    void showGroupsPage() const { form->PageControl->setCurrentWidget(form->CategoryViewPage); }
-    void showTreePage() const { form->PageControl->setCurrentWidget(form->TreeViewPage); }
+    void showGroupsPage() const { ui->PageControl->setCurrentWidget(ui->CategoryViewPage); }
+    void showTreePage() const { ui->PageControl->setCurrentWidget(ui->TreeViewPage); }
 
     // Alpha (Memo)
     //   Beta (memo)        collapsed, with child Gamma
@@ -106,7 +108,7 @@ class GroupsPageTest : public QObject
         out.close();
         form->OpenDocument(file);
         QVERIFY(errors.isEmpty());
-        QCOMPARE(form->TreeView1->outline().topLevelCount(), 2);
+        QCOMPARE(ui->TreeView1->outline().topLevelCount(), 2);
     }
 
 private slots:
@@ -119,6 +121,7 @@ private slots:
     {
         errors.clear();
         form = std::make_unique<TForm1>();
+        ui = std::make_unique<FormParts>(*form);
         form->setAsker(std::make_unique<SilentAsker>());
         form->FormCreate({});
         form->show();
@@ -127,7 +130,11 @@ private slots:
         loadSample();
         showGroupsPage();
     }
-    void cleanup() { form.reset(); }
+    void cleanup()
+    {
+        ui.reset();
+        form.reset();
+    }
     void cleanupTestCase() { setErrorReporter({}); }
 
     void loadingListsEveryLeafWithNonePicked()
@@ -140,9 +147,9 @@ private slots:
 
     void allListsEveryLeafInDisplayOrder()
     {
-        OutlineNode *alpha = form->TreeView1->outline().topLevelNode(0);
-        form->TreeView1->setExpanded(alpha->child(0), false);
-        form->TreeView1->setExpanded(alpha, false);
+        OutlineNode *alpha = ui->TreeView1->outline().topLevelNode(0);
+        ui->TreeView1->setExpanded(alpha->child(0), false);
+        ui->TreeView1->setExpanded(alpha, false);
         list()->clear();
         press("ShowAllItemsBtn");
         QCOMPARE(listTexts(*list()), (QStringList{"Alpha", "Beta", "Gamma", "Delta", "Epsilon"}));
@@ -177,32 +184,32 @@ private slots:
     void pickingShowsTextAndCategory()
     {
         pick(1);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("beta text"));
         QCOMPARE(chooser()->currentText(), QStringLiteral("memo"));
         press("ShowItemsBtn");
         QCOMPARE(listTexts(*list()), QStringList{"Beta"});
         // The filling picks nothing; the viewer keeps what it showed.
         QCOMPARE(form->pickedRecord(), nullptr);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("beta text"));
 
         // The keyboard picks as well.
         press("ShowAllItemsBtn");
         list()->setFocus();
         list()->setCurrentRow(3);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("delta text"));
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("delta text"));
         QCOMPARE(chooser()->currentText(), QString());
     }
 
     void assignThenFilterListsTheLeaf()
     {
-        const QString toolbarBox = form->TreeViewComboBox->currentText();
+        const QString toolbarBox = ui->TreeViewComboBox->currentText();
         pick(3);
         chooser()->setEditText("ToDo");
         press("AssignCatBtn");
-        QCOMPARE((form->TreeView1->outline().topLevelNode(0)->child(1))->record()->Category(), QByteArray("ToDo"));
+        QCOMPARE((ui->TreeView1->outline().topLevelNode(0)->child(1))->record()->Category(), QByteArray("ToDo"));
         // Nothing is refreshed by assigning.
         QCOMPARE(list()->count(), 5);
-        QCOMPARE(form->TreeViewComboBox->currentText(), toolbarBox);
+        QCOMPARE(ui->TreeViewComboBox->currentText(), toolbarBox);
         press("ShowItemsBtn");
         QCOMPARE(listTexts(*list()), QStringList{"Delta"});
 
@@ -216,63 +223,63 @@ private slots:
         press("ShowAllItemsBtn");
         chooser()->setEditText("Unknown");
         press("AssignCatBtn");
-        QCOMPARE((form->TreeView1->outline().topLevelNode(1))->record()->Category(), QByteArray("Memo"));
+        QCOMPARE((ui->TreeView1->outline().topLevelNode(1))->record()->Category(), QByteArray("Memo"));
     }
 
     void prunedLeafStillWorks()
     {
         showTreePage();
-        OutlineNode *epsilon = form->TreeView1->outline().topLevelNode(1);
-        form->TreeView1->setCurrentItem(epsilon);
+        OutlineNode *epsilon = ui->TreeView1->outline().topLevelNode(1);
+        ui->TreeView1->setCurrentItem(epsilon);
         form->DelBtnClick();
-        QCOMPARE(form->TreeView1->outline().topLevelCount(), 1);
+        QCOMPARE(ui->TreeView1->outline().topLevelCount(), 1);
         showGroupsPage();
         QCOMPARE(list()->count(), 5);
         pick(4);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("epsilon text"));
-        form->RichEdit2->setFocus();
-        form->RichEdit2->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit2, " edited");
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("epsilon text"));
+        ui->RichEdit2->setFocus();
+        ui->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit2, " edited");
         chooser()->setEditText("ToDo");
         press("AssignCatBtn");
         QCOMPARE(form->pickedRecord()->Category(), QByteArray("ToDo"));
         pick(0);
         pick(4);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("epsilon text edited"));
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("epsilon text edited"));
         QVERIFY(errors.isEmpty());
     }
 
     void viewerEditsReachTheLeafEditor()
     {
         // Alpha is selected in the tree after loading; pick it in the list too.
-        QCOMPARE(form->TreeView1->currentItem(), form->TreeView1->outline().topLevelNode(0));
+        QCOMPARE(ui->TreeView1->currentItem(), ui->TreeView1->outline().topLevelNode(0));
         pick(0);
-        form->RichEdit2->setFocus();
-        form->RichEdit2->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit2, " from viewer");
+        ui->RichEdit2->setFocus();
+        ui->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit2, " from viewer");
         showTreePage();
-        form->RichEdit1->setFocus();
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("alpha text from viewer"));
-        QVERIFY((form->TreeView1->outline().topLevelNode(0))->record()->Notes.join().contains("from viewer"));
+        ui->RichEdit1->setFocus();
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("alpha text from viewer"));
+        QVERIFY((ui->TreeView1->outline().topLevelNode(0))->record()->Notes.join().contains("from viewer"));
 
         // And the other way: the leaf editor's exit reloads the viewer from the picked entry.
-        form->RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit1, " and editor");
+        ui->RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit1, " and editor");
         showGroupsPage();
-        form->RichEdit2->setFocus();
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("alpha text from viewer and editor"));
+        ui->RichEdit2->setFocus();
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("alpha text from viewer and editor"));
     }
 
     void viewerOfAnotherLeafReloadsEditorWithItsOwnText()
     {
         pick(4);
-        form->RichEdit2->setFocus();
-        form->RichEdit2->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit2, " changed");
+        ui->RichEdit2->setFocus();
+        ui->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit2, " changed");
         showTreePage();
-        form->RichEdit1->setFocus();
-        QCOMPARE(form->RichEdit1->toPlainText(), QStringLiteral("alpha text"));
-        QVERIFY((form->TreeView1->outline().topLevelNode(1))->record()->Notes.join().contains("changed"));
+        ui->RichEdit1->setFocus();
+        QCOMPARE(ui->RichEdit1->toPlainText(), QStringLiteral("alpha text"));
+        QVERIFY((ui->TreeView1->outline().topLevelNode(1))->record()->Notes.join().contains("changed"));
     }
 
     void viewerWithNothingPickedStoresNothing()
@@ -280,25 +287,25 @@ private slots:
         pick(1);
         press("ShowAllItemsBtn");
         QCOMPARE(form->pickedRecord(), nullptr);
-        form->RichEdit2->setFocus();
-        form->RichEdit2->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit2, " lost");
-        form->ListBox->setFocus();
-        const NoteRef beta = (form->TreeView1->outline().topLevelNode(0)->child(0))->record();
+        ui->RichEdit2->setFocus();
+        ui->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit2, " lost");
+        ui->ListBox->setFocus();
+        const NoteRef beta = (ui->TreeView1->outline().topLevelNode(0)->child(0))->record();
         QVERIFY(!beta->Notes.join().contains("lost"));
         pick(1);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("beta text"));
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("beta text"));
     }
 
     void clickOnListStoresViewerIntoPreviousEntry()
     {
         pick(1);
-        form->RichEdit2->setFocus();
-        form->RichEdit2->moveCursor(QTextCursor::End);
-        QTest::keyClicks(form->RichEdit2, " kept");
+        ui->RichEdit2->setFocus();
+        ui->RichEdit2->moveCursor(QTextCursor::End);
+        QTest::keyClicks(ui->RichEdit2, " kept");
         pick(3);
-        QCOMPARE(form->RichEdit2->toPlainText(), QStringLiteral("delta text"));
-        QVERIFY((form->TreeView1->outline().topLevelNode(0)->child(0))->record()->Notes.join().contains("beta text kept"));
+        QCOMPARE(ui->RichEdit2->toPlainText(), QStringLiteral("delta text"));
+        QVERIFY((ui->TreeView1->outline().topLevelNode(0)->child(0))->record()->Notes.join().contains("beta text kept"));
     }
 };
 

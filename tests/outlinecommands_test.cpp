@@ -22,6 +22,7 @@
 
 #include <memory>
 
+#include "formparts.h"
 #include "support.h"
 
 namespace {
@@ -50,8 +51,8 @@ public:
             names << QString::fromLatin1(name);
         }
         form.NewLeafCaption = QStringLiteral("O");
-        form.TreeViewComboBox->addItems(names);
-        form.TreeViewComboBox->setCurrentIndex(0);
+        ui.TreeViewComboBox->addItems(names);
+        ui.TreeViewComboBox->setCurrentIndex(0);
         form.resize(900, 600);
         form.show();
         form.activateWindow();
@@ -70,11 +71,11 @@ public:
         }
     }
 
-    OutlineTree *tree() { return form.TreeView1; }
+    OutlineTree *tree() { return ui.TreeView1; }
     OutlineNode *item(const QString &caption) { return support::findNode(tree()->outline(), caption); }
     QString outline() { return support::describe(tree()->outline()); }
-    QString editorText() { return form.RichEdit1->toPlainText(); }
-    QString boxText() { return form.TreeViewComboBox->currentText(); }
+    QString editorText() { return ui.RichEdit1->toPlainText(); }
+    QString boxText() { return ui.TreeViewComboBox->currentText(); }
     void select(const QString &caption) { tree()->setCurrentItem(item(caption)); }
     void click(const char *buttonName)
     {
@@ -95,6 +96,7 @@ public:
     }
 
     TForm1 form;
+    FormParts ui{form};
 };
 
 }  // namespace
@@ -141,8 +143,8 @@ void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf()
     QFETCH(QString, button);
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
-    w.form.RichEdit1->setPlainText(QStringLiteral("typed before"));
-    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("typed before"));
+    w.ui.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
 
     w.click(button.toLatin1().constData());
     QCOMPARE(w.outline(), QStringLiteral("O"));
@@ -152,7 +154,7 @@ void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf()
     QCOMPARE(leaf->record()->categoryText(), QStringLiteral("Memo"));
     QCOMPARE(textOf(leaf), QStringLiteral("typed before"));
     QVERIFY(w.captionEditor() != nullptr);
-    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.ui.RichEdit1));
     QCOMPARE(w.editorText(), QString());
     QCOMPARE(w.boxText(), QStringLiteral("Default"));
 }
@@ -163,13 +165,13 @@ void OutlineCommandsTest::addCommandsWithLeavesButNoSelection()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A[B] C"));
     QCOMPARE(w.tree()->currentItem(), nullptr);
-    w.form.RichEdit1->setPlainText(QStringLiteral("kept"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("kept"));
 
     w.click("PasteButton");
     w.click("CopyButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
     QCOMPARE(w.editorText(), QStringLiteral("kept"));
-    QCOMPARE(w.form.activeControl() == w.form.RichEdit1, false);
+    QCOMPARE(w.form.activeControl() == w.ui.RichEdit1, false);
 
     w.click("CutButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B] C O"));
@@ -183,9 +185,9 @@ void OutlineCommandsTest::addLeafGoesToTheEndOfTheSelectedLeafsList()
     w.build(QStringLiteral("A[B C D] E"));
     w.select(QStringLiteral("B"));
     QCOMPARE(w.editorText(), QStringLiteral("text of B"));
-    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("B edited"));
     const QString longCategory = QStringLiteral("abcdefghijklmnopqrstuvwxy");  // 25 characters
-    w.form.TreeViewComboBox->setEditText(longCategory);
+    w.ui.TreeViewComboBox->setEditText(longCategory);
 
     w.click("CutButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B C D O] E"));
@@ -207,8 +209,8 @@ void OutlineCommandsTest::addLeafAboveCopiesTheSelectedLeafsText()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A[B C] D"));
     w.select(QStringLiteral("B"));
-    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
-    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.ui.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
 
     w.click("PasteButton");
     QCOMPARE(w.outline(), QStringLiteral("A[O B C] D"));
@@ -222,7 +224,7 @@ void OutlineCommandsTest::addLeafAboveCopiesTheSelectedLeafsText()
     QCOMPARE(w.editorText(), QStringLiteral("B edited"));
     QCOMPARE(w.boxText(), QStringLiteral("Unknown"));
     QVERIFY(w.captionEditor() != nullptr);
-    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.ui.RichEdit1));
 
     // Above a top-level leaf.
     w.select(QStringLiteral("D"));
@@ -237,8 +239,8 @@ void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
     w.build(QStringLiteral("A[B[C] D] E"));
     w.select(QStringLiteral("B"));
     QVERIFY(!w.tree()->isExpanded(w.item(QStringLiteral("B"))));
-    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
-    w.form.TreeViewComboBox->setEditText(QStringLiteral("ToDo"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.ui.TreeViewComboBox->setEditText(QStringLiteral("ToDo"));
 
     w.click("CopyButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B[C O] D] E"));
@@ -252,7 +254,7 @@ void OutlineCommandsTest::addLeafBelowMakesALastChildAndExpandsTheParent()
     QCOMPARE(w.editorText(), QString());
     QCOMPARE(w.boxText(), QStringLiteral("Default"));
     QVERIFY(w.captionEditor() != nullptr);
-    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.form.RichEdit1));
+    QCOMPARE(w.form.activeControl(), static_cast<QWidget *>(w.ui.RichEdit1));
 
     // A leaf whose only child was pruned unfolds again for its next child, which is shown for naming.
     w.tree()->setExpanded(w.item(QStringLiteral("A")), true);
@@ -335,9 +337,9 @@ void OutlineCommandsTest::newRecordTakesTheEditorAndBoxWhenTheSelectionNextMoves
     QCOMPARE(added->record()->categoryText(), QStringLiteral("cat A"));
     // Moving the keyboard to the editor ends the caption edit; what is typed there and in the box
     // reaches the new record when the selection leaves it.
-    w.form.RichEdit1->setFocus();
-    w.form.RichEdit1->setPlainText(QStringLiteral("new leaf text"));
-    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+    w.ui.RichEdit1->setFocus();
+    w.ui.RichEdit1->setPlainText(QStringLiteral("new leaf text"));
+    w.ui.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
     w.select(QStringLiteral("B"));
     QCOMPARE(textOf(added), QStringLiteral("new leaf text"));
     QCOMPARE(added->record()->categoryText(), QStringLiteral("Memo"));
@@ -349,7 +351,7 @@ void OutlineCommandsTest::captionEditIsConfirmedOrCancelled()
 {
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
-    w.form.RichEdit1->setPlainText(QStringLiteral("copied"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("copied"));
     w.click("CutButton");
     QLineEdit *edit = w.captionEditor();
     QVERIFY(edit != nullptr);
@@ -377,8 +379,8 @@ void OutlineCommandsTest::pruneStoresTheLeavingLeafBeforeLoadingTheNext()
     w.build(QStringLiteral("A B C"));
     w.select(QStringLiteral("B"));
     const NoteRef pruned = (w.item(QStringLiteral("B")))->record();
-    w.form.RichEdit1->setPlainText(QStringLiteral("B edited"));
-    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("B edited"));
+    w.ui.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
 
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("A C"));
@@ -392,7 +394,7 @@ void OutlineCommandsTest::pruneStoresTheLeavingLeafBeforeLoadingTheNext()
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.tree()));
 
     // The last leaf of a list: the row above.
-    w.form.RichEdit1->setPlainText(QStringLiteral("C edited"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("C edited"));
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("A"));
     QCOMPARE(w.tree()->currentItem(), w.item(QStringLiteral("A")));
@@ -407,7 +409,7 @@ void OutlineCommandsTest::pruneOfALeafWithChildrenSelectsTheNodeJustBefore()
     w.select(QStringLiteral("D"));
     w.tree()->setExpanded(w.item(QStringLiteral("A")), false);
     const NoteRef pruned = (w.item(QStringLiteral("D")))->record();
-    w.form.RichEdit1->setPlainText(QStringLiteral("D edited"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("D edited"));
 
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B[C]] F"));
@@ -443,7 +445,7 @@ void OutlineCommandsTest::pruneOfTheOnlyLeafKeepsItsTextForTheNextAdd()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A"));
     w.select(QStringLiteral("A"));
-    w.form.RichEdit1->setPlainText(QStringLiteral("last words"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("last words"));
     w.click("UndoButton");
     QCOMPARE(w.tree()->outline().topLevelCount(), 0);
     QCOMPARE(w.editorText(), QStringLiteral("last words"));
@@ -460,12 +462,12 @@ void OutlineCommandsTest::pruneWithoutSelectionDoesNothing()
     Window w;
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A[B] C"));
-    w.form.RichEdit1->setFocus();
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.RichEdit1));
+    w.ui.RichEdit1->setFocus();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.ui.RichEdit1));
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
     // Not even the focus moves.
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.RichEdit1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.ui.RichEdit1));
     // The moves only give the tree the focus.
     w.click("ToolButton4");
     QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
@@ -478,20 +480,20 @@ void OutlineCommandsTest::prunedRecordsStayValidForTheGroupsList()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A[B] C"));
     w.form.ListAllLeaves();
-    QCOMPARE(w.form.ListBox->count(), 3);
+    QCOMPARE(w.ui.ListBox->count(), 3);
     std::weak_ptr<noteob> prunedRecord = (w.item(QStringLiteral("B")))->record();
     w.select(QStringLiteral("A"));
     w.click("UndoButton");
     QCOMPARE(w.outline(), QStringLiteral("C"));
 
     // The list's entry for B still works and shows B's text.
-    w.form.PageControl->setCurrentWidget(w.form.CategoryViewPage);
-    w.form.ListBox->setCurrentRow(1);
-    QCOMPARE(w.form.RichEdit2->toPlainText(), QStringLiteral("text of B"));
+    w.ui.PageControl->setCurrentWidget(w.ui.CategoryViewPage);
+    w.ui.ListBox->setCurrentRow(1);
+    QCOMPARE(w.ui.RichEdit2->toPlainText(), QStringLiteral("text of B"));
     QVERIFY(!prunedRecord.expired());
     // Refilling the list releases the pruned records.
     w.form.ListAllLeaves();
-    QCOMPARE(w.form.ListBox->count(), 1);
+    QCOMPARE(w.ui.ListBox->count(), 1);
     QVERIFY(prunedRecord.expired());
 }
 
@@ -536,9 +538,9 @@ void OutlineCommandsTest::moveRightAndLeftFollowTheRules()
     QCOMPARE(w.tree()->currentItem(), b);
 
     // The menu entries run the same commands.
-    w.form.MoveRight1->trigger();
+    w.ui.MoveRight1->trigger();
     QCOMPARE(w.outline(), QStringLiteral("A[C] E F[B[D]]"));
-    w.form.MoveLeft1->trigger();
+    w.ui.MoveLeft1->trigger();
     QCOMPARE(w.outline(), QStringLiteral("A[C] E F B[D]"));
 }
 
@@ -548,8 +550,8 @@ void OutlineCommandsTest::moveRunsWithTheSelectionHandlersOff()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A B C"));
     w.select(QStringLiteral("B"));
-    w.form.RichEdit1->setPlainText(QStringLiteral("B pending"));
-    w.form.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("B pending"));
+    w.ui.TreeViewComboBox->setEditText(QStringLiteral("Memo"));
 
     w.click("ToolButton4");
     QCOMPARE(w.outline(), QStringLiteral("A[B] C"));
@@ -720,7 +722,7 @@ void OutlineCommandsTest::dragStartsFromThePressedLeafWithItsRowImage()
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.build(QStringLiteral("A B C"));
     w.select(QStringLiteral("A"));
-    w.form.RichEdit1->setPlainText(QStringLiteral("A edited"));
+    w.ui.RichEdit1->setPlainText(QStringLiteral("A edited"));
 
     int drags = 0;
     OutlineNode *currentDuringDrag = nullptr;

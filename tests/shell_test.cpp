@@ -10,6 +10,7 @@
 #include "app/outlinetree.h"
 #include "app/updown.h"
 #include "document/outlinemodel.h"
+#include "formparts.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -261,38 +262,39 @@ void ShellTest::soundResourcesExistUnderTheirTableNames()
 void ShellTest::everyControlCarriesItsName()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     const std::vector<std::pair<QObject *, const char *>> controls = {
-        {w->FileMenu, "FileMenu"},     {w->New1, "New1"},
-        {w->Open1, "Open1"},           {w->Save1, "Save1"},
-        {w->SaveAs1, "SaveAs1"},       {w->Options1, "Options1"},
-        {w->Exit1, "Exit1"},           {w->Node1, "Node1"},
-        {w->MoveLeft1, "MoveLeft1"},   {w->MoveRight1, "MoveRight1"},
-        {w->Add1, "Add1"},             {w->AddChild1, "AddChild1"},
-        {w->AddAbove1, "AddAbove1"},   {w->Remove1, "Remove1"},
-        {w->ImportText1, "ImportText1"}, {w->ExportText1, "ExportText1"},
-        {w->Help1, "Help1"},           {w->Contents1, "Contents1"},
-        {w->About1, "About1"},         {w->StandardToolBar, "StandardToolBar"},
-        {w->NewTreeButton, "ToolButton1"}, {w->OpenButton, "OpenButton"},
-        {w->SaveButton, "SaveButton"}, {w->MoveLeftButton, "ToolButton3"},
-        {w->MoveRightButton, "ToolButton4"}, {w->AddLeafButton, "CutButton"},
-        {w->AddLeafBelowButton, "CopyButton"}, {w->AddLeafAboveButton, "PasteButton"},
-        {w->PruneButton, "UndoButton"}, {w->ImportTextButton, "ToolButton6"},
-        {w->ExportTextButton, "ToolButton7"}, {w->TreeViewComboBox, "TreeViewComboBox"},
-        {w->FontName, "FontName"},     {w->FontSize, "FontSize"},
-        {w->UpDown1, "UpDown1"},       {w->BoldButton, "BoldButton"},
-        {w->ItalicButton, "ItalicButton"}, {w->UnderlineButton, "UnderlineButton"},
-        {w->LeftAlign, "LeftAlign"},   {w->CenterAlign, "CenterAlign"},
-        {w->RightAlign, "RightAlign"}, {w->AlignGroup, "AlignGroup"},
-        {w->BulletsButton, "BulletsButton"}, {w->PageControl, "PageControl"},
-        {w->TreeViewPage, "TreeViewPage"}, {w->Splitter2, "Splitter2"},
-        {w->TreeView1, "TreeView1"},   {w->RichEdit1, "RichEdit1"},
-        {w->Panel1, "Panel1"},         {w->CategoryViewPage, "CategoryViewPage"},
-        {w->Panel3, "Panel3"},         {w->CatViewComboBox, "CatViewComboBox"},
-        {w->ShowAllItemsBtn, "ShowAllItemsBtn"}, {w->ShowItemsBtn, "ShowItemsBtn"},
-        {w->AssignCatBtn, "AssignCatBtn"}, {w->ListBox, "ListBox"},
-        {w->Splitter1, "Splitter1"},   {w->RichEdit2, "RichEdit2"},
-        {w->StatusBar1, "StatusBar1"}, {w->OptionsForm, "OptionsForm"},
-        {w->Form2, "Form2"},
+        {ui.FileMenu, "FileMenu"},     {ui.New1, "New1"},
+        {ui.Open1, "Open1"},           {ui.Save1, "Save1"},
+        {ui.SaveAs1, "SaveAs1"},       {ui.Options1, "Options1"},
+        {ui.Exit1, "Exit1"},           {ui.Node1, "Node1"},
+        {ui.MoveLeft1, "MoveLeft1"},   {ui.MoveRight1, "MoveRight1"},
+        {ui.Add1, "Add1"},             {ui.AddChild1, "AddChild1"},
+        {ui.AddAbove1, "AddAbove1"},   {ui.Remove1, "Remove1"},
+        {ui.ImportText1, "ImportText1"}, {ui.ExportText1, "ExportText1"},
+        {ui.Help1, "Help1"},           {ui.Contents1, "Contents1"},
+        {ui.About1, "About1"},         {ui.StandardToolBar, "StandardToolBar"},
+        {ui.NewTreeButton, "ToolButton1"}, {ui.OpenButton, "OpenButton"},
+        {ui.SaveButton, "SaveButton"}, {ui.MoveLeftButton, "ToolButton3"},
+        {ui.MoveRightButton, "ToolButton4"}, {ui.AddLeafButton, "CutButton"},
+        {ui.AddLeafBelowButton, "CopyButton"}, {ui.AddLeafAboveButton, "PasteButton"},
+        {ui.PruneButton, "UndoButton"}, {ui.ImportTextButton, "ToolButton6"},
+        {ui.ExportTextButton, "ToolButton7"}, {ui.TreeViewComboBox, "TreeViewComboBox"},
+        {ui.FontName, "FontName"},     {ui.FontSize, "FontSize"},
+        {ui.UpDown1, "UpDown1"},       {ui.BoldButton, "BoldButton"},
+        {ui.ItalicButton, "ItalicButton"}, {ui.UnderlineButton, "UnderlineButton"},
+        {ui.LeftAlign, "LeftAlign"},   {ui.CenterAlign, "CenterAlign"},
+        {ui.RightAlign, "RightAlign"}, {ui.AlignGroup, "AlignGroup"},
+        {ui.BulletsButton, "BulletsButton"}, {ui.PageControl, "PageControl"},
+        {ui.TreeViewPage, "TreeViewPage"}, {ui.Splitter2, "Splitter2"},
+        {ui.TreeView1, "TreeView1"},   {ui.RichEdit1, "RichEdit1"},
+        {ui.Panel1, "Panel1"},         {ui.CategoryViewPage, "CategoryViewPage"},
+        {ui.Panel3, "Panel3"},         {ui.CatViewComboBox, "CatViewComboBox"},
+        {ui.ShowAllItemsBtn, "ShowAllItemsBtn"}, {ui.ShowItemsBtn, "ShowItemsBtn"},
+        {ui.AssignCatBtn, "AssignCatBtn"}, {ui.ListBox, "ListBox"},
+        {ui.Splitter1, "Splitter1"},   {ui.RichEdit2, "RichEdit2"},
+        {ui.StatusBar1, "StatusBar1"}, {ui.OptionsForm(), "OptionsForm"},
+        {ui.Form2(), "Form2"},
     };
     for (const auto &[object, name] : controls) {
         QVERIFY2(object, name);
@@ -304,8 +306,8 @@ void ShellTest::everyControlCarriesItsName()
     }
     QCOMPARE(w->objectName(), QStringLiteral("Form1"));
     // Both dialogs start hidden.
-    QVERIFY(!w->OptionsForm->isVisible());
-    QVERIFY(!w->Form2->isVisible());
+    QVERIFY(!ui.OptionsForm()->isVisible());
+    QVERIFY(!ui.Form2()->isVisible());
 }
 
 void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data()
@@ -390,6 +392,7 @@ void ShellTest::menuItemsShowTheImageOfTheirToolbarButton()
 void ShellTest::toolbarHoldsItsControlsInOrder()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     const QStringList expected = {
         "ToolButton1", "OpenButton", "SaveButton", "ToolButton2", "ToolButton3", "ToolButton4",
         "CutButton", "CopyButton", "PasteButton", "UndoButton", "ToolButton6", "ToolButton7",
@@ -397,17 +400,17 @@ void ShellTest::toolbarHoldsItsControlsInOrder()
         "UnderlineButton", "LeftAlign", "CenterAlign", "RightAlign", "BulletsButton",
     };
     QStringList found;
-    for (QAction *action : w->StandardToolBar->actions()) {
+    for (QAction *action : ui.StandardToolBar->actions()) {
         if (action->isSeparator()) {
             found << action->objectName();
         } else {
-            QWidget *widget = w->StandardToolBar->widgetForAction(action);
+            QWidget *widget = ui.StandardToolBar->widgetForAction(action);
             QVERIFY(widget);
             found << widget->objectName();
         }
     }
     QCOMPARE(found, expected);
-    QCOMPARE(w->FontSize->text(), QStringLiteral("12"));
+    QCOMPARE(ui.FontSize->text(), QStringLiteral("12"));
 }
 
 void ShellTest::toolbarButtonsShowHintsAndImages_data()
@@ -444,7 +447,8 @@ void ShellTest::toolbarButtonsShowHintsAndImages()
     QFETCH(QString, hint);
     QFETCH(int, image);
     auto w = makeWindow();
-    auto *widget = w->StandardToolBar->findChild<QWidget *>(name);
+    const FormParts ui(*w);
+    auto *widget = ui.StandardToolBar->findChild<QWidget *>(name);
     QVERIFY(widget);
     QCOMPARE(widget->toolTip(), hint);
     QCOMPARE(widget->accessibleName(), hint);
@@ -462,12 +466,13 @@ void ShellTest::toolbarButtonsShowHintsAndImages()
 void ShellTest::leafMenuSharesTheToolbarCommands()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     w->setAsker(std::make_unique<CancellingAsker>());
     const QList<QPair<QToolButton *, QAction *>> shared = {
-        {w->NewTreeButton, w->New1},       {w->OpenButton, w->Open1},       {w->SaveButton, w->SaveAs1},
-        {w->MoveLeftButton, w->MoveLeft1},  {w->MoveRightButton, w->MoveRight1}, {w->AddLeafButton, w->Add1},
-        {w->AddLeafBelowButton, w->AddChild1},   {w->AddLeafAboveButton, w->AddAbove1},  {w->PruneButton, w->Remove1},
-        {w->ImportTextButton, w->ImportText1}, {w->ExportTextButton, w->ExportText1},
+        {ui.NewTreeButton, ui.New1},       {ui.OpenButton, ui.Open1},       {ui.SaveButton, ui.SaveAs1},
+        {ui.MoveLeftButton, ui.MoveLeft1},  {ui.MoveRightButton, ui.MoveRight1}, {ui.AddLeafButton, ui.Add1},
+        {ui.AddLeafBelowButton, ui.AddChild1},   {ui.AddLeafAboveButton, ui.AddAbove1},  {ui.PruneButton, ui.Remove1},
+        {ui.ImportTextButton, ui.ImportText1}, {ui.ExportTextButton, ui.ExportText1},
     };
     for (const auto &[button, action] : shared) {
         QCOMPARE(button->defaultAction(), action);
@@ -479,43 +484,45 @@ void ShellTest::leafMenuSharesTheToolbarCommands()
         QCOMPARE(spy.count(), 1);
     }
     // Save As shows its disk on the toolbar only.
-    QVERIFY(!w->SaveAs1->isIconVisibleInMenu());
-    QVERIFY(!w->SaveButton->icon().isNull());
+    QVERIFY(!ui.SaveAs1->isIconVisibleInMenu());
+    QVERIFY(!ui.SaveButton->icon().isNull());
 }
 
 void ShellTest::alignmentButtonsFormOneGroupWithTags()
 {
     auto w = makeWindow();
-    QVERIFY(w->AlignGroup->exclusive());
-    QCOMPARE(w->AlignGroup->buttons().size(), 3);
-    QCOMPARE(w->LeftAlign->property("Tag").toInt(), 0);
-    QCOMPARE(w->CenterAlign->property("Tag").toInt(), 2);
-    QCOMPARE(w->RightAlign->property("Tag").toInt(), 1);
-    QVERIFY(w->LeftAlign->isChecked());
-    QVERIFY(!w->CenterAlign->isChecked());
-    QVERIFY(!w->RightAlign->isChecked());
-    for (QToolButton *b : {w->BoldButton, w->ItalicButton, w->UnderlineButton, w->BulletsButton, w->LeftAlign,
-                           w->CenterAlign, w->RightAlign}) {
+    const FormParts ui(*w);
+    QVERIFY(ui.AlignGroup->exclusive());
+    QCOMPARE(ui.AlignGroup->buttons().size(), 3);
+    QCOMPARE(ui.LeftAlign->property("Tag").toInt(), 0);
+    QCOMPARE(ui.CenterAlign->property("Tag").toInt(), 2);
+    QCOMPARE(ui.RightAlign->property("Tag").toInt(), 1);
+    QVERIFY(ui.LeftAlign->isChecked());
+    QVERIFY(!ui.CenterAlign->isChecked());
+    QVERIFY(!ui.RightAlign->isChecked());
+    for (QToolButton *b : {ui.BoldButton, ui.ItalicButton, ui.UnderlineButton, ui.BulletsButton, ui.LeftAlign,
+                           ui.CenterAlign, ui.RightAlign}) {
         QVERIFY2(b->isCheckable(), qPrintable(b->objectName()));
     }
-    QVERIFY(!w->BoldButton->isChecked());
+    QVERIFY(!ui.BoldButton->isChecked());
 
     w->show();
-    QTest::mouseClick(w->CenterAlign, Qt::LeftButton);
-    QVERIFY(w->CenterAlign->isChecked());
-    QVERIFY(!w->LeftAlign->isChecked());
-    QTest::mouseClick(w->RightAlign, Qt::LeftButton);
-    QVERIFY(w->RightAlign->isChecked());
-    QVERIFY(!w->CenterAlign->isChecked());
+    QTest::mouseClick(ui.CenterAlign, Qt::LeftButton);
+    QVERIFY(ui.CenterAlign->isChecked());
+    QVERIFY(!ui.LeftAlign->isChecked());
+    QTest::mouseClick(ui.RightAlign, Qt::LeftButton);
+    QVERIFY(ui.RightAlign->isChecked());
+    QVERIFY(!ui.CenterAlign->isChecked());
     // Bold is not part of the group.
-    QTest::mouseClick(w->BoldButton, Qt::LeftButton);
-    QVERIFY(w->BoldButton->isChecked());
-    QVERIFY(w->RightAlign->isChecked());
+    QTest::mouseClick(ui.BoldButton, Qt::LeftButton);
+    QVERIFY(ui.BoldButton->isChecked());
+    QVERIFY(ui.RightAlign->isChecked());
 }
 
 void ShellTest::windowStartsOnTheTreePageWithAnEmptyOutline()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
@@ -523,94 +530,96 @@ void ShellTest::windowStartsOnTheTreePageWithAnEmptyOutline()
     QCOMPARE(w->height() - w->menuBar()->height(), 546);
     QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
 
-    QCOMPARE(w->PageControl->count(), 2);
-    QCOMPARE(w->PageControl->tabText(0), QStringLiteral("Tree"));
-    QCOMPARE(w->PageControl->tabText(1), QStringLiteral("Groups"));
-    QCOMPARE(w->PageControl->currentWidget(), w->TreeViewPage);
+    QCOMPARE(ui.PageControl->count(), 2);
+    QCOMPARE(ui.PageControl->tabText(0), QStringLiteral("Tree"));
+    QCOMPARE(ui.PageControl->tabText(1), QStringLiteral("Groups"));
+    QCOMPARE(ui.PageControl->currentWidget(), ui.TreeViewPage);
 
-    QCOMPARE(w->TreeView1->width(), 365);
-    QCOMPARE(w->TreeView1->indentation(), 19);
-    QCOMPARE(w->TreeView1->font().family(), QStringLiteral("Verdana"));
-    QCOMPARE(w->TreeView1->font().pointSize(), 9);
-    QVERIFY(w->TreeView1->dragEnabled());
-    QCOMPARE(w->TreeView1->editTriggers(),
+    QCOMPARE(ui.TreeView1->width(), 365);
+    QCOMPARE(ui.TreeView1->indentation(), 19);
+    QCOMPARE(ui.TreeView1->font().family(), QStringLiteral("Verdana"));
+    QCOMPARE(ui.TreeView1->font().pointSize(), 9);
+    QVERIFY(ui.TreeView1->dragEnabled());
+    QCOMPARE(ui.TreeView1->editTriggers(),
              QAbstractItemView::EditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked));
-    QVERIFY(w->treeShowsLines());
-    QVERIFY(w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
-    QVERIFY(w->TreeView1->toolTip().isEmpty());
+    QVERIFY(ui.TreeView1->linesShown());
+    QVERIFY(ui.TreeView1->buttonsShown());
+    QVERIFY(ui.TreeView1->rootIsDecorated());
+    QVERIFY(ui.TreeView1->toolTip().isEmpty());
 
-    QCOMPARE(w->Splitter2->handleWidth(), 12);
-    QVERIFY(w->Splitter2->childrenCollapsible());
-    QCOMPARE(w->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(w->RichEdit1->lineWrapMode(), QTextEdit::WidgetWidth);
-    QVERIFY(!w->RichEdit1->tabChangesFocus());
-    QVERIFY(w->RichEdit1->toolTip().isEmpty());
-    QCOMPARE(w->Panel1->height(), 13);
+    QCOMPARE(ui.Splitter2->handleWidth(), 12);
+    QVERIFY(ui.Splitter2->childrenCollapsible());
+    QCOMPARE(ui.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(ui.RichEdit1->lineWrapMode(), QTextEdit::WidgetWidth);
+    QVERIFY(!ui.RichEdit1->tabChangesFocus());
+    QVERIFY(ui.RichEdit1->toolTip().isEmpty());
+    QCOMPARE(ui.Panel1->height(), 13);
     // The blank strip runs under both the tree and the editor.
-    QCOMPARE(w->Panel1->width(), w->TreeViewPage->width());
+    QCOMPARE(ui.Panel1->width(), ui.TreeViewPage->width());
 
-    QCOMPARE(w->TreeViewComboBox->width(), 145);
-    QCOMPARE(w->FontName->width(), 159);
-    QCOMPARE(w->FontName->maxVisibleItems(), 10);
-    QCOMPARE(w->FontSize->width(), 26);
+    QCOMPARE(ui.TreeViewComboBox->width(), 145);
+    QCOMPARE(ui.FontName->width(), 159);
+    QCOMPARE(ui.FontName->maxVisibleItems(), 10);
+    QCOMPARE(ui.FontSize->width(), 26);
 
-    QCOMPARE(w->StatusBar1->height(), 26);
-    QCOMPARE(w->StatusBar1->font().family(), QStringLiteral("Tahoma"));
-    QVERIFY(w->StatusBar1->currentMessage().isEmpty());
+    QCOMPARE(ui.StatusBar1->height(), 26);
+    QCOMPARE(ui.StatusBar1->font().family(), QStringLiteral("Tahoma"));
+    QVERIFY(ui.StatusBar1->currentMessage().isEmpty());
 
-    w->PageControl->setCurrentWidget(w->CategoryViewPage);
-    QCOMPARE(w->Panel3->height(), 41);
-    QCOMPARE(w->CatViewComboBox->geometry(), QRect(12, 8, 145, 21));
-    QCOMPARE(w->ShowAllItemsBtn->geometry(), QRect(160, 8, 69, 20));
-    QCOMPARE(w->ShowItemsBtn->geometry(), QRect(232, 8, 69, 20));
-    QCOMPARE(w->AssignCatBtn->geometry(), QRect(304, 8, 69, 20));
-    QCOMPARE(w->ShowAllItemsBtn->text(), QStringLiteral("All"));
-    QCOMPARE(w->ShowItemsBtn->text(), QStringLiteral("Catagories"));
-    QCOMPARE(w->AssignCatBtn->text(), QStringLiteral("Assign"));
-    QCOMPARE(w->ListBox->height(), 116);
-    w->ListBox->addItems({QStringLiteral("first"), QStringLiteral("second")});
-    QCOMPARE(w->ListBox->visualItemRect(w->ListBox->item(0)).height(), 13);
-    QCOMPARE(w->ListBox->visualItemRect(w->ListBox->item(1)).top(),
-             w->ListBox->visualItemRect(w->ListBox->item(0)).top() + 13);
-    QCOMPARE(w->Splitter1->orientation(), Qt::Vertical);
-    QCOMPARE(w->Splitter1->handleWidth(), 3);
-    QCOMPARE(w->RichEdit2->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    ui.PageControl->setCurrentWidget(ui.CategoryViewPage);
+    QCOMPARE(ui.Panel3->height(), 41);
+    QCOMPARE(ui.CatViewComboBox->geometry(), QRect(12, 8, 145, 21));
+    QCOMPARE(ui.ShowAllItemsBtn->geometry(), QRect(160, 8, 69, 20));
+    QCOMPARE(ui.ShowItemsBtn->geometry(), QRect(232, 8, 69, 20));
+    QCOMPARE(ui.AssignCatBtn->geometry(), QRect(304, 8, 69, 20));
+    QCOMPARE(ui.ShowAllItemsBtn->text(), QStringLiteral("All"));
+    QCOMPARE(ui.ShowItemsBtn->text(), QStringLiteral("Catagories"));
+    QCOMPARE(ui.AssignCatBtn->text(), QStringLiteral("Assign"));
+    QCOMPARE(ui.ListBox->height(), 116);
+    ui.ListBox->addItems({QStringLiteral("first"), QStringLiteral("second")});
+    QCOMPARE(ui.ListBox->visualItemRect(ui.ListBox->item(0)).height(), 13);
+    QCOMPARE(ui.ListBox->visualItemRect(ui.ListBox->item(1)).top(),
+             ui.ListBox->visualItemRect(ui.ListBox->item(0)).top() + 13);
+    QCOMPARE(ui.Splitter1->orientation(), Qt::Vertical);
+    QCOMPARE(ui.Splitter1->handleWidth(), 3);
+    QCOMPARE(ui.RichEdit2->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
 void ShellTest::groupsPageTabOrderRunsComboCatagoriesAllAssign()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     const QStringList order =
-        tabOrder(w->CatViewComboBox, {w->ShowItemsBtn, w->ShowAllItemsBtn, w->AssignCatBtn});
+        tabOrder(ui.CatViewComboBox, {ui.ShowItemsBtn, ui.ShowAllItemsBtn, ui.AssignCatBtn});
     QCOMPARE(order, (QStringList{"ShowItemsBtn", "ShowAllItemsBtn", "AssignCatBtn"}));
 }
 
 void ShellTest::formCreateFillsBoxesStartsNewTreeThenPlaysStartSound()
 {
     auto w = std::make_unique<TForm1>();
+    const FormParts ui(*w);
     QVERIFY(w->NewLeafCaption.isEmpty());
     QVERIFY(!w->SoundsOn);
     w->FormCreate({});
     QVERIFY(reported.isEmpty());
     QCOMPARE(w->NewLeafCaption, QStringLiteral("O"));
     QVERIFY(w->SoundsOn);
-    QVERIFY(w->FontName->count() > 0);
+    QVERIFY(ui.FontName->count() > 0);
 
     const QStringList names = {"Default", "Memo", "ToDo", "Unknown"};
-    QCOMPARE(w->CatViewComboBox->count(), 4);
-    QCOMPARE(w->TreeViewComboBox->count(), 4);
+    QCOMPARE(ui.CatViewComboBox->count(), 4);
+    QCOMPARE(ui.TreeViewComboBox->count(), 4);
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(w->CatViewComboBox->itemText(i), names[i]);
-        QCOMPARE(w->TreeViewComboBox->itemText(i), names[i]);
+        QCOMPARE(ui.CatViewComboBox->itemText(i), names[i]);
+        QCOMPARE(ui.TreeViewComboBox->itemText(i), names[i]);
     }
-    QCOMPARE(w->CatViewComboBox->currentText(), QStringLiteral("Default"));
-    QCOMPARE(w->TreeViewComboBox->currentText(), QStringLiteral("Default"));
+    QCOMPARE(ui.CatViewComboBox->currentText(), QStringLiteral("Default"));
+    QCOMPARE(ui.TreeViewComboBox->currentText(), QStringLiteral("Default"));
 
     // The first leaf takes its category from the box, so the boxes were filled before it was made.
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
-    QCOMPARE(w->TreeView1->outline().topLevelCount(), 1);
-    OutlineNode *leaf = w->TreeView1->outline().topLevelNode(0);
+    QCOMPARE(ui.TreeView1->outline().topLevelCount(), 1);
+    OutlineNode *leaf = ui.TreeView1->outline().topLevelNode(0);
     QCOMPARE(leaf->caption(), QStringLiteral("O"));
     QCOMPARE(leaf->childCount(), 0);
     const NoteRef record = leaf->record();
@@ -624,10 +633,11 @@ void ShellTest::formCreateFillsBoxesStartsNewTreeThenPlaysStartSound()
 void ShellTest::formCreateTreatsEmptyFirstArgumentAsNone()
 {
     auto w = std::make_unique<TForm1>();
+    const FormParts ui(*w);
     w->FormCreate({QString(), QStringLiteral("/no/such/folder/missing.tre")});
     QVERIFY2(reported.isEmpty(), reported.isEmpty() ? "" : qPrintable(reported[0].text));
-    QCOMPARE(w->TreeView1->outline().topLevelCount(), 1);
-    QCOMPARE(w->TreeView1->outline().topLevelNode(0)->caption(), QStringLiteral("O"));
+    QCOMPARE(ui.TreeView1->outline().topLevelCount(), 1);
+    QCOMPARE(ui.TreeView1->outline().topLevelNode(0)->caption(), QStringLiteral("O"));
     QCOMPARE(w->soundPlayer()->playCount(), 1);
 }
 
@@ -642,12 +652,13 @@ void ShellTest::formCreateOpensOnlyTheFirstArgument()
     file.close();
 
     auto w = std::make_unique<TForm1>();
+    const FormParts ui(*w);
     // Were the second argument opened, its open error would be reported.
     w->FormCreate({path, dir.filePath(QStringLiteral("missing.tre"))});
     QVERIFY2(reported.isEmpty(), reported.isEmpty() ? "" : qPrintable(reported[0].text));
-    QCOMPARE(w->TreeView1->outline().topLevelCount(), 1);
-    QCOMPARE(w->TreeView1->outline().topLevelNode(0)->caption(), path);
-    QVERIFY(w->RichEdit1->toPlainText().contains(QStringLiteral("second line")));
+    QCOMPARE(ui.TreeView1->outline().topLevelCount(), 1);
+    QCOMPARE(ui.TreeView1->outline().topLevelNode(0)->caption(), path);
+    QVERIFY(ui.RichEdit1->toPlainText().contains(QStringLiteral("second line")));
     QCOMPARE(w->NewLeafCaption, QStringLiteral("O"));
     QCOMPARE(w->soundPlayer()->playCount(), 1);
 }
@@ -657,59 +668,61 @@ void ShellTest::formCreateFailureIsShownAndSkipsTheRest()
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("missing.tre"));
     auto w = std::make_unique<TForm1>();
+    const FormParts ui(*w);
     w->FormCreate({missing});
     QCOMPARE(reported.size(), 1);
     QCOMPARE(reported[0].title, applicationTitle());
     QVERIFY2(reported[0].text.contains(missing), qPrintable(reported[0].text));
     // The start-up sound comes after the open, so it is skipped; the steps before it ran.
     QCOMPARE(w->soundPlayer()->playCount(), 0);
-    QCOMPARE(w->CatViewComboBox->currentText(), QStringLiteral("Default"));
-    QCOMPARE(w->TreeView1->outline().topLevelCount(), 0);
-    QVERIFY(w->RichEdit1->toPlainText().isEmpty());
+    QCOMPARE(ui.CatViewComboBox->currentText(), QStringLiteral("Default"));
+    QCOMPARE(ui.TreeView1->outline().topLevelCount(), 0);
+    QVERIFY(ui.RichEdit1->toPlainText().isEmpty());
 
     // The program runs on: the dialogs are made and the window works.
     w->createSecondaryForms();
     w->show();
-    w->About1->trigger();
-    QVERIFY(w->Form2->isVisible());
+    ui.About1->trigger();
+    QVERIFY(ui.Form2()->isVisible());
     QCOMPARE(w->soundPlayer()->playCount(), 1);
 }
 
 void ShellTest::aboutTwiceGivesOneDialogAndTwoClicks()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     w->SoundsOn = true;
     w->show();
-    QVERIFY(!w->Form2->isVisible());
-    TForm2 *first = w->Form2;
-    w->About1->trigger();
-    QVERIFY(w->Form2->isVisible());
+    QVERIFY(!ui.Form2()->isVisible());
+    TForm2 *first = ui.Form2();
+    ui.About1->trigger();
+    QVERIFY(ui.Form2()->isVisible());
     QCOMPARE(w->soundPlayer()->playCount(), 1);
     QCOMPARE(w->soundPlayer()->lastIndex(), 1);
-    w->About1->trigger();
-    QCOMPARE(w->Form2, first);
+    ui.About1->trigger();
+    QCOMPARE(ui.Form2(), first);
     QCOMPARE(w->findChildren<TForm2 *>().size(), 1);
-    QVERIFY(w->Form2->isVisible());
+    QVERIFY(ui.Form2()->isVisible());
     QCOMPARE(w->soundPlayer()->playCount(), 2);
     // Modeless: the main window stays usable.
-    QVERIFY(!w->Form2->isModal());
+    QVERIFY(!ui.Form2()->isModal());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
-    QCOMPARE(w->Form2->windowTitle(), QStringLiteral("About Quillax"));
-    QCOMPARE(w->Form2->StaticText1->text(), QStringLiteral("Quillax"));
-    QVERIFY(w->Form2->StaticText2->text().contains(QStringLiteral("1.2")));
-    QVERIFY(w->Form2->StaticText2->text().contains(QStringLiteral("2643")));
-    QCOMPARE(w->Form2->OKButton1->geometry(), QRect(164, 412, 301, 29));
-    QCOMPARE(w->Form2->Image1->geometry(), QRect(-4, 0, 481, 133));
-    QCOMPARE(w->Form2->Image2->geometry(), QRect(40, 152, 64, 64));
-    QVERIFY(w->Form2->OKButton1->isDefault());
-    QVERIFY(w->Form2->OKButton1->font().bold());
-    QVERIFY2(!w->Form2->Image1->pixmap().isNull(), "banner missing from the resources");
-    QVERIFY2(!w->Form2->Image2->pixmap().isNull(), "icon missing from the resources");
-    QCOMPARE(w->Form2->size(), QSize(474, 446));
+    QCOMPARE(ui.Form2()->windowTitle(), QStringLiteral("About Quillax"));
+    QCOMPARE(ui.Form2()->StaticText1->text(), QStringLiteral("Quillax"));
+    QVERIFY(ui.Form2()->StaticText2->text().contains(QStringLiteral("1.2")));
+    QVERIFY(ui.Form2()->StaticText2->text().contains(QStringLiteral("2643")));
+    QCOMPARE(ui.Form2()->OKButton1->geometry(), QRect(164, 412, 301, 29));
+    QCOMPARE(ui.Form2()->Image1->geometry(), QRect(-4, 0, 481, 133));
+    QCOMPARE(ui.Form2()->Image2->geometry(), QRect(40, 152, 64, 64));
+    QVERIFY(ui.Form2()->OKButton1->isDefault());
+    QVERIFY(ui.Form2()->OKButton1->font().bold());
+    QVERIFY2(!ui.Form2()->Image1->pixmap().isNull(), "banner missing from the resources");
+    QVERIFY2(!ui.Form2()->Image2->pixmap().isNull(), "icon missing from the resources");
+    QCOMPARE(ui.Form2()->size(), QSize(474, 446));
     // Every text line is whole inside the dialog, between the icon and its right edge.
-    for (QLabel *line : {w->Form2->StaticText1, w->Form2->StaticText2, w->Form2->StaticText4,
-                         w->Form2->StaticText3, w->Form2->StaticText5}) {
+    for (QLabel *line : {ui.Form2()->StaticText1, ui.Form2()->StaticText2, ui.Form2()->StaticText4,
+                         ui.Form2()->StaticText3, ui.Form2()->StaticText5}) {
         QVERIFY(!line->text().isEmpty());
         QCOMPARE(line->x(), 132);
         QVERIFY2(line->geometry().right() < 474, qPrintable(line->text()));
@@ -720,9 +733,10 @@ void ShellTest::aboutTwiceGivesOneDialogAndTwoClicks()
 void ShellTest::aboutDialogHidesOnOkAndCloseButNotOnEscape()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     w->show();
-    w->About1->trigger();
-    QPointer<TForm2> dialog = w->Form2;
+    ui.About1->trigger();
+    QPointer<TForm2> dialog = ui.Form2();
     QVERIFY(dialog->isVisible());
 
     QTest::keyClick(dialog, Qt::Key_Escape);
@@ -732,18 +746,18 @@ void ShellTest::aboutDialogHidesOnOkAndCloseButNotOnEscape()
     QVERIFY(!dialog->isVisible());
     QVERIFY(dialog);
 
-    w->About1->trigger();
+    ui.About1->trigger();
     QVERIFY(dialog->isVisible());
     // Enter presses the default button.
     QTest::keyClick(dialog, Qt::Key_Return);
     QVERIFY(!dialog->isVisible());
 
-    w->About1->trigger();
+    ui.About1->trigger();
     QVERIFY(dialog->close());
     QVERIFY(!dialog->isVisible());
     QVERIFY(dialog);
-    w->About1->trigger();
-    QCOMPARE(w->Form2, dialog.data());
+    ui.About1->trigger();
+    QCOMPARE(ui.Form2(), dialog.data());
     QVERIFY(dialog->isVisible());
 }
 
@@ -759,21 +773,23 @@ struct SampleOutline
 
 SampleOutline sampleOutline(TForm1 &w)
 {
+    const FormParts ui(w);
     SampleOutline s;
-    s.parent = addLeaf(nullptr, w.TreeView1, QStringLiteral("Parent"));
-    addLeaf(s.parent, w.TreeView1, QStringLiteral("First"));
-    s.child = addLeaf(s.parent, w.TreeView1, QStringLiteral("Second"));
-    s.other = addLeaf(nullptr, w.TreeView1, QStringLiteral("Other"));
-    addLeaf(s.other, w.TreeView1, QStringLiteral("Hidden"));
-    w.TreeView1->setExpanded(s.parent, true);
-    w.TreeView1->setCurrentItem(s.child);
+    s.parent = addLeaf(nullptr, ui.TreeView1, QStringLiteral("Parent"));
+    addLeaf(s.parent, ui.TreeView1, QStringLiteral("First"));
+    s.child = addLeaf(s.parent, ui.TreeView1, QStringLiteral("Second"));
+    s.other = addLeaf(nullptr, ui.TreeView1, QStringLiteral("Other"));
+    addLeaf(s.other, ui.TreeView1, QStringLiteral("Hidden"));
+    ui.TreeView1->setExpanded(s.parent, true);
+    ui.TreeView1->setCurrentItem(s.child);
     return s;
 }
 
 QImage treePicture(TForm1 &w)
 {
+    const FormParts ui(w);
     QApplication::processEvents();
-    return w.TreeView1->viewport()->grab().toImage();
+    return ui.TreeView1->viewport()->grab().toImage();
 }
 
 } // namespace
@@ -781,13 +797,14 @@ QImage treePicture(TForm1 &w)
 void ShellTest::optionsDialogFirstShowTicksAllThreeBoxes()
 {
     auto w = makeWindow();
-    TOptionsForm *options = w->OptionsForm;
+    const FormParts ui(*w);
+    TOptionsForm *options = ui.OptionsForm();
     // Cleared before showing: the show itself must copy the tree's settings.
     options->ShowLinesChk->setChecked(false);
     options->ShowButtonsChk->setChecked(false);
     options->ShowRootChk->setChecked(false);
     w->show();
-    w->Options1->trigger();
+    ui.Options1->trigger();
     QVERIFY(options->isVisible());
     QVERIFY(options->ShowLinesChk->isChecked());
     QVERIFY(options->ShowButtonsChk->isChecked());
@@ -797,56 +814,57 @@ void ShellTest::optionsDialogFirstShowTicksAllThreeBoxes()
 
     // Showing it again while shown copies nothing.
     options->ShowRootChk->setChecked(false);
-    w->Options1->trigger();
+    ui.Options1->trigger();
     QVERIFY(!options->ShowRootChk->isChecked());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(ui.TreeView1->rootIsDecorated());
 }
 
 void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     const SampleOutline s = sampleOutline(*w);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const QImage withLines = treePicture(*w);
 
-    w->Options1->trigger();
-    TOptionsForm *options = w->OptionsForm;
+    ui.Options1->trigger();
+    TOptionsForm *options = ui.OptionsForm();
     options->ShowLinesChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
     QVERIFY(options->isVisible());
-    QVERIFY(!w->treeShowsLines());
-    QVERIFY(w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(!ui.TreeView1->linesShown());
+    QVERIFY(ui.TreeView1->buttonsShown());
+    QVERIFY(ui.TreeView1->rootIsDecorated());
     const QImage withoutLines = treePicture(*w);
     QVERIFY(withoutLines != withLines);
 
     // The tree was not rebuilt: the same items, selection and expansion.
-    QCOMPARE(w->TreeView1->outline().topLevelCount(), 2);
-    QCOMPARE(w->TreeView1->outline().topLevelNode(0), s.parent);
-    QCOMPARE(w->TreeView1->currentItem(), s.child);
-    QVERIFY(w->TreeView1->isExpanded(s.parent));
-    QVERIFY(!w->TreeView1->isExpanded(s.other));
+    QCOMPARE(ui.TreeView1->outline().topLevelCount(), 2);
+    QCOMPARE(ui.TreeView1->outline().topLevelNode(0), s.parent);
+    QCOMPARE(ui.TreeView1->currentItem(), s.child);
+    QVERIFY(ui.TreeView1->isExpanded(s.parent));
+    QVERIFY(!ui.TreeView1->isExpanded(s.other));
 
     options->ShowButtonsChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
-    QVERIFY(!w->treeShowsButtons());
+    QVERIFY(!ui.TreeView1->buttonsShown());
     const QImage withoutButtons = treePicture(*w);
     QVERIFY(withoutButtons != withoutLines);
     // Without buttons a click left of a caption selects the row but folds nothing.
-    const QRect parentRow = w->TreeView1->visualItemRect(s.parent);
-    const QPoint branchCell(parentRow.left() - w->TreeView1->indentation() / 2, parentRow.center().y());
-    QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
-    QVERIFY(w->TreeView1->isExpanded(s.parent));
-    QCOMPARE(w->TreeView1->currentItem(), s.parent);
-    w->TreeView1->setCurrentItem(s.child);
+    const QRect parentRow = ui.TreeView1->visualItemRect(s.parent);
+    const QPoint branchCell(parentRow.left() - ui.TreeView1->indentation() / 2, parentRow.center().y());
+    QTest::mouseClick(ui.TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
+    QVERIFY(ui.TreeView1->isExpanded(s.parent));
+    QCOMPARE(ui.TreeView1->currentItem(), s.parent);
+    ui.TreeView1->setCurrentItem(s.child);
 
     options->ShowRootChk->setChecked(false);
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
-    QVERIFY(!w->treeShowsRoot());
-    QVERIFY(!w->TreeView1->rootIsDecorated());
-    QCOMPARE(w->TreeView1->currentItem(), s.child);
-    QVERIFY(w->TreeView1->isExpanded(s.parent));
+    QVERIFY(!ui.TreeView1->rootIsDecorated());
+    QVERIFY(!ui.TreeView1->rootIsDecorated());
+    QCOMPARE(ui.TreeView1->currentItem(), s.child);
+    QVERIFY(ui.TreeView1->isExpanded(s.parent));
 
     // Switching everything back on restores the first look.
     options->ShowLinesChk->setChecked(true);
@@ -855,33 +873,34 @@ void ShellTest::optionsApplyChangesTreeLookOnlyAndStaysOpen()
     QTest::mouseClick(options->ApplyBtn, Qt::LeftButton);
     QCOMPARE(treePicture(*w), withLines);
     // With buttons the same click folds the leaf.
-    QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
-    QVERIFY(!w->TreeView1->isExpanded(s.parent));
+    QTest::mouseClick(ui.TreeView1->viewport(), Qt::LeftButton, {}, branchCell);
+    QVERIFY(!ui.TreeView1->isExpanded(s.parent));
 }
 
 void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     w->show();
-    TOptionsForm *options = w->OptionsForm;
-    w->Options1->trigger();
+    TOptionsForm *options = ui.OptionsForm();
+    ui.Options1->trigger();
     options->ShowButtonsChk->setChecked(false);
     options->ShowRootChk->setChecked(false);
     QTest::mouseClick(options->CancelBtn, Qt::LeftButton);
     QVERIFY(!options->isVisible());
-    QVERIFY(w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(ui.TreeView1->buttonsShown());
+    QVERIFY(ui.TreeView1->rootIsDecorated());
 
-    w->Options1->trigger();
+    ui.Options1->trigger();
     QVERIFY(options->ShowButtonsChk->isChecked());
     QVERIFY(options->ShowRootChk->isChecked());
 
     // A setting changed elsewhere shows on the next showing; the close box only hides.
     QVERIFY(options->close());
     QVERIFY(!options->isVisible());
-    w->setTreeShowsLines(false);
-    w->Options1->trigger();
-    QCOMPARE(w->OptionsForm, options);
+    ui.TreeView1->setLinesShown(false);
+    ui.Options1->trigger();
+    QCOMPARE(ui.OptionsForm(), options);
     QVERIFY(!options->ShowLinesChk->isChecked());
     QVERIFY(options->ShowButtonsChk->isChecked());
 }
@@ -889,35 +908,37 @@ void ShellTest::optionsCancelDropsChangesAndReshowCopiesTreeAgain()
 void ShellTest::optionsOkWithoutChangesChangesNothingAndHides()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     const SampleOutline s = sampleOutline(*w);
-    w->setTreeShowsButtons(false);
+    ui.TreeView1->setButtonsShown(false);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const QImage before = treePicture(*w);
 
-    TOptionsForm *options = w->OptionsForm;
-    w->Options1->trigger();
+    TOptionsForm *options = ui.OptionsForm();
+    ui.Options1->trigger();
     QVERIFY(!options->ShowButtonsChk->isChecked());
     QTest::mouseClick(options->OKBtn, Qt::LeftButton);
     QVERIFY(!options->isVisible());
-    QVERIFY(w->treeShowsLines());
-    QVERIFY(!w->treeShowsButtons());
-    QVERIFY(w->treeShowsRoot());
+    QVERIFY(ui.TreeView1->linesShown());
+    QVERIFY(!ui.TreeView1->buttonsShown());
+    QVERIFY(ui.TreeView1->rootIsDecorated());
     QCOMPARE(treePicture(*w), before);
-    QCOMPARE(w->TreeView1->currentItem(), s.child);
+    QCOMPARE(ui.TreeView1->currentItem(), s.child);
 
     // OK with a change applies it and hides.
-    w->Options1->trigger();
+    ui.Options1->trigger();
     options->ShowLinesChk->setChecked(false);
     QTest::mouseClick(options->OKBtn, Qt::LeftButton);
     QVERIFY(!options->isVisible());
-    QVERIFY(!w->treeShowsLines());
+    QVERIFY(!ui.TreeView1->linesShown());
 }
 
 void ShellTest::optionsDialogLayoutAndTabOrder()
 {
     auto w = makeWindow();
-    TOptionsForm *options = w->OptionsForm;
+    const FormParts ui(*w);
+    TOptionsForm *options = ui.OptionsForm();
     QCOMPARE(options->windowTitle(), QStringLiteral("OptionsForm"));
     QCOMPARE(options->ShowLinesChk->geometry(), QRect(32, 32, 97, 17));
     QCOMPARE(options->ShowButtonsChk->geometry(), QRect(32, 64, 97, 17));
@@ -942,7 +963,7 @@ void ShellTest::optionsDialogLayoutAndTabOrder()
 
     // Escape has no dialog-wide meaning.
     w->show();
-    w->Options1->trigger();
+    ui.Options1->trigger();
     QTest::keyClick(options, Qt::Key_Escape);
     QVERIFY(options->isVisible());
 }
@@ -950,24 +971,25 @@ void ShellTest::optionsDialogLayoutAndTabOrder()
 void ShellTest::clearTreeEmptiesEverythingAndStoresOnlySelectedLeaf()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     const SampleOutline s = sampleOutline(*w);
     std::weak_ptr<noteob> parentRecord = s.parent->record();
     const NoteRef selectedRecord = s.child->record();
     const NoteRef otherRecord = s.other->record();
     // The list refers to records without owning them.
-    w->ListBox->addItem(QStringLiteral("Parent"));
-    w->ListBox->addItem(QStringLiteral("Second"));
-    w->RichEdit1->setPlainText(QStringLiteral("typed into the selected leaf"));
-    w->RichEdit2->setPlainText(QStringLiteral("group text"));
+    ui.ListBox->addItem(QStringLiteral("Parent"));
+    ui.ListBox->addItem(QStringLiteral("Second"));
+    ui.RichEdit1->setPlainText(QStringLiteral("typed into the selected leaf"));
+    ui.RichEdit2->setPlainText(QStringLiteral("group text"));
     w->setWindowTitle(QStringLiteral("Quillax - plan.tre"));
 
     w->ClearTree();
-    QCOMPARE(w->TreeView1->outline().topLevelCount(), 0);
-    QCOMPARE(w->TreeView1->currentItem(), nullptr);
+    QCOMPARE(ui.TreeView1->outline().topLevelCount(), 0);
+    QCOMPARE(ui.TreeView1->currentItem(), nullptr);
     QVERIFY(parentRecord.expired());
-    QCOMPARE(w->ListBox->count(), 0);
-    QVERIFY(w->RichEdit1->toPlainText().isEmpty());
-    QVERIFY(w->RichEdit2->toPlainText().isEmpty());
+    QCOMPARE(ui.ListBox->count(), 0);
+    QVERIFY(ui.RichEdit1->toPlainText().isEmpty());
+    QVERIFY(ui.RichEdit2->toPlainText().isEmpty());
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
     QVERIFY(w->selectionHandlersOn());
     QVERIFY(!w->HasSelectedLeaf());
@@ -977,33 +999,35 @@ void ShellTest::clearTreeEmptiesEverythingAndStoresOnlySelectedLeaf()
     QVERIFY(otherRecord->Notes.isEmpty());
 
     // On an empty outline it still empties the views and resets the caption.
-    w->RichEdit2->setPlainText(QStringLiteral("again"));
-    w->ListBox->addItem(QStringLiteral("stale"));
+    ui.RichEdit2->setPlainText(QStringLiteral("again"));
+    ui.ListBox->addItem(QStringLiteral("stale"));
     w->setWindowTitle(QStringLiteral("x"));
     w->ClearTree();
-    QCOMPARE(w->ListBox->count(), 0);
-    QVERIFY(w->RichEdit2->toPlainText().isEmpty());
+    QCOMPARE(ui.ListBox->count(), 0);
+    QVERIFY(ui.RichEdit2->toPlainText().isEmpty());
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillax - NewTree"));
 }
 
 void ShellTest::hasSelectedLeafNeedsNodesAndCurrentItem()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     QVERIFY(!w->HasSelectedLeaf());
-    OutlineNode *leaf = addLeaf(nullptr, w->TreeView1, QStringLiteral("O"));
-    w->TreeView1->setCurrentItem(nullptr);
+    OutlineNode *leaf = addLeaf(nullptr, ui.TreeView1, QStringLiteral("O"));
+    ui.TreeView1->setCurrentItem(nullptr);
     QVERIFY(!w->HasSelectedLeaf());
-    w->TreeView1->setCurrentItem(leaf);
+    ui.TreeView1->setCurrentItem(leaf);
     QVERIFY(w->HasSelectedLeaf());
 }
 
 void ShellTest::exitClosesTheWindow()
 {
     auto w = makeWindow();
+    const FormParts ui(*w);
     w->show();
-    w->About1->trigger();
+    ui.About1->trigger();
     QVERIFY(w->isVisible());
-    w->Exit1->trigger();
+    ui.Exit1->trigger();
     QVERIFY(!w->isVisible());
     QVERIFY(reported.isEmpty());
 }
