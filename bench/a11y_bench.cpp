@@ -5,7 +5,7 @@
 //   ./build/bench/a11y_bench
 #include "benchsupport.h"
 #include "app/Main.h"
-#include "tests/formparts.h"
+#include "tests/support.h"
 #include "app/asker.h"
 #include "app/droppoint.h"
 #include "app/outlinetree.h"

@@ -2,7 +2,7 @@
 // tool's find beside its export, all measured in the same run.
 #include "benchsupport.h"
 #include "app/Main.h"
-#include "tests/formparts.h"
+#include "tests/support.h"
 #include "app/findbar.h"
 #include "app/findcontroller.h"
 #include "app/outlinetree.h"

@@ -2,7 +2,7 @@
 // grows with the document (through quillax-tool, beside unrtf, and into the window), and long lists.
 #include "benchsupport.h"
 #include "app/Main.h"
-#include "tests/formparts.h"
+#include "tests/support.h"
 #include "app/asker.h"
 #include "app/leafeditor.h"
 #include "text/richtext.h"

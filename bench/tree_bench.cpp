@@ -2,7 +2,7 @@
 // measured in the same run. Run without arguments; each outline size is measured in a fresh process.
 #include "benchsupport.h"
 #include "app/Main.h"
-#include "tests/formparts.h"
+#include "tests/support.h"
 #include "app/asker.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"

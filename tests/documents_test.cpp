@@ -8,7 +8,7 @@
 #include "document/outline.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
-#include "formparts.h"
+#include "support.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,27 +60,13 @@ struct Rec
     QByteArray text;
 };
 
-void appendInt(QByteArray &out, qint32 value)
-{
-    for (int i = 0; i < 4; ++i) {
-        out.append(char((quint32(value) >> (8 * i)) & 0xff));
-    }
-}
-
 QByteArray treeBytes(const QList<Rec> &records, qint32 count = -1)
 {
-    QByteArray out;
-    appendInt(out, count < 0 ? qint32(records.size()) : count);
+    QList<QByteArray> bytes;
     for (const Rec &r : records) {
-        out.append(char(r.caption.size()));
-        out.append(r.caption.leftJustified(255, '\0', true));
-        appendInt(out, r.level);
-        out.append(char(r.category.size()));
-        out.append(r.category.leftJustified(20, '\0', true));
-        appendInt(out, qint32(r.text.size()));
-        out.append(r.text);
+        bytes.append(support::recordBytes(r.caption, r.level, r.category, r.text));
     }
-    return out;
+    return support::treeFileBytes(bytes, count);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -12,7 +12,7 @@
 #include "text/formatting.h"
 #include "app/selectionattributes.h"
 #include "text/richtext.h"
-#include "formparts.h"
+#include "support.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

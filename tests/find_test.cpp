@@ -13,7 +13,7 @@
 #include "text/finding.h"
 #include "text/rtf/plaintext.h"
 #include "text/rtf/rtfreader.h"
-#include "formparts.h"
+#include "support.h"
 
 #include <QAction>
 #include <QMenu>

@@ -15,14 +15,7 @@ using support::buildGroupsSample;
 
 namespace {
 
-QStringList listTexts(const QListWidget &list)
-{
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row) {
-        texts.append(list.item(row)->text());
-    }
-    return texts;
-}
+using support::listTexts;
 
 } // namespace
 

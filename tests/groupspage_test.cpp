@@ -7,7 +7,7 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "document/outlinemodel.h"
-#include "formparts.h"
+#include "support.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -30,38 +30,17 @@ public:
     void warn(QWidget *, const QString &, const QString &text) override { warnings.append(text); }
 };
 
-void appendInt(QByteArray &out, qint32 value)
-{
-    for (int i = 0; i < 4; ++i) {
-        out.append(char((quint32(value) >> (8 * i)) & 0xff));
-    }
-}
-
 // caption, level, category and text of each record, written as a tree file stores them.
 QByteArray treeBytes(const QList<std::tuple<QByteArray, int, QByteArray, QByteArray>> &records)
 {
-    QByteArray out;
-    appendInt(out, qint32(records.size()));
+    QList<QByteArray> bytes;
     for (const auto &[caption, level, category, text] : records) {
-        out.append(char(caption.size()));
-        out.append(caption.leftJustified(255, '\0', true));
-        appendInt(out, level);
-        out.append(char(category.size()));
-        out.append(category.leftJustified(20, '\0', true));
-        appendInt(out, qint32(text.size()));
-        out.append(text);
+        bytes.append(support::recordBytes(caption, level, category, text));
     }
-    return out;
+    return support::treeFileBytes(bytes);
 }
 
-QStringList listTexts(const QListWidget &list)
-{
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row) {
-        texts.append(list.item(row)->text());
-    }
-    return texts;
-}
+using support::listTexts;
 
 } // namespace
 

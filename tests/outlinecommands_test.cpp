@@ -22,7 +22,6 @@
 
 #include <memory>
 
-#include "formparts.h"
 #include "support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "app/outlinetree.h"
 #include "app/updown.h"
 #include "document/outlinemodel.h"
-#include "formparts.h"
+#include "support.h"
 
 #include <QAbstractButton>
 #include <QAction>
