@@ -121,6 +121,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), sounds_(std::make_unique<
 {
     asker_ = std::make_unique<DialogAsker>();
     buildWindow();
+    buildEditMenu();
     bindShellHandlers();
     bindOutlineHandlers();
     bindEditorHandlers();
@@ -183,10 +184,20 @@ void TForm1::buildWindow()
     makeSeparator(FileMenu, "N1");
     FileMenu->addAction(Exit1);
 
+    EditMenu = bar->addMenu(QStringLiteral("&Edit"));
+    EditMenu->setObjectName(QStringLiteral("EditMenu"));
+    Undo1 = makeAction(this, "Undo1", QStringLiteral("&Undo"));
+    Redo1 = makeAction(this, "Redo1", QStringLiteral("&Redo"));
+    EditMenu->addAction(Undo1);
+    EditMenu->addAction(Redo1);
+    makeSeparator(EditMenu, "N6");
+
     Node1 = bar->addMenu(QStringLiteral("&Leaf"));
     Node1->setObjectName(QStringLiteral("Node1"));
     MoveLeft1 = makeAction(this, "MoveLeft1", QStringLiteral("Move &Left"), 20);
     MoveRight1 = makeAction(this, "MoveRight1", QStringLiteral("Move &Right"), 19);
+    MoveUp1 = makeAction(this, "MoveUp1", QStringLiteral("Move &Up"));
+    MoveDown1 = makeAction(this, "MoveDown1", QStringLiteral("Move &Down"));
     Add1 = makeAction(this, "Add1", QStringLiteral("&Add"), 15);
     AddChild1 = makeAction(this, "AddChild1", QStringLiteral("Add &Child"), 16);
     AddAbove1 = makeAction(this, "AddAbove1", QStringLiteral("Add A&bove"), 17);
@@ -195,6 +206,8 @@ void TForm1::buildWindow()
     ExportText1 = makeAction(this, "ExportText1", QStringLiteral("&Export Doc"), 22);
     Node1->addAction(MoveLeft1);
     Node1->addAction(MoveRight1);
+    Node1->addAction(MoveUp1);
+    Node1->addAction(MoveDown1);
     makeSeparator(Node1, "N4");
     Node1->addAction(Add1);
     Node1->addAction(AddChild1);
@@ -466,10 +479,13 @@ void TForm1::FormKeyDown()
 
 void TForm1::ClearTree()
 {
-    // Only the selected leaf's text is stored, once; every record is released by one clear().
+    // Only the selected leaf's text is stored, once; every record is released by one clear(). The
+    // history goes first: its steps refer to the leaves.
     if (HasSelectedLeaf()) {
         TreeView1Changing();
     }
+    startHistory();
+    shownNode_ = nullptr;
     {
         const SelectionHandlersOff handlersOff(*this);
         TreeView1->clear();

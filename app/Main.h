@@ -41,6 +41,8 @@ class TOptionsForm;
 class UpDown;
 class noteob;
 class GroupListRecords;
+class QCloseEvent;
+class QUndoStack;
 
 // TForm1 builds the window and binds each control to its handler. Handlers stay thin: each runs
 // inside guarded(...) and calls into the core. Sections below are kept per area of the program.
@@ -81,6 +83,8 @@ public:
     void DelBtnClick();
     void InBtnClick();
     void OutBtnClick();
+    void MoveUpClick();
+    void MoveDownClick();
     bool TreeView1DragOver(const QPoint &pos);
     void TreeView1DragDrop(const QPoint &pos);  // viewport coordinates
 
@@ -143,6 +147,18 @@ public:
     // program, the installed data folder.
     static QStringList helpDocumentCandidates();
 
+    // ---- The outline's history and the unsaved-changes question (MainHistory.cpp) ---------------
+    void UndoClick();
+    void RedoClick();
+    // The steps of the outline since it was last read or saved, and what it can undo and redo.
+    QUndoStack &history() const { return *history_; }
+    // True when the outline differs from what was last read or saved: a step of the history since, or
+    // text typed in the shown leaf and not yet stored.
+    bool isOutlineModified() const;
+    // Asks "Save changes to ...?" when the outline is modified. True when the command may go on: nothing
+    // changed, the changes were discarded, or they were saved.
+    bool maySetOutlineAside();
+
     // ---- Groups page (MainGroups.cpp) -----------------------------------------------------------
     void ShowAllItemsBtnClick();
     void ShowItemsBtnClick();
@@ -163,9 +179,14 @@ private:
     QAction *SaveAs1 = nullptr;
     QAction *Options1 = nullptr;
     QAction *Exit1 = nullptr;
+    QMenu *EditMenu = nullptr;
+    QAction *Undo1 = nullptr;
+    QAction *Redo1 = nullptr;
     QMenu *Node1 = nullptr;
     QAction *MoveLeft1 = nullptr;
     QAction *MoveRight1 = nullptr;
+    QAction *MoveUp1 = nullptr;
+    QAction *MoveDown1 = nullptr;
     QAction *Add1 = nullptr;
     QAction *AddChild1 = nullptr;
     QAction *AddAbove1 = nullptr;
@@ -251,17 +272,46 @@ private:
     void resetEditorAndBox();
     // A new leaf whose text is the editor's.
     OutlineNode *leafOfEditorText() const;
-    // Moves the selected leaf by the move rules, with the selection handlers off throughout.
-    void moveSelectedLeaf(outline::Placement placement, OutlineNode *target);
+    // A new leaf put in by a step of the history, relative to target as the placement says.
+    void insertNewLeaf(const QString &step, OutlineNode *leaf, outline::Placement placement, OutlineNode *target);
+    // Moves the selected leaf by the move rules as one step, with the selection handlers off throughout.
+    void moveSelectedLeaf(const QString &step, outline::Placement placement, OutlineNode *target);
+    // Takes the selected leaf out as one step; the current leaf moves as the tree would move it.
+    void removeSelectedLeaf(const QString &step);
     void focusTree();
+
+    // ---- History state (MainHistory.cpp) ----
+    QUndoStack *history_ = nullptr;
+    // Set once the session's end asked about the changes, so that closing asks no more.
+    bool closeConfirmed_ = false;
+    void buildEditMenu();
+    // Undoes or redoes one step and shows the leaf it touched, its ancestors open.
+    void stepHistory(bool undo);
+    // The history starts afresh, the outline counting as unchanged.
+    void startHistory();
+    // Text typed in the shown leaf and a category typed in the box become steps of their own.
+    void storeShownLeaf();
+    void closeEvent(QCloseEvent *event) override;
 
     // ---- Editor state (MainEditor.cpp) ----
     // The record whose text the leaf editor shows. Stores go here rather than through the tree
     // item being left, which may already be half destroyed when the selection changes.
     std::shared_ptr<noteob> shownRecord_;
+    // The leaf whose record the editor shows, and the editor's revision when its text was loaded or
+    // last stored: a later revision means text was typed since.
+    OutlineNode *shownNode_ = nullptr;
+    int shownRevision_ = -1;
+    // The leaf the last step added, until it is first left, and the history's index after that step (or
+    // after renaming the leaf in place right then).
+    OutlineNode *freshLeaf_ = nullptr;
+    int freshIndex_ = -1;
     // Whether the alignment button being pressed was down already (a press then toggles nothing).
     bool alignWasDown_ = false;
     void storeLeafEditor();
+    void storeShownCategory();
+    // True while the editor shows a leaf of the outline, so that storing it is a step of the history (not
+    // for a leaf just added, whose step takes what is stored into it).
+    bool showsLeafInTree() const;
     void editorFocusChanged(QWidget *old, QWidget *now);
     void toggleStyle(LeafEditor *editor, int flag);
     void setCurrTextStyle(int flag, bool on);
@@ -281,6 +331,10 @@ private:
     void storePendingEdits();
 
     // ---- Groups state (MainGroups.cpp) ----
+    // The viewer's revision when the picked entry's text was loaded or last stored.
+    int pickedRevision_ = -1;
+    // The leaf of the outline whose record this is, or null (a pruned leaf's entry).
+    OutlineNode *leafOf(const std::shared_ptr<noteob> &record) const;
     // The records behind the Groups list's entries; a child of ListBox, so it goes with the list.
     QPointer<GroupListRecords> groupRecords_;
 };

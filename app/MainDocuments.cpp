@@ -6,6 +6,7 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
+#include "document/commands.h"
 #include "document/copylines.h"
 #include "text/errors.h"
 #include "text/fileaccess.h"
@@ -22,6 +23,7 @@
 #include <QFont>
 #include <QScopeGuard>
 #include <QTextDocument>
+#include <QUndoStack>
 #include <QToolButton>
 
 #include <algorithm>
@@ -90,16 +92,24 @@ void TForm1::bindDocumentHandlers()
 void TForm1::New1Click()
 {
     guarded([&] {
+        if (!maySetOutlineAside()) {
+            return;
+        }
         TreeView1->setEnabled(false);
         ClearTree();
         TreeView1->setEnabled(true);
         AddBtnClick();
+        // The first leaf of a new outline is no step: the outline starts unchanged.
+        startHistory();
     });
 }
 
 void TForm1::Open1Click()
 {
     guarded([&] {
+        if (!maySetOutlineAside()) {
+            return;
+        }
         const QString name =
             asker().askFileName(this, {FileDialogSpec::Kind::Open, QStringLiteral("OpenDialog1"), TreeFilter,
                                        QStringLiteral("*"), openDialog1Name_});
@@ -173,7 +183,11 @@ void TForm1::ImportText1Click()
             return;
         }
         richtext::loadBytes(*RichEdit1->document(), bytes);
-        CopyLines(*RichEdit1->document(), target->record()->Notes);
+        LineList text;
+        CopyLines(*RichEdit1->document(), text);
+        shownRevision_ = RichEdit1->document()->revision();
+        history_->push(new commands::SetText(TreeView1->outline(), QStringLiteral("Import Doc"),
+                                             const_cast<OutlineNode *>(target), std::move(text)));
     });
 }
 
@@ -197,6 +211,9 @@ void TForm1::ExportText1Click()
 void TForm1::Contents1Click()
 {
     guarded([&] {
+        if (!maySetOutlineAside()) {
+            return;
+        }
         QString found;
         for (const QString &candidate : helpDocumentCandidates()) {
             QFile probe;
@@ -276,13 +293,16 @@ void TForm1::openTextDocument(const QString &path)
     bytes = QByteArray();
     if (const OutlineNode *leaf = TreeView1->currentItem()) {
         CopyLines(*RichEdit1->document(), leaf->record()->Notes);
+        shownRevision_ = RichEdit1->document()->revision();
     }
+    startHistory();
 }
 
 void TForm1::SaveTree(const QString &path)
 {
     storePendingEdits();
     saveTreeFile(path, TreeView1->outline());
+    history_->setClean();
 }
 
 void TForm1::storePendingEdits()

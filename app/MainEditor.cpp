@@ -8,8 +8,10 @@
 #include "app/outlinetree.h"
 #include "app/selectionattributes.h"
 #include "app/updown.h"
+#include "document/commands.h"
 #include "document/copylines.h"
 #include "document/tvclasses.h"
+#include "text/encoding.h"
 #include "text/formatting.h"
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTextDocument>
+#include <QUndoStack>
 #include <QToolButton>
 
 void TForm1::bindEditorHandlers()
@@ -93,22 +96,62 @@ void TForm1::editorFocusChanged(QWidget *old, QWidget *now)
     setActiveControl(now);
 }
 
+bool TForm1::showsLeafInTree() const
+{
+    if (shownNode_ == nullptr || shownNode_->record() != shownRecord_ || shownNode_->model() != &TreeView1->outline()) {
+        return false;
+    }
+    // A leaf just added takes the editor and the box as part of the step that added it.
+    return shownNode_ != freshLeaf_ || history_->index() != freshIndex_;
+}
+
 void TForm1::storeLeafEditor()
 {
-    if (shownRecord_ != nullptr) {
-        CopyLines(*RichEdit1->document(), shownRecord_->Notes);
+    // Nothing typed since the text was loaded or stored: the record keeps its own bytes.
+    if (shownRecord_ == nullptr || RichEdit1->document()->revision() == shownRevision_) {
+        return;
     }
+    LineList text;
+    CopyLines(*RichEdit1->document(), text);
+    shownRevision_ = RichEdit1->document()->revision();
+    if (text == shownRecord_->Notes) {
+        return;
+    }
+    if (showsLeafInTree()) {
+        history_->push(new commands::SetText(TreeView1->outline(), QStringLiteral("Text"), shownNode_, std::move(text)));
+    } else {
+        shownRecord_->Notes = std::move(text);
+    }
+}
+
+void TForm1::storeShownCategory()
+{
+    if (shownRecord_ == nullptr) {
+        return;
+    }
+    const QByteArray category = encoding::toCp1252(TreeViewComboBox->currentText()).left(MaxCategoryBytes);
+    if (category == shownRecord_->Category()) {
+        return;
+    }
+    if (showsLeafInTree()) {
+        history_->push(new commands::SetCategory(TreeView1->outline(), shownNode_, category));
+    } else {
+        shownRecord_->setCategory(category);
+    }
+}
+
+void TForm1::storeShownLeaf()
+{
+    // The editor and the box hold the working copies of the record loaded last; the item being
+    // left is not read, since it may be in the middle of its destruction.
+    storeLeafEditor();
+    storeShownCategory();
 }
 
 void TForm1::TreeView1Changing()
 {
-    // The editor and the box hold the working copies of the record loaded last; the item being
-    // left is not read, since it may be in the middle of its destruction.
-    if (shownRecord_ == nullptr) {
-        return;
-    }
-    storeLeafEditor();
-    shownRecord_->setCategory(TreeViewComboBox->currentText());
+    storeShownLeaf();
+    freshLeaf_ = nullptr;
 }
 
 void TForm1::TreeView1Change(OutlineNode *arriving)
@@ -121,6 +164,8 @@ void TForm1::TreeView1Change(OutlineNode *arriving)
     const NoteRef record = arriving->record();
     CopyLines(record->Notes, *RichEdit1->document());
     shownRecord_ = record;
+    shownNode_ = arriving;
+    shownRevision_ = RichEdit1->document()->revision();
     TreeViewComboBox->setEditText(record->categoryText());
 }
 
@@ -132,15 +177,16 @@ void TForm1::RichEdit1Exit()
     storeLeafEditor();
     if (const std::shared_ptr<noteob> picked = pickedRecord()) {
         CopyLines(picked->Notes, *RichEdit2->document());
+        pickedRevision_ = RichEdit2->document()->revision();
     }
 }
 
 void TForm1::TreeViewComboBoxChange()
 {
-    if (TreeView1->currentItem() == nullptr || shownRecord_ == nullptr) {
+    if (TreeView1->currentItem() == nullptr) {
         return;
     }
-    shownRecord_->setCategory(TreeViewComboBox->currentText());
+    storeShownCategory();
 }
 
 void TForm1::RichEdit1KeyPress(LeafEditor *sender, QKeyEvent *event)

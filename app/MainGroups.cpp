@@ -7,11 +7,14 @@
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
 #include "app/styles.h"
+#include "document/commands.h"
 #include "document/copylines.h"
+#include "text/encoding.h"
 #include "app/grouplist.h"
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QUndoStack>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -112,6 +115,17 @@ void TForm1::ListAllLeaves()
     });
 }
 
+OutlineNode *TForm1::leafOf(const NoteRef &record) const
+{
+    OutlineNode *found = nullptr;
+    outline::walk(TreeView1->outline(), [&](OutlineNode *node, int) {
+        if (found == nullptr && node->record() == record) {
+            found = node;
+        }
+    });
+    return found;
+}
+
 void TForm1::ShowAllItemsBtnClick()
 {
     ListAllLeaves();
@@ -130,8 +144,19 @@ void TForm1::AssignCatBtnClick()
 {
     guarded([&] {
         // The list and the toolbar's category box are left as they are.
-        if (const NoteRef record = pickedRecord()) {
-            record->setCategory(CatViewComboBox->currentText());
+        const NoteRef record = pickedRecord();
+        if (!record) {
+            return;
+        }
+        const QByteArray category = encoding::toCp1252(CatViewComboBox->currentText()).left(MaxCategoryBytes);
+        if (category == record->Category()) {
+            return;
+        }
+        // A pruned leaf's entry still works; its record is out of the outline and of its history.
+        if (OutlineNode *leaf = leafOf(record)) {
+            history_->push(new commands::SetCategory(TreeView1->outline(), leaf, category));
+        } else {
+            record->setCategory(category);
         }
     });
 }
@@ -144,6 +169,7 @@ void TForm1::ListBoxClick()
             return;
         }
         CopyLines(record->Notes, *RichEdit2->document());
+        pickedRevision_ = RichEdit2->document()->revision();
         // Set from code: not a change by the user.
         CatViewComboBox->setEditText(record->categoryText());
     });
@@ -157,10 +183,22 @@ void TForm1::RichEdit2Exit()
         if (!record) {
             return;
         }
-        CopyLines(*RichEdit2->document(), record->Notes);
+        // Nothing typed in the viewer since it was loaded: the record keeps its own bytes.
+        if (RichEdit2->document()->revision() != pickedRevision_) {
+            LineList text;
+            CopyLines(*RichEdit2->document(), text);
+            pickedRevision_ = RichEdit2->document()->revision();
+            OutlineNode *leaf = text != record->Notes ? leafOf(record) : nullptr;
+            if (leaf != nullptr) {
+                history_->push(new commands::SetText(TreeView1->outline(), QStringLiteral("Text"), leaf, std::move(text)));
+            } else {
+                record->Notes = std::move(text);
+            }
+        }
         // The leaf editor shows the viewer's edits when both show the same leaf, else its own last text.
         if (const OutlineNode *selected = TreeView1->currentItem()) {
             CopyLines(selected->record()->Notes, *RichEdit1->document());
+            shownRevision_ = RichEdit1->document()->revision();
         }
     });
 }

@@ -1,4 +1,5 @@
-// The outline commands of the main window: add, prune, move right and left, drag and drop.
+// The outline commands of the main window: add, prune, move left, right, up and down, drag and drop. Each
+// change is a step of the outline's history.
 #include "app/Main.h"
 
 #include "app/completingcombo.h"
@@ -7,6 +8,7 @@
 #include "app/outlinetree.h"
 #include "document/copylines.h"
 #include "app/droppoint.h"
+#include "document/commands.h"
 #include "document/outline.h"
 
 #include <QAction>
@@ -24,6 +26,8 @@ void TForm1::bindOutlineHandlers()
     bindCommand(AddChild1, AddLeafBelowButton, &TForm1::AddChildBtnClick);
     bindCommand(AddAbove1, AddLeafAboveButton, &TForm1::InsertBtnClick);
     bindCommand(Remove1, PruneButton, &TForm1::DelBtnClick);
+    bindCommand(MoveUp1, nullptr, &TForm1::MoveUpClick);
+    bindCommand(MoveDown1, nullptr, &TForm1::MoveDownClick);
 
     // Direct connection: the tree reads the answer from the event once the handler has run.
     connect(TreeView1, &OutlineTree::leafDraggedOver, this, [this](QDragMoveEvent *event) {
@@ -59,6 +63,31 @@ void TForm1::resetEditorAndBox()
     box->setEditText(first);
 }
 
+void TForm1::insertNewLeaf(const QString &step, OutlineNode *leaf, outline::Placement placement,
+                           OutlineNode *target)
+{
+    OutlineModel &tree = TreeView1->outline();
+    commands::Place at;
+    switch (placement) {
+    case outline::Placement::LastChild:
+        at = {target, target->childCount()};
+        break;
+    case outline::Placement::LastSibling: {
+        OutlineNode *container = target != nullptr ? outline::containerOf(target) : tree.root();
+        at = {container, container->childCount()};
+        break;
+    }
+    case outline::Placement::Before:
+        at = commands::placeOf(target);
+        break;
+    }
+    history_->push(new commands::InsertLeaves(tree, step, {leaf}, at, TreeView1->currentItem()));
+    // What the new leaf's record takes from the editor and the box until it is first left is part of
+    // this step.
+    freshLeaf_ = leaf;
+    freshIndex_ = history_->index();
+}
+
 OutlineNode *TForm1::leafOfEditorText() const
 {
     auto *node = new OutlineNode(NewLeafCaption);
@@ -66,11 +95,17 @@ OutlineNode *TForm1::leafOfEditorText() const
     return node;
 }
 
-void TForm1::moveSelectedLeaf(outline::Placement placement, OutlineNode *target)
+void TForm1::moveSelectedLeaf(const QString &step, outline::Placement placement, OutlineNode *target)
 {
-    // A move stores nothing into and loads nothing from any leaf.
+    // A move stores nothing into and loads nothing from any leaf: text typed before it becomes a step
+    // when the leaf is left.
     const SelectionHandlersOff handlersOff(*this);
-    TreeView1->moveNode(TreeView1->currentItem(), placement, target);
+    OutlineNode *leaf = TreeView1->currentItem();
+    const outline::MoveResult planned = outline::plannedMove(leaf, placement, target);
+    if (planned == outline::MoveResult::Moved) {
+        history_->push(new commands::MoveLeaf(TreeView1->outline(), step, leaf, placement, target));
+    }
+    TreeView1->showMove(leaf, planned);
 }
 
 // Prune and the moves end with the keyboard in the tree. While the Groups page is in front the tree is
@@ -85,9 +120,10 @@ void TForm1::focusTree()
 
 void TForm1::AddBtnClick()
 {
+    storeShownLeaf();
     OutlineNode *item = leafOfEditorText();
     item->record()->setCategory(TreeViewComboBox->currentText());
-    outline::insertNode(TreeView1->outline(), item, outline::Placement::LastSibling, TreeView1->currentItem());
+    insertNewLeaf(QStringLiteral("Add Leaf"), item, outline::Placement::LastSibling, TreeView1->currentItem());
     selectAndEditNewLeaf(item);
     resetEditorAndBox();
 }
@@ -101,9 +137,10 @@ void TForm1::InsertBtnClick()
     if (!HasSelectedLeaf()) {
         return;
     }
+    storeShownLeaf();
     // The new leaf starts as a copy of the selected leaf's text, with category "Unknown".
     OutlineNode *item = leafOfEditorText();
-    outline::insertNode(TreeView1->outline(), item, outline::Placement::Before, TreeView1->currentItem());
+    insertNewLeaf(QStringLiteral("Add Leaf Above"), item, outline::Placement::Before, TreeView1->currentItem());
     selectAndEditNewLeaf(item);
 }
 
@@ -116,9 +153,10 @@ void TForm1::AddChildBtnClick()
     if (!HasSelectedLeaf()) {
         return;
     }
+    storeShownLeaf();
     OutlineNode *parent = TreeView1->currentItem();
     OutlineNode *item = leafOfEditorText();
-    outline::insertNode(TreeView1->outline(), item, outline::Placement::LastChild, parent);
+    insertNewLeaf(QStringLiteral("Add Leaf Below"), item, outline::Placement::LastChild, parent);
     TreeView1->setExpanded(parent, true);
     selectAndEditNewLeaf(item);
     resetEditorAndBox();
@@ -129,21 +167,25 @@ void TForm1::DelBtnClick()
     if (!HasSelectedLeaf()) {
         return;
     }
-    OutlineNode *pruned = TreeView1->currentItem();
-    // The remove routine first moves the selection where the tree would put it, with the handlers
-    // running while the pruned leaf is whole: its texts are stored before the next leaf is loaded.
-    if (pruned->childCount() > 0) {
-        // Then the node just before the pruned one in display order becomes current, even inside a
-        // collapsed subtree; it lies before the pruned subtree, so it outlives the removal.
-        OutlineNode *before = outline::displayPredecessor(pruned);
-        TreeView1->removeNode(pruned);
-        if (before != nullptr) {
-            TreeView1->setCurrentItem(before);
-        }
-    } else {
-        TreeView1->removeNode(pruned);
-    }
+    removeSelectedLeaf(QStringLiteral("Prune"));
     focusTree();
+}
+
+void TForm1::removeSelectedLeaf(const QString &step)
+{
+    storeShownLeaf();
+    OutlineNode *pruned = TreeView1->currentItem();
+    // The node just before a pruned one with children in display order becomes current, even inside a
+    // collapsed subtree; it lies before the pruned subtree, so it outlives the removal.
+    OutlineNode *before = pruned->childCount() > 0 ? outline::displayPredecessor(pruned) : nullptr;
+    // First the selection moves where the tree would put it, with the handlers running while the pruned
+    // leaf is whole: its texts are stored before the next leaf is loaded.
+    TreeView1->moveCurrentOutOf(pruned);
+    history_->push(new commands::RemoveLeaf(TreeView1->outline(), step, pruned,
+                                            before != nullptr ? before : TreeView1->currentItem()));
+    if (before != nullptr) {
+        TreeView1->setCurrentItem(before);
+    }
 }
 
 void TForm1::InBtnClick()
@@ -151,7 +193,8 @@ void TForm1::InBtnClick()
     if (HasSelectedLeaf()) {
         OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->row() > 0) {
-            moveSelectedLeaf(outline::Placement::LastChild, outline::containerOf(leaf)->child(leaf->row() - 1));
+            moveSelectedLeaf(QStringLiteral("Move Right"), outline::Placement::LastChild,
+                             outline::containerOf(leaf)->child(leaf->row() - 1));
         }
     }
     focusTree();
@@ -163,7 +206,36 @@ void TForm1::OutBtnClick()
         OutlineNode *leaf = TreeView1->currentItem();
         if (leaf->parent() != nullptr) {
             // To the end of the parent's list, after all later siblings of the parent.
-            moveSelectedLeaf(outline::Placement::LastSibling, leaf->parent());
+            moveSelectedLeaf(QStringLiteral("Move Left"), outline::Placement::LastSibling, leaf->parent());
+        }
+    }
+    focusTree();
+}
+
+void TForm1::MoveUpClick()
+{
+    // Changes place with the previous sibling; the first of its siblings stays.
+    if (HasSelectedLeaf()) {
+        OutlineNode *leaf = TreeView1->currentItem();
+        if (OutlineNode *previous = outline::containerOf(leaf)->child(leaf->row() - 1)) {
+            moveSelectedLeaf(QStringLiteral("Move Up"), outline::Placement::Before, previous);
+        }
+    }
+    focusTree();
+}
+
+void TForm1::MoveDownClick()
+{
+    // Changes place with the next sibling; the last of its siblings stays.
+    if (HasSelectedLeaf()) {
+        OutlineNode *leaf = TreeView1->currentItem();
+        OutlineNode *container = outline::containerOf(leaf);
+        if (OutlineNode *next = container->child(leaf->row() + 1)) {
+            if (OutlineNode *afterNext = container->child(leaf->row() + 2)) {
+                moveSelectedLeaf(QStringLiteral("Move Down"), outline::Placement::Before, afterNext);
+            } else {
+                moveSelectedLeaf(QStringLiteral("Move Down"), outline::Placement::LastSibling, next);
+            }
         }
     }
     focusTree();
@@ -184,13 +256,13 @@ void TForm1::TreeView1DragDrop(const QPoint &pos)
     case DropPlan::Nothing:
         return;
     case DropPlan::LastChild:
-        moveSelectedLeaf(outline::Placement::LastChild, plan.target);
+        moveSelectedLeaf(QStringLiteral("Drag"), outline::Placement::LastChild, plan.target);
         return;
     case DropPlan::LastTopLevel:
-        moveSelectedLeaf(outline::Placement::LastSibling, nullptr);
+        moveSelectedLeaf(QStringLiteral("Drag"), outline::Placement::LastSibling, nullptr);
         return;
     case DropPlan::Before:
-        moveSelectedLeaf(outline::Placement::Before, plan.target);
+        moveSelectedLeaf(QStringLiteral("Drag"), outline::Placement::Before, plan.target);
         return;
     }
 }

@@ -96,3 +96,25 @@ void DialogAsker::warn(QWidget *parent, const QString &title, const QString &tex
 {
     QMessageBox::warning(parent, title, text);
 }
+
+FileAsker::SaveChanges FileAsker::askSaveChanges(QWidget *, const QString &, const QString &)
+{
+    return SaveChanges::Discard;
+}
+
+FileAsker::SaveChanges DialogAsker::askSaveChanges(QWidget *parent, const QString &title, const QString &name)
+{
+    QMessageBox box(QMessageBox::Warning, title, QStringLiteral("Save changes to \"%1\"?").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setObjectName(QStringLiteral("SaveChangesBox"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChanges::Save;
+    case QMessageBox::Discard:
+        return SaveChanges::Discard;
+    default:
+        return SaveChanges::Cancel;
+    }
+}

@@ -28,6 +28,12 @@ public:
     virtual bool confirmOverwrite(QWidget *parent, const QString &name) = 0;
     // A warning the user reads and dismisses (a damaged tree file, for instance).
     virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
+
+    // The answers to "Save changes to "NAME"?".
+    enum class SaveChanges { Save, Discard, Cancel };
+    // Asked before an outline with unsaved changes is closed or replaced; name is the one the caption
+    // shows. An asker that asks nobody lets the command go on as if nothing had changed.
+    virtual SaveChanges askSaveChanges(QWidget *parent, const QString &title, const QString &name);
 };
 
 // The real dialogs.
@@ -37,6 +43,7 @@ public:
     QString askFileName(QWidget *parent, const FileDialogSpec &request) override;
     bool confirmOverwrite(QWidget *parent, const QString &name) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
+    SaveChanges askSaveChanges(QWidget *parent, const QString &title, const QString &name) override;
 };
 
 // Turns a filter of bar-separated description and pattern pairs ("All Files (*.*)|*.*|Quillax (*.TRE)|*.TRE")

@@ -113,24 +113,35 @@ void OutlineWidget::clear()
     model_->clear();
 }
 
-void OutlineWidget::removeNode(OutlineNode *node)
+void OutlineWidget::moveCurrentOutOf(const OutlineNode *node)
 {
-    if (node == nullptr || node->model() != model_) {
-        return;
-    }
     OutlineNode *current = currentItem();
     if (current != nullptr && (current == node || outline::isDescendantOf(current, node))) {
         // Reported as an ordinary selection change while the leaving node is whole.
         setCurrentItem(outline::successorOnRemoval(node));
     }
+}
+
+void OutlineWidget::removeNode(OutlineNode *node)
+{
+    if (node == nullptr || node->model() != model_) {
+        return;
+    }
+    moveCurrentOutOf(node);
     outline::takeNode(*model_, node);
 }
 
 outline::MoveResult OutlineWidget::moveNode(OutlineNode *leaf, outline::Placement placement, OutlineNode *target)
 {
     const outline::MoveResult result = outline::moveNode(*model_, leaf, placement, target);
+    showMove(leaf, result);
+    return result;
+}
+
+void OutlineWidget::showMove(OutlineNode *leaf, outline::MoveResult result)
+{
     if (result == outline::MoveResult::Refused) {
-        return result;
+        return;
     }
     if (result == outline::MoveResult::Moved) {
         // The moved subtree comes out closed; only open nodes need a call, as closing a hidden node costs
@@ -151,7 +162,6 @@ outline::MoveResult OutlineWidget::moveNode(OutlineNode *leaf, outline::Placemen
         setExpanded(parent, true);
     }
     setCurrentItem(leaf);
-    return result;
 }
 
 // A node left without children is closed first: a view would keep it open unseen and, on its next

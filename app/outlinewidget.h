@@ -47,11 +47,15 @@ public:
     // subtree, the current first moves where the tree itself would put it (the next sibling, else the
     // previous one, else the parent, else none), so the change is reported while every node is whole.
     void removeNode(OutlineNode *node);
+    // The first half of removeNode: the current leaf leaves node's subtree, as the tree would move it.
+    void moveCurrentOutOf(const OutlineNode *node);
     // Moves leaf by the outline's move rules and shows the result: the moved subtree closed, its new
     // parent open, the leaf current. A leaf that stays where it is only gets its parent opened. The
     // selection signals fire while the leaf is out of the tree: callers that react to them must be
     // switched off for the duration.
     outline::MoveResult moveNode(OutlineNode *leaf, outline::Placement placement, OutlineNode *target);
+    // The second half of moveNode: how the tree shows a leaf that was moved (or stayed).
+    void showMove(OutlineNode *leaf, outline::MoveResult result);
 
 public slots:
     // Deletes every node; the current leaf becomes none first, while every node is whole.

@@ -140,14 +140,20 @@ bool isMoveRefused(const OutlineNode *leaf, Placement placement, const OutlineNo
            isDescendantOf(target, leaf);
 }
 
-MoveResult moveNode(OutlineModel &tree, OutlineNode *leaf, Placement placement, OutlineNode *target)
+MoveResult plannedMove(const OutlineNode *leaf, Placement placement, const OutlineNode *target)
 {
-    if (isMoveRefused(leaf, placement, target)) {
+    if (isMoveRefused(leaf, placement, target) || (placement == Placement::Before && containerOf(target) == nullptr)) {
         return MoveResult::Refused;
     }
     const bool stays = placement == Placement::Before ? previousSibling(target) == leaf : target == leaf;
-    if (stays) {
-        return MoveResult::Stayed;
+    return stays ? MoveResult::Stayed : MoveResult::Moved;
+}
+
+MoveResult moveNode(OutlineModel &tree, OutlineNode *leaf, Placement placement, OutlineNode *target)
+{
+    const MoveResult planned = plannedMove(leaf, placement, target);
+    if (planned != MoveResult::Moved) {
+        return planned;
     }
     // "Before T" means directly after T's previous sibling, or first in T's list; T may be the leaf itself,
     // so the place is fixed before the leaf leaves the tree.

@@ -71,6 +71,9 @@ enum class MoveResult {
 // is needed, or a target inside the leaf's own subtree (the leaf would become its own ancestor).
 bool isMoveRefused(const OutlineNode *leaf, Placement placement, const OutlineNode *target);
 
+// What moveNode would do, without doing it.
+MoveResult plannedMove(const OutlineNode *leaf, Placement placement, const OutlineNode *target);
+
 // Moves leaf with its subtree to a placement relative to target (null target only with LastSibling).
 MoveResult moveNode(OutlineModel &tree, OutlineNode *leaf, Placement placement, OutlineNode *target);
 

@@ -1,6 +1,10 @@
 // The outline as data: nodes that are the leaves themselves and an item model over them.
 #include "document/outlinemodel.h"
 
+#include "document/commands.h"
+
+#include <QUndoStack>
+
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -236,6 +240,12 @@ bool OutlineModel::setData(const QModelIndex &index, const QVariant &value, int 
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
         return false;
     }
-    containerOf(index)->setCaption(value.toString());
+    OutlineNode *node = containerOf(index);
+    const QString caption = value.toString();
+    if (history_ != nullptr && caption != node->caption()) {
+        history_->push(new commands::Rename(*this, node, caption));
+    } else {
+        node->setCaption(caption);
+    }
     return true;
 }

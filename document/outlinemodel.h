@@ -11,6 +11,7 @@
 #include <vector>
 
 class OutlineModel;
+class QUndoStack;
 
 // A leaf of the outline: its caption, its record (text and category) and its children. It owns its
 // children and lives in at most one tree; it knows its row, so finding its place, its parent's place and
@@ -94,6 +95,9 @@ public:
     // Deletes every node.
     void clear();
 
+    // The history a caption renamed in a view goes on as a step; without one it is renamed at once.
+    void setHistory(QUndoStack *history) { history_ = history; }
+
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -114,4 +118,5 @@ private:
     void deleteAllNodes();
 
     OutlineNode *root_;
+    QUndoStack *history_ = nullptr;
 };

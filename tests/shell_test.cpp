@@ -320,11 +320,13 @@ void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data()
                           << QStringList{"New1", "Open1", "N2", "Save1", "SaveAs1", "Options1", "Find1", "N1", "Exit1"}
                           << QStringList{"&New", "&Open", "", "&Save", "Save &As", "&Display Options...", "&Find...", "",
                                          "E&xit"};
+    QTest::newRow("Edit") << "EditMenu" << "&Edit" << QStringList{"Undo1", "Redo1", "N6"}
+                          << QStringList{"&Undo", "&Redo", ""};
     QTest::newRow("Leaf") << "Node1" << "&Leaf"
-                          << QStringList{"MoveLeft1", "MoveRight1", "N4", "Add1", "AddChild1", "AddAbove1", "Remove1",
-                                         "N5", "ImportText1", "ExportText1"}
-                          << QStringList{"Move &Left", "Move &Right", "", "&Add", "Add &Child", "Add A&bove",
-                                         "&Remove", "", "&Import Doc", "&Export Doc"};
+                          << QStringList{"MoveLeft1", "MoveRight1", "MoveUp1", "MoveDown1", "N4", "Add1", "AddChild1",
+                                         "AddAbove1", "Remove1", "N5", "ImportText1", "ExportText1"}
+                          << QStringList{"Move &Left", "Move &Right", "Move &Up", "Move &Down", "", "&Add",
+                                         "Add &Child", "Add A&bove", "&Remove", "", "&Import Doc", "&Export Doc"};
     QTest::newRow("Help") << "Help1" << "&Help" << QStringList{"Contents1", "N3", "About1"}
                           << QStringList{"&Contents", "", "&About"};
 }
