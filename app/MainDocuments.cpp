@@ -99,7 +99,9 @@ void TForm1::New1Click()
         ClearTree();
         TreeView1->setEnabled(true);
         AddBtnClick();
-        // The first leaf of a new outline is no step: the outline starts unchanged.
+        // The first leaf of a new outline is no step: it takes the editor and the box as they show it,
+        // and the outline starts unchanged.
+        storeShownLeaf();
         startHistory();
     });
 }
@@ -295,6 +297,7 @@ void TForm1::openTextDocument(const QString &path)
         CopyLines(*RichEdit1->document(), leaf->record()->Notes);
         shownRevision_ = RichEdit1->document()->revision();
     }
+    storeShownLeaf();
     startHistory();
 }
 

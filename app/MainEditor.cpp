@@ -151,7 +151,9 @@ void TForm1::storeShownLeaf()
 void TForm1::TreeView1Changing()
 {
     storeShownLeaf();
-    freshLeaf_ = nullptr;
+    if (shownNode_ == freshLeaf_) {
+        freshLeaf_ = nullptr;
+    }
 }
 
 void TForm1::TreeView1Change(OutlineNode *arriving)

@@ -49,6 +49,13 @@ public:
         return overwriteAnswer;
     }
     void warn(QWidget *, const QString &, const QString &text) override { warnings.append(text); }
+    QStringList saveQuestions;
+    SaveChanges saveAnswer = SaveChanges::Discard;
+    SaveChanges askSaveChanges(QWidget *, const QString &title, const QString &name) override
+    {
+        saveQuestions.append(title + QLatin1String(": ") + name);
+        return saveAnswer;
+    }
 };
 
 // One record of a tree file as the test writes it, independent of the program's writer.
@@ -769,6 +776,65 @@ private slots:
         QFETCH(QString, bars);
         QFETCH(QStringList, filters);
         QCOMPARE(qtNameFilters(bars), filters);
+    }
+
+    // Closing, New, Open and Help > Contents ask before unsaved changes go; nothing changed, nothing asked.
+    void unsavedChangesAreAskedAboutBeforeTheyGo()
+    {
+        const QString file = sampleTree(QStringLiteral("plan.tre"));
+        const QByteArray saved = readFile(file);
+        form->OpenDocument(file);
+        const QString outline = outlineOf(*ui->TreeView1).join(QLatin1Char(' '));
+        const auto pruneFirst = [&] {
+            ui->TreeView1->setCurrentItem(ui->TreeView1->outline().topLevelNode(0));
+            form->DelBtnClick();
+        };
+        const QString asked = applicationTitle() + QLatin1String(": plan.tre");
+        asker->saveAnswer = FileAsker::SaveChanges::Cancel;
+
+        // Cancel leaves everything as it was, whichever command asked.
+        pruneFirst();
+        QVERIFY(form->isOutlineModified());
+        const QString pruned = outlineOf(*ui->TreeView1).join(QLatin1Char(' '));
+        QVERIFY(!form->close());
+        form->New1Click();
+        form->Open1Click();
+        form->Contents1Click();
+        QCOMPARE(asker->saveQuestions, QStringList(4, asked));
+        QVERIFY(asker->dialogs.isEmpty());
+        QVERIFY(form->isVisible());
+        QCOMPARE(outlineOf(*ui->TreeView1).join(QLatin1Char(' ')), pruned);
+
+        // Undoing back to what was read counts as unchanged: nothing is asked.
+        form->UndoClick();
+        QVERIFY(!form->isOutlineModified());
+        asker->saveQuestions.clear();
+        form->New1Click();
+        QVERIFY(asker->saveQuestions.isEmpty());
+        QCOMPARE(outlineOf(*ui->TreeView1), QStringList{QStringLiteral("O@0")});
+        QVERIFY(!form->isOutlineModified());
+
+        // Discard goes on; Save writes the file first.
+        form->OpenDocument(file);
+        QCOMPARE(outlineOf(*ui->TreeView1).join(QLatin1Char(' ')), outline);
+        pruneFirst();
+        asker->saveAnswer = FileAsker::SaveChanges::Discard;
+        form->New1Click();
+        QCOMPARE(asker->saveQuestions, QStringList{asked});
+        QCOMPARE(readFile(file), saved);
+        form->OpenDocument(file);
+        pruneFirst();
+        asker->saveAnswer = FileAsker::SaveChanges::Save;
+        QVERIFY(form->close());
+        QVERIFY(readFile(file) != saved);
+
+        // Text typed and not yet stored counts too; a new outline is named as the caption names it.
+        QVERIFY(start());
+        QTest::keyClicks(ui->RichEdit1, QStringLiteral("typed"));
+        QVERIFY(form->isOutlineModified());
+        asker->saveAnswer = FileAsker::SaveChanges::Cancel;
+        QVERIFY(!form->close());
+        QCOMPARE(asker->saveQuestions, QStringList{applicationTitle() + QLatin1String(": NewTree")});
     }
 };
 

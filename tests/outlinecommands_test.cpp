@@ -127,6 +127,8 @@ private slots:
     void dragEventsAreAcceptedAndTheDropMovesTheLeaf();
     void dragStartsFromThePressedLeafWithItsRowImage();
     void leafHeldAtAnEdgeScrollsTheTree();
+    void everyCommandUndoesAndRedoesByKeyAndMenu_data();
+    void everyCommandUndoesAndRedoesByKeyAndMenu();
 };
 
 void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf_data()
@@ -814,3 +816,103 @@ void OutlineCommandsTest::leafHeldAtAnEdgeScrollsTheTree()
 }
 
 #include "outlinecommands_test.moc"
+
+void OutlineCommandsTest::everyCommandUndoesAndRedoesByKeyAndMenu_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("Add Leaf") << "CutButton" << "B" << "Add Leaf" << "A[B[C] D O] E";
+    QTest::newRow("Add Leaf Below") << "CopyButton" << "B" << "Add Leaf Below" << "A[B[C O] D] E";
+    QTest::newRow("Add Leaf Above") << "PasteButton" << "B" << "Add Leaf Above" << "A[O B[C] D] E";
+    QTest::newRow("Prune") << "UndoButton" << "B" << "Prune" << "A[D] E";
+    QTest::newRow("Move Left") << "ToolButton3" << "B" << "Move Left" << "A[D] E B[C]";
+    QTest::newRow("Move Right") << "MoveRight1" << "D" << "Move Right" << "A[B[C D]] E";
+    QTest::newRow("Move Down") << "MoveDown1" << "B" << "Move Down" << "A[D B[C]] E";
+    QTest::newRow("Move Up by key") << "Alt+Shift+Up" << "D" << "Move Up" << "A[D B[C]] E";
+    QTest::newRow("first leaf up") << "Alt+Shift+Up" << "B" << "" << "A[B[C] D] E";
+    QTest::newRow("Move Down by key") << "Alt+Shift+Down" << "B" << "Move Down" << "A[D B[C]] E";
+    QTest::newRow("Rename") << "rename" << "B" << "Rename" << "A[Bee[C] D] E";
+    QTest::newRow("Category") << "category" << "B" << "Category" << "A[B[C] D] E";
+    QTest::newRow("Text") << "text" << "B" << "Text" << "A[B[C] D] E";
+    QTest::newRow("Drag") << "drag" << "B" << "Drag" << "A[D] E B[C]";
+}
+
+// Each command, then Ctrl+Z with the outline focused and Ctrl+Shift+Z: the outline with every category
+// and text is as before and as after, the menu names the step, and the leaf it touched is shown.
+void OutlineCommandsTest::everyCommandUndoesAndRedoesByKeyAndMenu()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, selected);
+    QFETCH(QString, step);
+    QFETCH(QString, after);
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A[B[C] D] E"));
+    w.tree()->expandAll();
+    w.select(selected);
+    const auto snapshot = [&] {
+        QStringList lines{w.outline()};
+        for (const OutlineNode *node : support::nodesOf(w.tree()->outline())) {
+            lines << node->caption() + QLatin1Char(' ') + node->record()->categoryText() + QLatin1Char(' ') +
+                         QString::fromLatin1(joinLines(node->record()->Notes));
+        }
+        return lines;
+    };
+    const QStringList before = snapshot();
+    w.tree()->setFocus();
+    if (command == QLatin1String("rename")) {
+        w.tree()->outline().setData(w.tree()->indexFromItem(w.item(QStringLiteral("B"))), QStringLiteral("Bee"));
+    } else if (command == QLatin1String("category")) {
+        w.ui.TreeViewComboBox->setFocus();
+        QTest::keyClicks(w.ui.TreeViewComboBox, QStringLiteral("Memo"));
+        w.tree()->setFocus();
+    } else if (command == QLatin1String("text")) {
+        w.ui.RichEdit1->setFocus();
+        QTest::keyClicks(w.ui.RichEdit1, QStringLiteral("typed "));
+        w.tree()->setFocus();
+    } else if (command == QLatin1String("drag")) {
+        w.form.TreeView1DragDrop(QPoint(w.tree()->viewport()->width() / 2, w.tree()->viewport()->height() - 2));
+    } else if (command.startsWith(QLatin1String("Alt+"))) {
+        QTest::keyClick(w.ui.RichEdit1, command.endsWith(QLatin1String("Up")) ? Qt::Key_Up : Qt::Key_Down,
+                        Qt::AltModifier | Qt::ShiftModifier);
+    } else if (auto *action = w.form.findChild<QAction *>(command)) {
+        action->trigger();
+    } else {
+        w.click(command.toLatin1().constData());
+    }
+    QApplication::processEvents();
+    if (QLineEdit *caption = w.captionEditor()) {
+        QTest::keyClick(caption, Qt::Key_Escape);
+    }
+    QCOMPARE(w.outline(), after);
+    if (step.isEmpty()) {
+        // Moving the first of its siblings up changes nothing and is no step.
+        QVERIFY(!w.form.history().canUndo());
+        QCOMPARE(w.ui.Undo1->text(), QStringLiteral("&Undo"));
+        QVERIFY(!w.ui.Undo1->isEnabled());
+        return;
+    }
+    QCOMPARE(w.ui.Undo1->text(), QStringLiteral("&Undo ") + step);
+    w.tree()->setFocus();
+    QTest::keyClick(w.tree(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(snapshot(), before);
+    QCOMPARE(w.ui.Redo1->text(), QStringLiteral("&Redo ") + step);
+    QVERIFY(!w.ui.Undo1->isEnabled());
+    QVERIFY(w.tree()->currentItem() != nullptr);
+    for (const OutlineNode *p = w.tree()->currentItem()->parent(); p != nullptr; p = p->parent()) {
+        QVERIFY(w.tree()->isExpanded(p));
+    }
+    QTest::keyClick(w.tree(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    // A new leaf comes back as it was shown when it was left: empty, in the box's first category.
+    const QStringList done = snapshot();
+    QCOMPARE(done.first(), after);
+    // The menu items act on the outline too, and Ctrl+Y redoes.
+    w.ui.Undo1->trigger();
+    QCOMPARE(snapshot(), before);
+    QTest::keyClick(w.tree(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(snapshot(), done);
+    // The editor shows the current leaf's text as the step left it.
+    QCOMPARE(w.editorText(), textOf(w.tree()->currentItem()));
+}

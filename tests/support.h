@@ -171,6 +171,7 @@ inline QByteArray treeFileBytes(const QList<QByteArray> &records, qint32 count =
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QtGlobal>
 
 // Every control of a TForm1, by the name the window gives it. A control that is missing stops the
@@ -207,9 +208,14 @@ public:
     QAction *SaveAs1 = find<QAction>("SaveAs1");
     QAction *Options1 = find<QAction>("Options1");
     QAction *Exit1 = find<QAction>("Exit1");
+    QMenu *EditMenu = find<QMenu>("EditMenu");
+    QAction *Undo1 = find<QAction>("Undo1");
+    QAction *Redo1 = find<QAction>("Redo1");
     QMenu *Node1 = find<QMenu>("Node1");
     QAction *MoveLeft1 = find<QAction>("MoveLeft1");
     QAction *MoveRight1 = find<QAction>("MoveRight1");
+    QAction *MoveUp1 = find<QAction>("MoveUp1");
+    QAction *MoveDown1 = find<QAction>("MoveDown1");
     QAction *Add1 = find<QAction>("Add1");
     QAction *AddChild1 = find<QAction>("AddChild1");
     QAction *AddAbove1 = find<QAction>("AddAbove1");
