@@ -19,8 +19,32 @@ void LeafEditor::focusOutEvent(QFocusEvent *event)
     emit exited();
 }
 
+namespace {
+
+// Ctrl+Y redoes typing in the editor as Ctrl+Shift+Z does; elsewhere in the window it redoes the outline.
+bool isRedoKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier;
+}
+
+} // namespace
+
+bool LeafEditor::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && !isReadOnly() && isRedoKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QTextEdit::event(event);
+}
+
 void LeafEditor::keyPressEvent(QKeyEvent *event)
 {
+    if (!isReadOnly() && isRedoKey(event)) {
+        redo();
+        event->accept();
+        return;
+    }
     event->setAccepted(false);
     emit keyPressed(event);
     if (event->isAccepted()) {

@@ -129,6 +129,7 @@ private slots:
     void leafHeldAtAnEdgeScrollsTheTree();
     void everyCommandUndoesAndRedoesByKeyAndMenu_data();
     void everyCommandUndoesAndRedoesByKeyAndMenu();
+    void editorKeepsItsOwnUndoOfTyping();
 };
 
 void OutlineCommandsTest::addCommandsOnAnEmptyTreeMakeTheFirstLeaf_data()
@@ -915,4 +916,33 @@ void OutlineCommandsTest::everyCommandUndoesAndRedoesByKeyAndMenu()
     QCOMPARE(snapshot(), done);
     // The editor shows the current leaf's text as the step left it.
     QCOMPARE(w.editorText(), textOf(w.tree()->currentItem()));
+}
+
+void OutlineCommandsTest::editorKeepsItsOwnUndoOfTyping()
+{
+    Window w;
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.build(QStringLiteral("A B"));
+    w.select(QStringLiteral("B"));
+    w.ui.MoveUp1->trigger();
+    QCOMPARE(w.form.history().count(), 1);
+    w.ui.RichEdit1->setFocus();
+    w.ui.RichEdit1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w.ui.RichEdit1, QStringLiteral(" more"));
+    // Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y in the editor are its own: the outline's history stays as it was.
+    QTest::keyClick(w.ui.RichEdit1, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.editorText(), QStringLiteral("text of B"));
+    QTest::keyClick(w.ui.RichEdit1, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(w.editorText(), QStringLiteral("text of B more"));
+    QTest::keyClick(w.ui.RichEdit1, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w.ui.RichEdit1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(w.editorText(), QStringLiteral("text of B more"));
+    QCOMPARE(w.form.history().count(), 1);
+    QCOMPARE(w.outline(), QStringLiteral("B A"));
+    // The menu item undoes the outline even from the editor: the typing first becomes a step of its own.
+    w.ui.Undo1->trigger();
+    QCOMPARE(w.outline(), QStringLiteral("B A"));
+    QCOMPARE(textOf(w.item(QStringLiteral("B"))), QStringLiteral("text of B"));
+    w.ui.Undo1->trigger();
+    QCOMPARE(w.outline(), QStringLiteral("A B"));
 }
