@@ -9,14 +9,14 @@
 
 namespace outline {
 
-// Visits every node of the tree in display order (a node, then the subtrees of its children in order),
-// whether a view shows it open or not, as visit(node, level): level 0 for a top-level leaf, one more than
-// its parent's otherwise. No recursion: outlines can be as deep as they are long.
+// Visits every node below container in display order (a node, then the subtrees of its children in
+// order) as visit(node, level): firstLevel for container's children, one more than its parent's otherwise.
+// No recursion: outlines can be as deep as they are long.
 template <typename Visit>
-void walk(const OutlineModel &tree, Visit &&visit)
+void walkBelow(const OutlineNode &container, int firstLevel, Visit &&visit)
 {
     std::vector<std::pair<const OutlineNode *, int>> stack;  // a container and the next child to visit
-    stack.emplace_back(tree.root(), 0);
+    stack.emplace_back(&container, 0);
     while (!stack.empty()) {
         auto &top = stack.back();
         if (top.second >= top.first->childCount()) {
@@ -24,11 +24,26 @@ void walk(const OutlineModel &tree, Visit &&visit)
             continue;
         }
         OutlineNode *child = top.first->child(top.second++);
-        visit(child, int(stack.size()) - 1);
+        visit(child, int(stack.size()) - 1 + firstLevel);
         if (child->childCount() > 0) {
             stack.emplace_back(child, 0);
         }
     }
+}
+
+// Every node of the tree, whether a view shows it open or not: level 0 for a top-level leaf.
+template <typename Visit>
+void walk(const OutlineModel &tree, Visit &&visit)
+{
+    walkBelow(*tree.root(), 0, visit);
+}
+
+// A leaf and its subtree, the leaf at level 0. The leaf itself comes as a const node.
+template <typename Visit>
+void walkSubtree(const OutlineNode &leaf, Visit &&visit)
+{
+    visit(&leaf, 0);
+    walkBelow(leaf, 1, visit);
 }
 
 // Where a leaf lands relative to a target leaf T.

@@ -36,6 +36,28 @@ QByteArray encodeCaption(const QString &text)
     return bytes;
 }
 
+// Writes the nodes walkNodes(visit) visits, at the levels it gives them.
+template <typename Walk>
+void writeWalk(QIODevice &out, const QString &name, Walk &&walkNodes)
+{
+    TreeFileWriter writer(out, name);
+    std::size_t count = 0;
+    walkNodes([&](const OutlineNode *, int) { ++count; });
+    writer.writeCount(count);
+    walkNodes([&](const OutlineNode *node, int level) {
+        const noteob &record = *node->record();
+        const qint64 textLength = joinedLength(record.Notes);
+        if (textLength > std::numeric_limits<qint32>::max()) {
+            throw FileError(
+                QStringLiteral("Cannot write file %1: the text of leaf \"%2\" is too long for a tree file")
+                    .arg(writer.name(), node->caption()));
+        }
+        writer.writeHeader(encodeCaption(node->caption()), level, record.Category(), qint32(textLength));
+        forEachJoinedPiece(record.Notes, [&](const char *data, qsizetype size) { writer.writeText(data, size); });
+    });
+    writer.finish();
+}
+
 } // namespace
 
 int AttachLoadedLeaf(int previousLevel, qint32 storedLevel)
@@ -63,9 +85,8 @@ std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records)
     return levels;
 }
 
-QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records)
+QList<OutlineNode *> assembleOutline(const std::vector<OutlineNode *> &nodes, const std::vector<int> &levels)
 {
-    const std::vector<int> levels = placedLevels(records);
     // Children are gathered per parent and attached in one call each, before their parent joins a tree.
     struct Open
     {
@@ -81,27 +102,35 @@ QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records)
         }
         path.pop_back();
     };
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const TreeFileRecord &stored = records[i];
-        const int level = levels[i];
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const int level = std::clamp(levels[i], 0, int(path.size()));
         while (int(path.size()) > level) {
             closeDeepest();
         }
-        auto record = std::make_shared<noteob>();
-        record->Notes.append(stored.text);
-        record->setCategory(stored.category);
-        auto *node = new OutlineNode(decodeCaption(stored.caption), std::move(record));
         if (level == 0) {
-            tops.append(node);
+            tops.append(nodes[i]);
         } else {
-            path.back().children.append(node);
+            path.back().children.append(nodes[i]);
         }
-        path.push_back({node, {}});
+        path.push_back({nodes[i], {}});
     }
     while (!path.empty()) {
         closeDeepest();
     }
     return tops;
+}
+
+QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records)
+{
+    std::vector<OutlineNode *> nodes;
+    nodes.reserve(records.size());
+    for (const TreeFileRecord &stored : records) {
+        auto record = std::make_shared<noteob>();
+        record->Notes.append(stored.text);
+        record->setCategory(stored.category);
+        nodes.push_back(new OutlineNode(decodeCaption(stored.caption), std::move(record)));
+    }
+    return assembleOutline(nodes, placedLevels(records));
 }
 
 void populateTree(OutlineModel &tree, const TreeFileContents &contents)
@@ -113,22 +142,12 @@ void populateTree(OutlineModel &tree, const TreeFileContents &contents)
 
 void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name)
 {
-    TreeFileWriter writer(out, name);
-    std::size_t count = 0;
-    outline::walk(tree, [&](const OutlineNode *, int) { ++count; });
-    writer.writeCount(count);
-    outline::walk(tree, [&](const OutlineNode *node, int level) {
-        const noteob &record = *node->record();
-        const qint64 textLength = joinedLength(record.Notes);
-        if (textLength > std::numeric_limits<qint32>::max()) {
-            throw FileError(
-                QStringLiteral("Cannot write file %1: the text of leaf \"%2\" is too long for a tree file")
-                    .arg(writer.name(), node->caption()));
-        }
-        writer.writeHeader(encodeCaption(node->caption()), level, record.Category(), qint32(textLength));
-        forEachJoinedPiece(record.Notes, [&](const char *data, qsizetype size) { writer.writeText(data, size); });
-    });
-    writer.finish();
+    writeWalk(out, name, [&](auto &&visit) { outline::walk(tree, visit); });
+}
+
+void writeTreeFile(QIODevice &out, const OutlineNode &leaf, const QString &name)
+{
+    writeWalk(out, name, [&](auto &&visit) { outline::walkSubtree(leaf, visit); });
 }
 
 void saveTreeFile(const QString &path, const OutlineModel &tree)

@@ -20,6 +20,11 @@ int AttachLoadedLeaf(int previousLevel, qint32 storedLevel);
 // The levels that placement gives the records, in file (= display) order.
 std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
 
+// Puts nodes in no tree together as an outline: nodes in display order, each at its level (0 at the top,
+// at most one deeper than the node before it; a deeper one is taken as exactly one deeper). The top-level
+// nodes with their subtrees, in no tree yet.
+QList<OutlineNode *> assembleOutline(const std::vector<OutlineNode *> &nodes, const std::vector<int> &levels);
+
 // The outline the records describe: one node per record, placed by AttachLoadedLeaf, as top-level nodes
 // with their subtrees, in no tree yet. A node's Notes hold one entry with the whole text; captions are
 // decoded from Windows-1252.
@@ -33,6 +38,9 @@ void populateTree(OutlineModel &tree, const TreeFileContents &contents);
 // in error messages; when empty the device's file name is used. Throws FileError("Cannot write file %1: %2")
 // when the device refuses a write or a leaf cannot be stored.
 void writeTreeFile(QIODevice &out, const OutlineModel &tree, const QString &name = QString());
+
+// Writes a leaf with its subtree as a tree file of its own, the leaf at level 0; throws as above.
+void writeTreeFile(QIODevice &out, const OutlineNode &leaf, const QString &name = QString());
 
 // Saves the outline at path as fileaccess::saveAtomically saves: a failed save leaves the old file intact.
 void saveTreeFile(const QString &path, const OutlineModel &tree);

@@ -2,25 +2,17 @@
 #include "document/outlinefile.h"
 #include "document/outlinemodel.h"
 #include "document/treefile.h"
+#include "fuzz/fuzztarget.h"
 
-#include <QGuiApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 
 #include <cstdint>
-#include <cstdlib>
 
 #include <unistd.h>
 
 namespace {
-
-void require(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
 
 QByteArray writeRecords(const std::vector<TreeFileRecord> &records)
 {
@@ -31,19 +23,6 @@ QByteArray writeRecords(const std::vector<TreeFileRecord> &records)
 }
 
 } // namespace
-
-// Fontconfig keeps its caches until exit; they are not leaks of the reader.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig\n";
-}
-
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
