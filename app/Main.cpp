@@ -188,9 +188,17 @@ void TForm1::buildWindow()
     EditMenu->setObjectName(QStringLiteral("EditMenu"));
     Undo1 = makeAction(this, "Undo1", QStringLiteral("&Undo"));
     Redo1 = makeAction(this, "Redo1", QStringLiteral("&Redo"));
+    CutLeaf1 = makeAction(this, "CutLeaf1", QStringLiteral("Cu&t Leaf"));
+    CopyLeaf1 = makeAction(this, "CopyLeaf1", QStringLiteral("&Copy Leaf"));
+    PasteLeaf1 = makeAction(this, "PasteLeaf1", QStringLiteral("&Paste Leaf"));
+    DuplicateLeaf1 = makeAction(this, "DuplicateLeaf1", QStringLiteral("D&uplicate Leaf"));
     EditMenu->addAction(Undo1);
     EditMenu->addAction(Redo1);
     makeSeparator(EditMenu, "N6");
+    EditMenu->addAction(CutLeaf1);
+    EditMenu->addAction(CopyLeaf1);
+    EditMenu->addAction(PasteLeaf1);
+    EditMenu->addAction(DuplicateLeaf1);
 
     Node1 = bar->addMenu(QStringLiteral("&Leaf"));
     Node1->setObjectName(QStringLiteral("Node1"));

@@ -150,6 +150,10 @@ public:
     // ---- The outline's history and the unsaved-changes question (MainHistory.cpp) ---------------
     void UndoClick();
     void RedoClick();
+    void CutLeafClick();
+    void CopyLeafClick();
+    void PasteLeafClick();
+    void DuplicateLeafClick();
     // The steps of the outline since it was last read or saved, and what it can undo and redo.
     QUndoStack &history() const { return *history_; }
     // True when the outline differs from what was last read or saved: a step of the history since, or
@@ -182,6 +186,10 @@ private:
     QMenu *EditMenu = nullptr;
     QAction *Undo1 = nullptr;
     QAction *Redo1 = nullptr;
+    QAction *CutLeaf1 = nullptr;
+    QAction *CopyLeaf1 = nullptr;
+    QAction *PasteLeaf1 = nullptr;
+    QAction *DuplicateLeaf1 = nullptr;
     QMenu *Node1 = nullptr;
     QAction *MoveLeft1 = nullptr;
     QAction *MoveRight1 = nullptr;
@@ -285,6 +293,9 @@ private:
     // Set once the session's end asked about the changes, so that closing asks no more.
     bool closeConfirmed_ = false;
     void buildEditMenu();
+    // Puts leaves in no tree after the selected leaf as its following siblings (at the top level when
+    // none is selected) as one step, and selects the first.
+    void insertAfterSelected(const QString &step, const QList<OutlineNode *> &leaves);
     // Undoes or redoes one step and shows the leaf it touched, its ancestors open.
     void stepHistory(bool undo);
     // The history starts afresh, the outline counting as unchanged.

@@ -7,13 +7,16 @@
 #include "app/guard.h"
 #include "app/leafeditor.h"
 #include "app/outlinetree.h"
+#include "document/clipboard.h"
 #include "document/commands.h"
 #include "document/copylines.h"
 #include "text/encoding.h"
 #include "text/errors.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSessionManager>
@@ -66,6 +69,16 @@ void TForm1::buildEditMenu()
     update();
     bindCommand(Undo1, nullptr, &TForm1::UndoClick);
     bindCommand(Redo1, nullptr, &TForm1::RedoClick);
+    bindCommand(CutLeaf1, nullptr, &TForm1::CutLeafClick);
+    bindCommand(CopyLeaf1, nullptr, &TForm1::CopyLeafClick);
+    bindCommand(PasteLeaf1, nullptr, &TForm1::PasteLeafClick);
+    bindCommand(DuplicateLeaf1, nullptr, &TForm1::DuplicateLeafClick);
+    // Leaves are cut, copied and pasted by key while the outline has the keyboard; in an editor the
+    // keys stay its own.
+    addKey(TreeView1, CutLeaf1, "CutLeafKey", {QKeySequence::Cut}, Qt::WidgetShortcut);
+    addKey(TreeView1, CopyLeaf1, "CopyLeafKey", {QKeySequence::Copy}, Qt::WidgetShortcut);
+    addKey(TreeView1, PasteLeaf1, "PasteLeafKey", {QKeySequence::Paste}, Qt::WidgetShortcut);
+    addKey(TreeView1, DuplicateLeaf1, "DuplicateLeafKey", {QKeySequence(Qt::CTRL | Qt::Key_D)}, Qt::WidgetShortcut);
 
     // An editor or a caption being edited takes these keys for its own undo of typing first.
     addKey(this, Undo1, "UndoKey", {QKeySequence::Undo}, Qt::WindowShortcut);
@@ -103,6 +116,60 @@ void TForm1::UndoClick()
 void TForm1::RedoClick()
 {
     stepHistory(false);
+}
+
+void TForm1::CopyLeafClick()
+{
+    if (!HasSelectedLeaf()) {
+        return;
+    }
+    // What was typed in the leaf goes with it.
+    storeShownLeaf();
+    QGuiApplication::clipboard()->setMimeData(leavesToMime(*TreeView1->currentItem()).release());
+}
+
+void TForm1::CutLeafClick()
+{
+    if (!HasSelectedLeaf()) {
+        return;
+    }
+    CopyLeafClick();
+    removeSelectedLeaf(QStringLiteral("Cut"));
+    focusTree();
+}
+
+void TForm1::PasteLeafClick()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    if (mime == nullptr) {
+        return;
+    }
+    insertAfterSelected(QStringLiteral("Paste"), leavesFromMime(*mime));
+}
+
+void TForm1::DuplicateLeafClick()
+{
+    if (HasSelectedLeaf()) {
+        insertAfterSelected(QStringLiteral("Duplicate"), copyOfSubtree(*TreeView1->currentItem()));
+    }
+}
+
+void TForm1::insertAfterSelected(const QString &step, const QList<OutlineNode *> &leaves)
+{
+    if (leaves.isEmpty()) {
+        return;
+    }
+    storeShownLeaf();
+    OutlineModel &tree = TreeView1->outline();
+    OutlineNode *selected = HasSelectedLeaf() ? TreeView1->currentItem() : nullptr;
+    const commands::Place at = selected != nullptr ? commands::Place{outline::containerOf(selected), selected->row() + 1}
+                                                   : commands::Place{tree.root(), tree.topLevelCount()};
+    history_->push(new commands::InsertLeaves(tree, step, std::vector<OutlineNode *>(leaves.begin(), leaves.end()),
+                                              at, selected));
+    // The selection handlers store the leaf being left and load the first new one.
+    TreeView1->setCurrentItem(leaves.first());
+    TreeView1->scrollToItem(leaves.first());
+    focusTree();
 }
 
 void TForm1::stepHistory(bool undo)

@@ -838,6 +838,9 @@ void OutlineCommandsTest::everyCommandUndoesAndRedoesByKeyAndMenu_data()
     QTest::newRow("Category") << "category" << "B" << "Category" << "A[B[C] D] E";
     QTest::newRow("Text") << "text" << "B" << "Text" << "A[B[C] D] E";
     QTest::newRow("Drag") << "drag" << "B" << "Drag" << "A[D] E B[C]";
+    QTest::newRow("Cut") << "CutLeafKey" << "B" << "Cut" << "A[D] E";
+    QTest::newRow("Paste") << "CopyLeaf1 PasteLeaf1" << "B" << "Paste" << "A[B[C] B[C] D] E";
+    QTest::newRow("Duplicate") << "DuplicateLeafKey" << "B" << "Duplicate" << "A[B[C] B[C] D] E";
 }
 
 // Each command, then Ctrl+Z with the outline focused and Ctrl+Shift+Z: the outline with every category
@@ -878,6 +881,20 @@ void OutlineCommandsTest::everyCommandUndoesAndRedoesByKeyAndMenu()
     } else if (command.startsWith(QLatin1String("Alt+"))) {
         QTest::keyClick(w.ui.RichEdit1, command.endsWith(QLatin1String("Up")) ? Qt::Key_Up : Qt::Key_Down,
                         Qt::AltModifier | Qt::ShiftModifier);
+    } else if (command.contains(QLatin1Char(' ')) || command.endsWith(QLatin1String("Key"))) {
+        // Actions in turn, a key by its action with the outline focused, or a caption to select.
+        for (const QString &part : command.split(QLatin1Char(' '))) {
+            if (auto *action = w.form.findChild<QAction *>(part)) {
+                w.tree()->setFocus();
+                if (part.endsWith(QLatin1String("Key"))) {
+                    QTest::keySequence(w.tree(), action->shortcut());
+                } else {
+                    action->trigger();
+                }
+            } else {
+                w.select(part);
+            }
+        }
     } else if (auto *action = w.form.findChild<QAction *>(command)) {
         action->trigger();
     } else {

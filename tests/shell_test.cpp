@@ -320,8 +320,9 @@ void ShellTest::menusHoldTheirItemsInOrderWithCaptionsAndNoShortcuts_data()
                           << QStringList{"New1", "Open1", "N2", "Save1", "SaveAs1", "Options1", "Find1", "N1", "Exit1"}
                           << QStringList{"&New", "&Open", "", "&Save", "Save &As", "&Display Options...", "&Find...", "",
                                          "E&xit"};
-    QTest::newRow("Edit") << "EditMenu" << "&Edit" << QStringList{"Undo1", "Redo1", "N6"}
-                          << QStringList{"&Undo", "&Redo", ""};
+    QTest::newRow("Edit") << "EditMenu" << "&Edit"
+                          << QStringList{"Undo1", "Redo1", "N6", "CutLeaf1", "CopyLeaf1", "PasteLeaf1", "DuplicateLeaf1"}
+                          << QStringList{"&Undo", "&Redo", "", "Cu&t Leaf", "&Copy Leaf", "&Paste Leaf", "D&uplicate Leaf"};
     QTest::newRow("Leaf") << "Node1" << "&Leaf"
                           << QStringList{"MoveLeft1", "MoveRight1", "MoveUp1", "MoveDown1", "N4", "Add1", "AddChild1",
                                          "AddAbove1", "Remove1", "N5", "ImportText1", "ExportText1"}
