@@ -24,7 +24,7 @@ struct TreeFileRecord
     QByteArray caption;   // at most 255 bytes
     qint32 level = 0;     // the stored level; placement decides the real one
     QByteArray category;  // at most 20 bytes
-    QByteArray text;      // the whole text, line breaks included (one Notes entry)
+    QByteArray text;      // the whole text, line breaks included
 };
 
 // What a reading found: the complete records, and where and why it stopped early.

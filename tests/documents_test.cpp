@@ -228,6 +228,21 @@ private slots:
         QVERIFY(errors.isEmpty());
     }
 
+    void openAndSaveKeepTheFileAsItIs()
+    {
+        // Texts ending in CR LF, as the program writes every text, come back byte for byte however often.
+        const QString file = path("same.tre");
+        const QByteArray original =
+            treeBytes({{"Rich", 0, "Memo", BoldRtf + "\r\n"}, {"Plain", 1, "ToDo", "plain words\r\nline two\r\n"}});
+        QVERIFY(writeFile(file, original));
+        for (int round = 0; round < 3; ++round) {
+            form->OpenDocument(file);
+            form->Save1Click();
+            QCOMPARE(readFile(file), original);
+        }
+        QVERIFY(errors.isEmpty());
+    }
+
     void onlyRegularFilesAreOpened()
     {
         form->OpenDocument(sampleTree("kept.tre"));

@@ -201,7 +201,7 @@ private slots:
     void ignoresBytesAfterLastRecordAndPadding();
     void sharedTextsMatchCopiesAndDetachOnWrite();
     void populatesRecordsWithWholeTextAndDecodedCaption();
-    void rewritingAddsOnlyOneCrLfPerText();
+    void rewritingKeepsTextsEndingInCrLf();
     void roundTripsRandomOutlines();
     void writerReportsRefusedWriteWithNameAndReason();
     void savesThroughTemporaryAndReplacesTarget();
@@ -512,7 +512,7 @@ void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
     QCOMPARE(top->caption(), QString::fromUtf8("Caf\u00e9 \u20ac"));
     const NoteRef record = top->record();
     QVERIFY(record);
-    QCOMPARE(record->Notes, LineList{text});
+    QCOMPARE(record->Notes, LineList{text.chopped(2)});
     QCOMPARE(record->Category(), QByteArray("Memo"));
     OutlineNode *child = top->child(0);
     QVERIFY(child);
@@ -524,14 +524,21 @@ void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
     QCOMPARE(grand->record()->Category(), QByteArray("ToDo"));
 }
 
-void TreeFileTest::rewritingAddsOnlyOneCrLfPerText()
+void TreeFileTest::rewritingKeepsTextsEndingInCrLf()
 {
-    const QByteArray original = le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
-                                recordBytes("b", 1, "Memo", "") + recordBytes("c", 0, "ToDo", "no break");
+    // A text without a final CR LF gains one once (a lone CR or LF becomes one), then stays.
+    const QByteArray original = le32(5) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
+                                recordBytes("b", 1, "Memo", "") + recordBytes("c", 0, "ToDo", "no break") +
+                                recordBytes("d", 0, "", "lf\n") + recordBytes("e", 0, "", "cr\n\r\r\n\r");
+    const QByteArray saved = le32(5) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
+                             recordBytes("b", 1, "Memo", "\r\n") + recordBytes("c", 0, "ToDo", "no break\r\n") +
+                             recordBytes("d", 0, "", "lf\r\n") + recordBytes("e", 0, "", "cr\n\r\r\n\r\n");
     OutlineModel tree;
     populateTree(tree, readTreeFile(original));
-    QCOMPARE(written(tree), le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n\r\n") +
-                                recordBytes("b", 1, "Memo", "\r\n") + recordBytes("c", 0, "ToDo", "no break\r\n"));
+    QCOMPARE(written(tree), saved);
+    OutlineModel again;
+    populateTree(again, readTreeFile(saved));
+    QCOMPARE(written(again), saved);
 }
 
 void TreeFileTest::roundTripsRandomOutlines()
@@ -572,9 +579,9 @@ void TreeFileTest::roundTripsRandomOutlines()
         QCOMPARE(first.left(4), second.left(4));
         for (int i = 0; i < leaves; ++i) {
             QCOMPARE(b[i].head, a[i].head);
-            QCOMPARE(b[i].text, a[i].text + "\r\n");
+            QCOMPARE(b[i].text, a[i].text);
         }
-        QCOMPARE(second.size(), first.size() + 2 * leaves);
+        QCOMPARE(second, first);
     }
 }
 
