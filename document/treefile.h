@@ -32,7 +32,7 @@ struct TreeFileContents
 {
     std::vector<TreeFileRecord> records;  // every record read whole, in file order
     qint64 announcedCount = 0;            // the Count field (0 when the file is too short to hold it)
-    bool complete = true;                 // Count read and every announced record read whole
+    bool complete = true;                 // Count read, not negative, and every announced record read whole
     qint64 damageOffset = -1;             // offset of the first record that could not be read whole, or -1
     QString damageReason;                 // why reading stopped there, empty when complete
     qint64 fileSize = 0;                  // bytes the file holds
