@@ -106,10 +106,11 @@ void TForm1::Open1Click()
         if (name.isNull()) {
             return;
         }
-        // Remembered whatever the file turns out to be, even when it does not exist.
-        openDialog1Name_ = name;
+        // Remembered only once the file has been read: a name that does not exist or a file that cannot be
+        // read changes nothing, so Save still writes to the file the caption shows.
         if (fileExists(name)) {
             OpenDocument(name);
+            openDialog1Name_ = name;
         }
     });
 }

@@ -371,12 +371,15 @@ private slots:
         QCOMPARE(ui->ListBox->count(), 3);
         QVERIFY(asker->warnings.isEmpty());
 
-        // The next Open starts from the remembered name; one that does not exist is remembered anyway.
+        // The next Open starts from the remembered name; one that does not exist changes nothing, so
+        // Save still writes to the file the caption shows.
         const QString nowhere = path("nowhere.tre");
         asker->answers = {nowhere};
         form->Open1Click();
         QCOMPARE(asker->dialogs.last().fileName, file);
-        QCOMPARE(form->rememberedName(), nowhere);
+        QCOMPARE(form->rememberedName(), file);
+        form->Save1Click();
+        QVERIFY(!QFileInfo::exists(nowhere));
         QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
         QCOMPARE(form->windowTitle(), QStringLiteral("README.TRE"));
         QVERIFY(errors.isEmpty());
