@@ -460,6 +460,35 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("none.tre"));
     }
 
+    void saveAfterAnIncompleteLoadAsksForAName_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read");
+        QByteArray broken = treeBytes({{"1", 0, "Memo", "a"}, {"2", 0, "Memo", "b"}, {"3", 0, "Memo", "c"}, {"4", 0, "Memo", "d"}});
+        broken.replace(4 + 286 + 281, 4, support::le32(1000));
+        QTest::newRow("second length field broken") << broken << "read 1 of 4 leaves";
+        QTest::newRow("negative count") << treeBytes({{"1", 0, "Memo", "a"}}).replace(0, 4, support::le32(-3))
+                                        << "read 0 of 0 leaves";
+    }
+
+    void saveAfterAnIncompleteLoadAsksForAName()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, read);
+        const QString file = path("incomplete.tre");
+        QVERIFY(writeFile(file, bytes));
+        form->OpenDocument(file);
+        QCOMPARE(asker->warnings.size(), 1);
+        QVERIFY2(asker->warnings.first().contains(read), qPrintable(asker->warnings.first()));
+        QVERIFY(asker->warnings.first().endsWith(". Save will ask for a name, so that the file stays as it is."));
+        QCOMPARE(form->windowTitle(), QStringLiteral("incomplete.tre"));
+        asker->answers = {QString()};
+        form->Save1Click();
+        QCOMPARE(asker->dialogs.size(), 1);
+        QCOMPARE(asker->dialogs.first().objectName, QStringLiteral("SaveDialog1"));
+        QCOMPARE(readFile(file), bytes);
+    }
+
     void emptyTreeFileOpensSilently()
     {
         const QString file = path("empty.tre");
