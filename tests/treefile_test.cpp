@@ -15,6 +15,7 @@
 
 #include "support.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -207,6 +208,8 @@ private slots:
     void savesThroughTemporaryAndReplacesTarget();
     void failedSaveLeavesOldFileIntact();
     void fullDiskSaveLeavesOldFileIntact();
+    void savingKeepsModeAndOwner_data();
+    void savingKeepsModeAndOwner();
     void cannotOpenMissingFileOrFolder();
     void deepChainIsPlacedWithoutRecursion();
 };
@@ -700,6 +703,47 @@ void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
     saveTreeFile(path, small);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), written(small));
+}
+
+void TreeFileTest::savingKeepsModeAndOwner_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("owner");  // -1: the process's own
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("read-only file is not replaced") << 0444 << -1 << true;
+    QTest::newRow("mode kept, set-group-ID bit too") << 02640 << -1 << false;
+    QTest::newRow("another user's file keeps its owner") << 0604 << 65534 << false;
+}
+
+void TreeFileTest::savingKeepsModeAndOwner()
+{
+    QFETCH(int, mode);
+    QFETCH(int, owner);
+    QFETCH(bool, refused);
+    if (owner >= 0 && geteuid() != 0) {
+        QSKIP("only root gives a file to another user");
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.tre"));
+    const QByteArray native = QFile::encodeName(path);
+    saveTreeRecords(path, {});
+    QCOMPARE(::chmod(native.constData(), mode_t(mode)), 0);
+    QCOMPARE(owner < 0 || ::chown(native.constData(), uid_t(owner), gid_t(owner)) == 0, true);
+    OutlineModel tree;
+    tree.root()->addChild(makeLeaf(QStringLiteral("O"), "Default", {"t"}));
+    try {
+        saveTreeFile(path, tree);
+        QVERIFY(!refused);
+    } catch (const FileError &e) {
+        QVERIFY2(refused, qPrintable(e.message()));
+        QCOMPARE(e.message(), QStringLiteral("Cannot create file %1").arg(path));
+    }
+    struct stat status {};
+    QCOMPARE(::stat(native.constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 07777), mode);
+    QCOMPARE(int(status.st_uid), owner < 0 ? int(geteuid()) : owner);
+    QCOMPARE(int(status.st_gid), owner < 0 ? int(getegid()) : owner);
+    QCOMPARE(readTreeFile(path).recordsRead(), refused ? 0 : 1);
 }
 
 void TreeFileTest::cannotOpenMissingFileOrFolder()
