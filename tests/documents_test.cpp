@@ -232,7 +232,8 @@ private slots:
     {
         // Texts ending in CR LF, as the program writes every text, come back byte for byte however often.
         const QString file = path("same.tre");
-        const QByteArray original = treeBytes({{"Rich", 0, "Memo", BoldRtf + "\r\n"}, {"Plain", 1, "ToDo", "words\r\n"}});
+        const QByteArray original =
+            treeBytes({{"Rich", 0, "Memo", BoldRtf + "\r\n"}, {"Plain", 1, "ToDo", "words\r\n"}});
         QVERIFY(writeFile(file, original));
         for (int round = 0; round < 3; ++round) {
             form->OpenDocument(file);

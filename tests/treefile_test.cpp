@@ -357,7 +357,8 @@ void TreeFileTest::readsShortFileUpToLastWholeRecord_data()
     const QByteArray r2 = recordBytes("two", 1, "Memo", "second text\r\n");
     QTest::newRow("empty file") << QByteArray() << 0 << qint64(0) << QStringLiteral("record count");
     QTest::newRow("count cut") << QByteArray("\x02\x00", 2) << 0 << qint64(0) << QStringLiteral("record count");
-    QTest::newRow("negative count") << le32(-3) + r1 << 0 << qint64(0) << QStringLiteral("record count is negative (-3)");
+    QTest::newRow("negative count") << le32(-3) + r1 << 0 << qint64(0)
+                                    << QStringLiteral("record count is negative (-3)");
     QTest::newRow("count larger than records") << le32(5) + r1 + r2 << 2 << qint64(4 + r1.size() + r2.size())
                                                << QStringLiteral("after 2 of 5");
     QTest::newRow("last record cut inside its text")

@@ -187,7 +187,7 @@ void TreeToolTest::checkReportsCountLeavesAndDamage()
     const QString negative = write(QStringLiteral("negative.tre"), le32(-3) + recordBytes("A", 0, "Memo", "abc"));
     const Run n = run([&](QTextStream &out, QTextStream &err) { return treetool::check(negative, out, err); });
     QCOMPARE(n.code, 3);
-    QVERIFY2(n.out.contains(QStringLiteral("status: damaged or incomplete at byte 0: the record count is negative (-3)")),
+    QVERIFY2(n.out.contains(QStringLiteral("damaged or incomplete at byte 0: the record count is negative (-3)")),
              qPrintable(n.out));
 }
 
