@@ -333,7 +333,7 @@ private:
     QString saveDialog1Name_;
     QString openDialog2Name_ = QStringLiteral("*.*");
     QString saveDialog2Name_;
-    // True while the outline is the one read from or last saved to the remembered name, that is while
+    // True while the outline is the one read whole from or last saved to the remembered name, that is while
     // the caption shows that file's name. Save writes there only then; otherwise it asks, as Save As.
     bool showsRememberedFile_ = false;
     void openTreeFile(const QString &path);

@@ -118,10 +118,11 @@ void TForm1::Open1Click()
         if (name.isNull()) {
             return;
         }
-        // Remembered whatever the file turns out to be, even when it does not exist.
-        openDialog1Name_ = name;
+        // Remembered only once the file has been read: a name that does not exist or a file that cannot be
+        // read changes nothing, so Save still writes to the file the caption shows.
         if (fileExists(name)) {
             OpenDocument(name);
+            openDialog1Name_ = name;
         }
     });
 }
@@ -261,7 +262,8 @@ void TForm1::openTreeFile(const QString &path)
     ListAllLeaves();
     setWindowTitle(fileNamePart(path));
     openDialog1Name_ = path;
-    showsRememberedFile_ = true;
+    // Saving a part of the file over it would destroy the rest: after a damaged or short file, Save asks.
+    showsRememberedFile_ = contents.complete;
     // The first leaf is selected, so the editor shows a leaf's text and what the user types there is
     // kept. After ClearTree nothing was selected, so nothing is stored by the selection handlers.
     if (OutlineNode *first = TreeView1->outline().topLevelNode(0)) {
@@ -271,7 +273,9 @@ void TForm1::openTreeFile(const QString &path)
     // left in the category box, the first key typed would rename the first leaf's category.
     TreeView1->setFocus();
     if (!contents.complete) {
-        asker().warn(this, applicationTitle(), treeFileWarning(path, contents));
+        asker().warn(this, applicationTitle(),
+                     treeFileWarning(path, contents) +
+                         QStringLiteral(". Save will ask for a name, so that the file stays as it is."));
     }
 }
 

@@ -36,6 +36,17 @@ QByteArray encodeCaption(const QString &text)
     return bytes;
 }
 
+// A text as its one Notes entry: without its final line break (CR LF, CR or LF), which writing puts back
+// as CR LF, so a text that ends in CR LF is saved as it was read. The entry shares the text's bytes (a
+// file's buffer) and, like them, is not followed by a zero byte.
+QByteArray notesEntry(const QByteArray &text)
+{
+    const qsizetype cut = text.endsWith("\r\n") ? 2 : (text.endsWith('\r') || text.endsWith('\n')) ? 1 : 0;
+    QByteArray entry = text;
+    entry.data_ptr().size -= cut;
+    return entry;
+}
+
 // Writes the nodes walkNodes(visit) visits, at the levels it gives them.
 template <typename Walk>
 void writeWalk(QIODevice &out, const QString &name, Walk &&walkNodes)
@@ -126,7 +137,7 @@ QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records)
     nodes.reserve(records.size());
     for (const TreeFileRecord &stored : records) {
         auto record = std::make_shared<noteob>();
-        record->Notes.append(stored.text);
+        record->Notes.append(notesEntry(stored.text));
         record->setCategory(stored.category);
         nodes.push_back(new OutlineNode(decodeCaption(stored.caption), std::move(record)));
     }

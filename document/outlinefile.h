@@ -26,8 +26,8 @@ std::vector<int> placedLevels(const std::vector<TreeFileRecord> &records);
 QList<OutlineNode *> assembleOutline(const std::vector<OutlineNode *> &nodes, const std::vector<int> &levels);
 
 // The outline the records describe: one node per record, placed by AttachLoadedLeaf, as top-level nodes
-// with their subtrees, in no tree yet. A node's Notes hold one entry with the whole text; captions are
-// decoded from Windows-1252.
+// with their subtrees, in no tree yet. A node's Notes hold one entry with the whole text but its final line
+// break, which writing puts back as CR LF; captions are decoded from Windows-1252.
 QList<OutlineNode *> outlineOf(const std::vector<TreeFileRecord> &records);
 
 // Adds the outline of the records after the tree's top-level nodes (the window clears the tree first),

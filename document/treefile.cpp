@@ -280,7 +280,14 @@ TreeFileContents parseTreeFile(ByteSource &source, const std::function<void(Tree
     }
     contents.announcedCount = count;
     contents.endOffset = reader.pos();
-    if (count <= 0) {
+    if (count < 0) {
+        // No writer stores a count below zero: the file is damaged from its first byte on.
+        contents.complete = false;
+        contents.damageOffset = 0;
+        contents.damageReason = QStringLiteral("the record count is negative (%1)").arg(count);
+        return contents;
+    }
+    if (count == 0) {
         return contents;
     }
     // Never reserve more records than the bytes left could hold.

@@ -24,7 +24,7 @@ struct TreeFileRecord
     QByteArray caption;   // at most 255 bytes
     qint32 level = 0;     // the stored level; placement decides the real one
     QByteArray category;  // at most 20 bytes
-    QByteArray text;      // the whole text, line breaks included (one Notes entry)
+    QByteArray text;      // the whole text, line breaks included
 };
 
 // What a reading found: the complete records, and where and why it stopped early.
@@ -32,7 +32,7 @@ struct TreeFileContents
 {
     std::vector<TreeFileRecord> records;  // every record read whole, in file order
     qint64 announcedCount = 0;            // the Count field (0 when the file is too short to hold it)
-    bool complete = true;                 // Count read and every announced record read whole
+    bool complete = true;                 // Count read, not negative, and every announced record read whole
     qint64 damageOffset = -1;             // offset of the first record that could not be read whole, or -1
     QString damageReason;                 // why reading stopped there, empty when complete
     qint64 fileSize = 0;                  // bytes the file holds

@@ -235,6 +235,20 @@ private slots:
         QVERIFY(errors.isEmpty());
     }
 
+    void openAndSaveKeepTheFileAsItIs()
+    {
+        // Texts ending in CR LF, as the program writes every text, come back byte for byte however often.
+        const QString file = path("same.tre");
+        const QByteArray original =
+            treeBytes({{"Rich", 0, "Memo", BoldRtf + "\r\n"}, {"Plain", 1, "ToDo", "words\r\n"}});
+        QVERIFY(writeFile(file, original));
+        for (int round = 0; round < 3; ++round) {
+            form->OpenDocument(file);
+            form->Save1Click();
+            QCOMPARE(readFile(file), original);
+        }
+    }
+
     void onlyRegularFilesAreOpened()
     {
         form->OpenDocument(sampleTree("kept.tre"));
@@ -363,12 +377,15 @@ private slots:
         QCOMPARE(ui->ListBox->count(), 3);
         QVERIFY(asker->warnings.isEmpty());
 
-        // The next Open starts from the remembered name; one that does not exist is remembered anyway.
+        // The next Open starts from the remembered name; one that does not exist changes nothing, so
+        // Save still writes to the file the caption shows.
         const QString nowhere = path("nowhere.tre");
         asker->answers = {nowhere};
         form->Open1Click();
         QCOMPARE(asker->dialogs.last().fileName, file);
-        QCOMPARE(form->rememberedName(), nowhere);
+        QCOMPARE(form->rememberedName(), file);
+        form->Save1Click();
+        QVERIFY(!QFileInfo::exists(nowhere));
         QCOMPARE(outlineOf(*ui->TreeView1), (QStringList{"First@0", "Second@1", "Third@0"}));
         QCOMPARE(form->windowTitle(), QStringLiteral("README.TRE"));
         QVERIFY(errors.isEmpty());
@@ -437,6 +454,11 @@ private slots:
         QVERIFY2(asker->warnings.first().contains("2 of 3"), qPrintable(asker->warnings.first()));
         QCOMPARE(form->windowTitle(), QStringLiteral("damaged.tre"));
         QCOMPARE(ui->ListBox->count(), 2);
+        // Saving the two leaves over the file would lose the third: Save asks, and the file stays.
+        QVERIFY(asker->warnings.first().endsWith(". Save will ask for a name, so that the file stays as it is."));
+        form->Save1Click();
+        QCOMPARE(asker->dialogs.size(), 1);
+        QCOMPARE(readFile(file), whole.left(whole.size() - 5));
 
         // A count of records none of which can be read: an empty outline and the warning, no error.
         const QString none = path("none.tre");

@@ -15,6 +15,7 @@
 
 #include "support.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -201,12 +202,14 @@ private slots:
     void ignoresBytesAfterLastRecordAndPadding();
     void sharedTextsMatchCopiesAndDetachOnWrite();
     void populatesRecordsWithWholeTextAndDecodedCaption();
-    void rewritingAddsOnlyOneCrLfPerText();
+    void rewritingKeepsTextsEndingInCrLf();
     void roundTripsRandomOutlines();
     void writerReportsRefusedWriteWithNameAndReason();
     void savesThroughTemporaryAndReplacesTarget();
     void failedSaveLeavesOldFileIntact();
     void fullDiskSaveLeavesOldFileIntact();
+    void savingKeepsModeAndOwner_data();
+    void savingKeepsModeAndOwner();
     void cannotOpenMissingFileOrFolder();
     void deepChainIsPlacedWithoutRecursion();
 };
@@ -250,11 +253,6 @@ void TreeFileTest::writesEmptyOutlineAsFourZeroBytes()
     QVERIFY(contents.complete);
     QCOMPARE(contents.recordsRead(), 0);
     QVERIFY(treeFileWarning(QStringLiteral("e.tre"), contents).isEmpty());
-
-    // A negative count reads no record and is no damage either.
-    const TreeFileContents negative = readTreeFile(le32(-3) + recordBytes("X", 0, "", "t"));
-    QVERIFY(negative.complete);
-    QCOMPARE(negative.recordsRead(), 0);
 }
 
 void TreeFileTest::placesRecordsByLevelRules_data()
@@ -359,6 +357,8 @@ void TreeFileTest::readsShortFileUpToLastWholeRecord_data()
     const QByteArray r2 = recordBytes("two", 1, "Memo", "second text\r\n");
     QTest::newRow("empty file") << QByteArray() << 0 << qint64(0) << QStringLiteral("record count");
     QTest::newRow("count cut") << QByteArray("\x02\x00", 2) << 0 << qint64(0) << QStringLiteral("record count");
+    QTest::newRow("negative count") << le32(-3) + r1 << 0 << qint64(0)
+                                    << QStringLiteral("record count is negative (-3)");
     QTest::newRow("count larger than records") << le32(5) + r1 + r2 << 2 << qint64(4 + r1.size() + r2.size())
                                                << QStringLiteral("after 2 of 5");
     QTest::newRow("last record cut inside its text")
@@ -512,7 +512,7 @@ void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
     QCOMPARE(top->caption(), QString::fromUtf8("Caf\u00e9 \u20ac"));
     const NoteRef record = top->record();
     QVERIFY(record);
-    QCOMPARE(record->Notes, LineList{text});
+    QCOMPARE(record->Notes, LineList{text.chopped(2)});
     QCOMPARE(record->Category(), QByteArray("Memo"));
     OutlineNode *child = top->child(0);
     QVERIFY(child);
@@ -524,14 +524,21 @@ void TreeFileTest::populatesRecordsWithWholeTextAndDecodedCaption()
     QCOMPARE(grand->record()->Category(), QByteArray("ToDo"));
 }
 
-void TreeFileTest::rewritingAddsOnlyOneCrLfPerText()
+void TreeFileTest::rewritingKeepsTextsEndingInCrLf()
 {
-    const QByteArray original = le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
-                                recordBytes("b", 1, "Memo", "") + recordBytes("c", 0, "ToDo", "no break");
+    // A text without a final CR LF gains one once (a lone CR or LF becomes one), then stays.
+    const QByteArray original = le32(5) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
+                                recordBytes("b", 1, "Memo", "") + recordBytes("c", 0, "ToDo", "no break") +
+                                recordBytes("d", 0, "", "lf\n") + recordBytes("e", 0, "", "cr\n\r\r\n\r");
+    const QByteArray saved = le32(5) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n") +
+                             recordBytes("b", 1, "Memo", "\r\n") + recordBytes("c", 0, "ToDo", "no break\r\n") +
+                             recordBytes("d", 0, "", "lf\r\n") + recordBytes("e", 0, "", "cr\n\r\r\n\r\n");
     OutlineModel tree;
     populateTree(tree, readTreeFile(original));
-    QCOMPARE(written(tree), le32(3) + recordBytes("a", 0, "Default", "{\\rtf1 x}\r\n\r\n") +
-                                recordBytes("b", 1, "Memo", "\r\n") + recordBytes("c", 0, "ToDo", "no break\r\n"));
+    QCOMPARE(written(tree), saved);
+    OutlineModel again;
+    populateTree(again, readTreeFile(saved));
+    QCOMPARE(written(again), saved);
 }
 
 void TreeFileTest::roundTripsRandomOutlines()
@@ -572,9 +579,9 @@ void TreeFileTest::roundTripsRandomOutlines()
         QCOMPARE(first.left(4), second.left(4));
         for (int i = 0; i < leaves; ++i) {
             QCOMPARE(b[i].head, a[i].head);
-            QCOMPARE(b[i].text, a[i].text + "\r\n");
+            QCOMPARE(b[i].text, a[i].text);
         }
-        QCOMPARE(second.size(), first.size() + 2 * leaves);
+        QCOMPARE(second, first);
     }
 }
 
@@ -697,6 +704,46 @@ void TreeFileTest::fullDiskSaveLeavesOldFileIntact()
     saveTreeFile(path, small);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), written(small));
+}
+
+void TreeFileTest::savingKeepsModeAndOwner_data()
+{
+    QTest::addColumn<int>("mode");   // a file without any write permission is not replaced
+    QTest::addColumn<int>("owner");  // -1: the process's own
+    QTest::newRow("read-only file is not replaced") << 0444 << -1;
+    QTest::newRow("mode kept, set-group-ID bit too") << 02640 << -1;
+    QTest::newRow("another user's file keeps its owner") << 0604 << 65534;
+}
+
+void TreeFileTest::savingKeepsModeAndOwner()
+{
+    QFETCH(int, mode);
+    QFETCH(int, owner);
+    if (owner >= 0 && geteuid() != 0) {
+        QSKIP("only root gives a file to another user");
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.tre"));
+    const QByteArray native = QFile::encodeName(path);
+    saveTreeRecords(path, {});
+    QVERIFY(::chmod(native.constData(), mode_t(mode)) == 0 &&
+            (owner < 0 || ::chown(native.constData(), uid_t(owner), gid_t(owner)) == 0));
+    const bool refused = (mode & 0222) == 0;
+    OutlineModel tree;
+    tree.root()->addChild(makeLeaf(QStringLiteral("O"), "Default", {"t"}));
+    QString message;
+    try {
+        saveTreeFile(path, tree);
+    } catch (const FileError &e) {
+        message = e.message();
+    }
+    QCOMPARE(message, refused ? QStringLiteral("Cannot create file %1").arg(path) : QString());
+    struct stat status {};
+    QCOMPARE(::stat(native.constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 07777), mode);
+    QCOMPARE(int(status.st_uid), owner < 0 ? int(geteuid()) : owner);
+    QCOMPARE(int(status.st_gid), owner < 0 ? int(getegid()) : owner);
+    QCOMPARE(readTreeFile(path).recordsRead(), refused ? 0 : 1);
 }
 
 void TreeFileTest::cannotOpenMissingFileOrFolder()

@@ -183,6 +183,12 @@ void TreeToolTest::checkReportsCountLeavesAndDamage()
     QVERIFY2(b.out.contains(QStringLiteral("status: damaged or incomplete at byte 292: the file ends after 1 of 4")),
              qPrintable(b.out));
     QVERIFY(b.err.contains(QStringLiteral("read 1 of 4 leaves")));
+
+    const QString negative = write(QStringLiteral("negative.tre"), le32(-3) + recordBytes("A", 0, "Memo", "abc"));
+    const Run n = run([&](QTextStream &out, QTextStream &err) { return treetool::check(negative, out, err); });
+    QCOMPARE(n.code, 3);
+    QVERIFY2(n.out.contains(QStringLiteral("damaged or incomplete at byte 0: the record count is negative (-3)")),
+             qPrintable(n.out));
 }
 
 void TreeToolTest::exportWritesHeadingsAndFormattedText()

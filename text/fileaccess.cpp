@@ -4,7 +4,6 @@
 #include "text/errors.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
 
@@ -12,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -22,6 +23,30 @@ namespace {
 [[noreturn]] void cannotOpen(const QString &path)
 {
     throw FileError(QStringLiteral("Cannot open file %1").arg(path));
+}
+
+// Whether the user may write the file. Root passes every access() check whatever the mode, so for root a
+// file without any write permission is refused as it would be for everyone else.
+bool mayWrite(const QByteArray &native, const struct stat &status)
+{
+    if (::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
+    return ::geteuid() != 0 || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+// The new file takes the old one's owner and group where the process may set them (only root gives a file
+// away; a user may set a group it belongs to), then the old mode, which a change of owner may have cut.
+// What the process may not set (EPERM) stays as the process made it.
+void keepModeAndOwner(QFileDevice &file, const struct stat &old, const QString &path)
+{
+    const int fd = file.handle();
+    const uid_t owner = ::geteuid() == 0 ? old.st_uid : uid_t(-1);
+    if ((::fchown(fd, owner, old.st_gid) != 0 && errno != EPERM) ||
+        (::fchmod(fd, old.st_mode & 07777) != 0 && errno != EPERM)) {
+        throw FileError(
+            QStringLiteral("Cannot write file %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
 }
 
 } // namespace
@@ -102,8 +127,12 @@ void writeAll(QIODevice &out, const char *data, qint64 size, const QString &name
 
 void saveAtomically(const QString &path, const std::function<void(QIODevice &)> &write)
 {
-    const QFileInfo info(path);
-    if (info.isDir() || (info.exists() && !info.isWritable())) {
+    // The new file is put in place of the old one: the old one's mode and owner are carried over, and a
+    // file the user may not write is not replaced at all. stat() follows a link, as the save does.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat old {};
+    const bool exists = !native.isEmpty() && ::stat(native.constData(), &old) == 0;
+    if (exists && (S_ISDIR(old.st_mode) || !mayWrite(native, old))) {
         throw FileError(QStringLiteral("Cannot create file %1").arg(path));
     }
     // Unbuffered, so that a full disk shows at write() and not as an empty committed file.
@@ -113,6 +142,9 @@ void saveAtomically(const QString &path, const std::function<void(QIODevice &)> 
     }
     try {
         write(file);
+        if (exists) {
+            keepModeAndOwner(file, old, path);
+        }
     } catch (...) {
         file.cancelWriting();
         throw;

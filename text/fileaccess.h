@@ -34,9 +34,10 @@ void writeAll(QIODevice &out, const char *data, qint64 size, const QString &name
 
 // Saves a file through a temporary file beside it, put in place only when write has returned, so a
 // failed save leaves the old file intact. write fills the device it is given and throws on failure.
-// A folder or a file the user may not write throws FileError("Cannot create file %1"), as does a file
-// that cannot be created; a failed write or a file that cannot be put in place throws
-// FileError("Cannot write file %1: %2").
+// The new file keeps the old one's mode, and its owner and group where the process may set them.
+// A folder or a file the user may not write (for root too: one without any write permission) throws
+// FileError("Cannot create file %1"), as does a file that cannot be created; a failed write or a file
+// that cannot be put in place throws FileError("Cannot write file %1: %2").
 void saveAtomically(const QString &path, const std::function<void(QIODevice &)> &write);
 // The same for bytes in memory.
 void saveAtomically(const QString &path, const QByteArray &bytes);
