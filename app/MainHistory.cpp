@@ -194,6 +194,8 @@ void TForm1::stepHistory(bool undo)
         }
         if (shown != nullptr && shown->model() == &TreeView1->outline()) {
             TreeView1->setCurrentItem(shown);
+            // What came back shows open: a pruned subtree back from its step, say.
+            TreeView1->setExpanded(shown, shown->childCount() > 0 && outline::levelOf(shown) < OutlineModel::MaxOpenDepth);
         }
         if (TreeView1->currentItem() != nullptr) {
             // Opens the leaf's ancestors.

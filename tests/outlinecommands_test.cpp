@@ -918,7 +918,9 @@ void OutlineCommandsTest::everyCommandUndoesAndRedoesByKeyAndMenu()
     QCOMPARE(snapshot(), before);
     QCOMPARE(w.ui.Redo1->text(), QStringLiteral("&Redo ") + step);
     QVERIFY(!w.ui.Undo1->isEnabled());
+    // The leaf the step touched is shown, open, its ancestors open.
     QVERIFY(w.tree()->currentItem() != nullptr);
+    QCOMPARE(w.tree()->isExpanded(w.tree()->currentItem()), w.tree()->currentItem()->childCount() > 0);
     for (const OutlineNode *p = w.tree()->currentItem()->parent(); p != nullptr; p = p->parent()) {
         QVERIFY(w.tree()->isExpanded(p));
     }
