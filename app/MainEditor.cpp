@@ -11,7 +11,6 @@
 #include "document/commands.h"
 #include "document/copylines.h"
 #include "document/tvclasses.h"
-#include "text/encoding.h"
 #include "text/formatting.h"
 
 #include <QApplication>
@@ -129,7 +128,7 @@ void TForm1::storeShownCategory()
     if (shownRecord_ == nullptr) {
         return;
     }
-    const QByteArray category = encoding::toCp1252(TreeViewComboBox->currentText()).left(MaxCategoryBytes);
+    const QByteArray category = categoryBytes(TreeViewComboBox->currentText());
     if (category == shownRecord_->Category()) {
         return;
     }

@@ -9,7 +9,6 @@
 #include "app/styles.h"
 #include "document/commands.h"
 #include "document/copylines.h"
-#include "text/encoding.h"
 #include "app/grouplist.h"
 
 #include <QListWidget>
@@ -148,7 +147,7 @@ void TForm1::AssignCatBtnClick()
         if (!record) {
             return;
         }
-        const QByteArray category = encoding::toCp1252(CatViewComboBox->currentText()).left(MaxCategoryBytes);
+        const QByteArray category = categoryBytes(CatViewComboBox->currentText());
         if (category == record->Category()) {
             return;
         }

@@ -10,7 +10,6 @@
 #include "document/clipboard.h"
 #include "document/commands.h"
 #include "document/copylines.h"
-#include "text/encoding.h"
 #include "text/errors.h"
 
 #include <QAction>
@@ -226,7 +225,7 @@ bool TForm1::isOutlineModified() const
     if (shownRecord_ == nullptr) {
         return false;
     }
-    if (encoding::toCp1252(TreeViewComboBox->currentText()).left(MaxCategoryBytes) != shownRecord_->Category()) {
+    if (categoryBytes(TreeViewComboBox->currentText()) != shownRecord_->Category()) {
         return true;
     }
     if (RichEdit1->document()->revision() == shownRevision_) {

@@ -42,40 +42,6 @@ double timed(const std::function<void()> &work)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-const char *const Words[] = {"outline", "leaf", "caption", "category", "memo", "garden", "river", "planning",
-                             "draft", "notes", "meeting", "budget", "summer", "winter", "reading", "travel"};
-
-// A formatted document of about target bytes of RTF, written by the program's own writer.
-QByteArray formattedRtf(QRandomGenerator &rng, qsizetype target)
-{
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    for (int paragraphs = 0;; ++paragraphs) {
-        if (paragraphs > 0) {
-            cursor.insertBlock();
-        }
-        const int words = int(rng.bounded(8, 40));
-        for (int w = 0; w < words; ++w) {
-            QTextCharFormat format;
-            format.setFontFamilies({rng.bounded(3) == 0 ? QStringLiteral("Courier New") : QStringLiteral("Arial")});
-            format.setFontPointSize(rng.bounded(3) == 0 ? 14 : 12);
-            format.setFontWeight(rng.bounded(5) == 0 ? QFont::Bold : QFont::Normal);
-            format.setFontItalic(rng.bounded(7) == 0);
-            QString word = QString::fromLatin1(Words[rng.bounded(16)]);
-            if (rng.bounded(50) == 0) {
-                word += QStringLiteral("é");
-            }
-            cursor.insertText(word + QLatin1Char(' '), format);
-        }
-        {
-            const QByteArray rtf = rtf::write(document);
-            if (rtf.size() >= target) {
-                return rtf;
-            }
-        }
-    }
-}
-
 void line(const char *what, double value, const char *unit)
 {
     std::printf("  %-52s %10.1f %s\n", what, value, unit);
@@ -100,14 +66,14 @@ int main(int argc, char *argv[])
     QRandomGenerator rng(20261209u);
     std::vector<QByteArray> pool;
     for (int i = 0; i < 400; ++i) {
-        pool.push_back(formattedRtf(rng, qsizetype(rng.bounded(200, 4096))));
+        pool.push_back(bench::formattedRtf(rng, qsizetype(rng.bounded(200, 4096)), true));
     }
     std::vector<TreeFileRecord> records;
     records.reserve(size_t(leaves));
     int previous = -1;
     for (int i = 0; i < leaves; ++i) {
         TreeFileRecord record;
-        record.caption = QByteArray(Words[rng.bounded(16)]) + ' ' + QByteArray::number(i);
+        record.caption = QByteArray(bench::SampleWords[rng.bounded(16)]) + ' ' + QByteArray::number(i);
         record.level = previous < 0 ? 0 : int(rng.bounded(0, std::min(previous + 1, 7) + 1));
         previous = record.level;
         record.category = "Default";

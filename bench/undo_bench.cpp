@@ -67,31 +67,10 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-const char *const Words[] = {"outline", "leaf", "caption", "category", "memo", "garden", "river", "planning",
-                             "draft", "notes", "meeting", "budget", "summer", "winter", "reading", "travel"};
-
-// A formatted text of about target bytes of RTF, written by the program's own writer, ending in CR LF as
-// texts saved by the program do.
+// A formatted text of about target bytes of RTF, ending in CR LF as texts saved by the program do.
 QByteArray formattedRtf(QRandomGenerator &rng, qsizetype target)
 {
-    QTextDocument document;
-    QTextCursor cursor(&document);
-    QByteArray rtf;
-    for (int paragraphs = 0; rtf.size() < target; ++paragraphs) {
-        if (paragraphs > 0) {
-            cursor.insertBlock();
-        }
-        const int words = int(rng.bounded(8, 40));
-        for (int w = 0; w < words; ++w) {
-            QTextCharFormat format;
-            format.setFontFamilies({rng.bounded(3) == 0 ? QStringLiteral("Courier New") : QStringLiteral("Arial")});
-            format.setFontPointSize(rng.bounded(3) == 0 ? 14 : 12);
-            format.setFontWeight(rng.bounded(5) == 0 ? QFont::Bold : QFont::Normal);
-            format.setFontItalic(rng.bounded(7) == 0);
-            cursor.insertText(QString::fromLatin1(Words[rng.bounded(16)]) + QLatin1Char(' '), format);
-        }
-        rtf = rtf::write(document);
-    }
+    QByteArray rtf = bench::formattedRtf(rng, target, false);
     if (!rtf.endsWith("\r\n")) {
         rtf += "\r\n";
     }
@@ -111,7 +90,7 @@ std::vector<TreeFileRecord> makeRecords()
     int previous = -1;
     for (int i = 0; i < Leaves; ++i) {
         TreeFileRecord &record = records[size_t(i)];
-        record.caption = QByteArray(Words[rng.bounded(16)]) + ' ' + QByteArray::number(i);
+        record.caption = QByteArray(bench::SampleWords[rng.bounded(16)]) + ' ' + QByteArray::number(i);
         const int deepest = std::min(previous + 1, 7);
         if (previous < 0 || i == BigFirst || i == BigFirst + BigSize) {
             record.level = 0;

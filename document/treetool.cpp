@@ -272,7 +272,7 @@ int makeTree(const QString &sourcePath, const QString &outputPath, QTextStream &
             closeLeaf();
             TreeFileRecord record;
             record.caption = encoding::toCp1252(heading.caption).left(MaxCaptionBytes);
-            record.category = encoding::toCp1252(heading.category).left(MaxCategoryBytes);
+            record.category = categoryBytes(heading.category);
             // Stored as the reader will place it, so the file is read back exactly as written.
             record.level = AttachLoadedLeaf(previousLevel, heading.level);
             previousLevel = record.level;

@@ -16,7 +16,12 @@ void noteob::setCategory(const QByteArray &bytes)
 
 void noteob::setCategory(const QString &text)
 {
-    setCategory(encoding::toCp1252(text));
+    setCategory(categoryBytes(text));
+}
+
+QByteArray categoryBytes(const QString &text)
+{
+    return encoding::toCp1252(text).left(MaxCategoryBytes);
 }
 
 QString noteob::categoryText() const

@@ -34,6 +34,9 @@ using NoteRef = std::shared_ptr<noteob>;
 constexpr int MaxCategoryBytes = 20;
 constexpr int MaxCaptionBytes = 255;
 
+// A category typed or picked in a box as a record stores it: Windows-1252, cut to MaxCategoryBytes.
+QByteArray categoryBytes(const QString &text);
+
 // The four built-in categories, in the order the boxes list them.
 extern const std::array<const char *, 4> CategoryNames;
 
