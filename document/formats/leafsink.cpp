@@ -1,0 +1,108 @@
+// The leaves a reader finds, kept within the tree file's limits, and what those limits cost.
+#include "document/formats/leafsink.h"
+
+#include "document/outlinefile.h"
+#include "document/tvclasses.h"
+#include "text/encoding.h"
+#include "text/rtf/rtfwriter.h"
+
+#include <QTextDocument>
+
+namespace formats {
+
+namespace {
+
+// Progress is heard every this many leaves: often enough for a dialog, rarely enough to cost nothing.
+constexpr int ReportEvery = 256;
+
+// The text in Windows-1252 cut to limit bytes; says whether characters were lost or bytes cut.
+QByteArray fieldBytes(const QString &text, int limit, bool &lossy, bool &cut)
+{
+    QByteArray bytes = encoding::toCp1252(text);
+    lossy = encoding::fromCp1252(bytes) != text;
+    cut = bytes.size() > limit;
+    if (cut) {
+        bytes.truncate(limit);
+    }
+    return bytes;
+}
+
+} // namespace
+
+ImportError::ImportError(QString message, qint64 offset) : FormatError(std::move(message), offset) {}
+
+Cancelled::Cancelled() : AppError(QStringLiteral("Cancelled")) {}
+
+bool ImportWarnings::isEmpty() const
+{
+    return captionsCut == 0 && captionsLossy == 0 && categoriesCut == 0 && categoriesLossy == 0;
+}
+
+QStringList ImportWarnings::lines() const
+{
+    QStringList lines;
+    if (captionsLossy > 0) {
+        lines << QStringLiteral("%1 caption(s) held characters a tree file cannot store; they read \"?\".")
+                     .arg(captionsLossy);
+    }
+    if (captionsCut > 0) {
+        lines << QStringLiteral("%1 caption(s) were cut to %2 characters.").arg(captionsCut).arg(MaxCaptionBytes);
+    }
+    if (categoriesLossy > 0) {
+        lines << QStringLiteral("%1 categor(ies) held characters a tree file cannot store; they read \"?\".")
+                     .arg(categoriesLossy);
+    }
+    if (categoriesCut > 0) {
+        lines << QStringLiteral("%1 categor(ies) were cut to %2 characters.").arg(categoriesCut).arg(MaxCategoryBytes);
+    }
+    return lines;
+}
+
+LeafSink::LeafSink(qint64 total, Progress progress) : total_(total), progress_(std::move(progress)) {}
+
+void LeafSink::addLeaf(int level, const QString &caption, const QString &category, const QTextDocument *text,
+                       qint64 sourceOffset)
+{
+    QByteArray rtf;
+    if (text && !text->isEmpty()) {
+        rtf = rtf::write(*text);
+    }
+    addLeaf(level, caption, category, std::move(rtf), sourceOffset);
+}
+
+void LeafSink::addLeaf(int level, const QString &caption, const QString &category, QByteArray rtf,
+                       qint64 sourceOffset)
+{
+    TreeFileRecord record;
+    bool lossy = false;
+    bool cut = false;
+    // A caption is one line in the tree; a line break in it would only show as a box.
+    QString oneLine = caption;
+    oneLine.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    record.caption = fieldBytes(oneLine, MaxCaptionBytes, lossy, cut);
+    warnings_.captionsLossy += lossy ? 1 : 0;
+    warnings_.captionsCut += cut ? 1 : 0;
+    const QString categoryText = category.isEmpty() ? QStringLiteral("Unknown") : category;
+    record.category = fieldBytes(categoryText, MaxCategoryBytes, lossy, cut);
+    warnings_.categoriesLossy += lossy ? 1 : 0;
+    warnings_.categoriesCut += cut ? 1 : 0;
+    // Stored as the tree file's reader will place it, so what is written reads back as it was found.
+    record.level = AttachLoadedLeaf(previousLevel_, std::max(level, 0));
+    previousLevel_ = record.level;
+    record.text = std::move(rtf);
+    records_.push_back(std::move(record));
+    if (++sinceReport_ >= ReportEvery) {
+        sinceReport_ = 0;
+        reportProgress(sourceOffset);
+    }
+}
+
+void LeafSink::reportProgress(qint64 sourceOffset)
+{
+    if (progress_ && !progress_(std::max<qint64>(sourceOffset, 0), total_)) {
+        throw Cancelled();
+    }
+}
+
+} // namespace formats
