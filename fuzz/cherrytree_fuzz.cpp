@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    formats::LeafSink sink(qint64(size));
+    formats::LeafSink sink{qint64(size)};
     try {
         formats::readCherryTree(bytes, sink);
     } catch (const formats::ImportError &error) {

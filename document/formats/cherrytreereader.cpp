@@ -302,6 +302,7 @@ SharedLeaf TreeReader::buildLeaf()
         return leaf;
     }
     QTextDocument document;
+    document.setUndoRedoEnabled(false);
     if (node_.plain) {
         // A code node's text, in a monospace face.
         document.setDefaultFont(QFont(QStringLiteral("Courier New"), 10));

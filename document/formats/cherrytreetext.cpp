@@ -3,6 +3,7 @@
 #include "document/formats/cherrytreetext.h"
 
 #include <QColor>
+#include <QScopeGuard>
 #include <QFont>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -400,6 +401,10 @@ QString NodeText::plainText() const
 void NodeText::build(QTextDocument &document) const
 {
     Builder builder(document);
+    // Within one edit block a cursor does not lay its paragraph out again after every insertion.
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
+    const auto endEdit = qScopeGuard([&edit] { edit.endEditBlock(); });
     std::vector<Placed> order;
     order.reserve(objects_.size());
     for (const std::vector<Placed> &chunk : chunks_) {
