@@ -113,7 +113,8 @@ int main(int argc, char **argv)
     const Run small = measure(10000);
     const Run large = measure(100000);
     for (const Run &run : {small, large}) {
-        std::printf("%lld leaves from %lld bytes: %.3f s (%.3f s of processor), leaves keep %lld bytes, peak added %lld KiB (%.2fx source)\n",
+        std::printf("%lld leaves from %lld bytes: %.3f s (%.3f s of processor), leaves keep %lld bytes, "
+                    "peak added %lld KiB (%.2fx source)\n",
                     run.leaves, run.sourceBytes, run.seconds, run.cpuSeconds, run.keptBytes, run.addedKiB,
                     run.addedKiB * 1024.0 / double(run.sourceBytes));
     }

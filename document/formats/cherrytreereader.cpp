@@ -248,7 +248,8 @@ void TreeReader::startNode()
     }
     if (pass_ == Pass::AddLeaves) {
         // Of nodes with one id, the first is the master.
-        node_.fromMaster = node_.masterId > 0 || (masters.find(node_.id) != masters.end() && !mastersAdded_.contains(node_.id));
+        node_.fromMaster =
+            node_.masterId > 0 || (masters.find(node_.id) != masters.end() && !mastersAdded_.contains(node_.id));
         if (node_.masterId == 0 && node_.fromMaster) {
             mastersAdded_.insert(node_.id);
         }
@@ -330,9 +331,13 @@ void TreeReader::readContent()
         return;
     }
     const qint64 offset = charOffset(attributes);
+    // Code nodes hold no objects.
     if (node_.plain) {
-        // Code nodes hold no objects.
-    } else if (name == QLatin1String("table")) {
+        reader_.skipCurrentElement();
+        checkReader();
+        return;
+    }
+    if (name == QLatin1String("table")) {
         const cherrytree::RunFormat look = cherrytree::runFormat(attributes);
         readTable(offset, look.alignment);
         return;
