@@ -1,0 +1,30 @@
+// libFuzzer target: the CherryTree reader on arbitrary bytes; what it keeps must fit the tree file.
+#include "document/formats/importoutline.h"
+#include "fuzz/fuzztarget.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    formats::LeafSink sink{qint64(size)};
+    try {
+        formats::readCherryTree(bytes, sink);
+    } catch (const formats::ImportError &error) {
+        // A refused source says where and why.
+        require(!error.message().isEmpty());
+        require(error.message().startsWith(QLatin1String("line ")));
+        require(error.offset() >= 0 && error.offset() <= qint64(size));
+        return 0;
+    }
+    int previous = -1;
+    for (const TreeFileRecord &record : sink.records()) {
+        require(record.level >= 0 && record.level <= previous + 1);
+        previous = record.level;
+        require(record.caption.size() <= 255);
+        require(record.category.size() <= 20);
+        require(record.text.isEmpty() || record.text.startsWith("{\\rtf"));
+    }
+    require(sink.records().empty() || sink.records().front().level == 0);
+    return 0;
+}
