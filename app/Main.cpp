@@ -126,6 +126,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), sounds_(std::make_unique<
     bindOutlineHandlers();
     bindEditorHandlers();
     bindDocumentHandlers();
+    bindOutlineFileHandlers();
     bindGroupsHandlers();
     Finder = new FindController(*this, *TreeView1, *RichEdit1, *PageControl, *TreeViewPage, *FileMenu);
     connect(Finder, &FindController::storeRequested, this, [this] { guarded([this] { RichEdit1Exit(); }); });
@@ -173,6 +174,11 @@ void TForm1::buildWindow()
     // The toolbar's Save As button shows the disk; the menu's Save As item has no picture.
     SaveAs1 = makeAction(this, "SaveAs1", QStringLiteral("Save &As"), 2);
     SaveAs1->setIconVisibleInMenu(false);
+    ImportOutline1 = makeAction(this, "ImportOutline1", QStringLiteral("&Import Outline..."));
+    ExportOutline1 = makeAction(this, "ExportOutline1", QStringLiteral("Expor&t Outline..."));
+    Print1 = makeAction(this, "Print1", QStringLiteral("&Print..."));
+    Print1->setShortcut(QKeySequence::Print);
+    PrintPreview1 = makeAction(this, "PrintPreview1", QStringLiteral("Print Pre&view..."));
     Options1 = makeAction(this, "Options1", QStringLiteral("&Display Options..."));
     Exit1 = makeAction(this, "Exit1", QStringLiteral("E&xit"));
     FileMenu->addAction(New1);
@@ -180,6 +186,12 @@ void TForm1::buildWindow()
     makeSeparator(FileMenu, "N2");
     FileMenu->addAction(Save1);
     FileMenu->addAction(SaveAs1);
+    FileMenu->addAction(ImportOutline1);
+    FileMenu->addAction(ExportOutline1);
+    makeSeparator(FileMenu, "N7");
+    FileMenu->addAction(Print1);
+    FileMenu->addAction(PrintPreview1);
+    makeSeparator(FileMenu, "N8");
     FileMenu->addAction(Options1);
     makeSeparator(FileMenu, "N1");
     FileMenu->addAction(Exit1);

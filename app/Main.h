@@ -25,6 +25,7 @@ class QTextDocument;
 class QToolBar;
 class QToolButton;
 class OutlineNode;
+struct TreeFileContents;
 namespace outline {
 enum class Placement;
 }
@@ -138,6 +139,12 @@ public:
     void Contents1Click();
     void OpenDocument(const QString &path);
     void SaveTree(const QString &path);
+
+    // ---- Outlines of other kinds, export and printing (MainOutlineFiles.cpp) ---------------------
+    void ImportOutline1Click();
+    void ExportOutline1Click();
+    void Print1Click();
+    void PrintPreview1Click();
     // File dialogs and questions go through a replaceable asker, so tests never wait on a dialog.
     FileAsker &asker() const { return *asker_; }
     void setAsker(std::unique_ptr<FileAsker> asker);
@@ -181,6 +188,10 @@ private:
     QAction *Open1 = nullptr;
     QAction *Save1 = nullptr;
     QAction *SaveAs1 = nullptr;
+    QAction *ImportOutline1 = nullptr;
+    QAction *ExportOutline1 = nullptr;
+    QAction *Print1 = nullptr;
+    QAction *PrintPreview1 = nullptr;
     QAction *Options1 = nullptr;
     QAction *Exit1 = nullptr;
     QMenu *EditMenu = nullptr;
@@ -338,6 +349,15 @@ private:
     bool showsRememberedFile_ = false;
     void openTreeFile(const QString &path);
     void openTextDocument(const QString &path);
+    // Shows an outline just read into the cleared tree: opened to the depth limit, listed on the Groups
+    // page, its first leaf selected and the keyboard in the outline.
+    void showReadOutline(const TreeFileContents &contents);
+    void bindOutlineFileHandlers();
+    // The names the import and export dialogs open with.
+    QString importDialogName_;
+    QString exportDialogName_;
+    // The outline's name for titles: the caption's file name without its extension, or "NewTree".
+    QString outlineName() const;
     // Takes the keyboard focus away from the window's controls so their exit handlers store pending edits.
     void storePendingEdits();
 

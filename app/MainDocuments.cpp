@@ -253,6 +253,20 @@ void TForm1::openTreeFile(const QString &path)
     TreeFileReading reading(path);
     ClearTree();
     const TreeFileContents contents = reading.readTexts();
+    showReadOutline(contents);
+    setWindowTitle(fileNamePart(path));
+    openDialog1Name_ = path;
+    // Saving a part of the file over it would destroy the rest: after a damaged or short file, Save asks.
+    showsRememberedFile_ = contents.complete;
+    if (!contents.complete) {
+        asker().warn(this, applicationTitle(),
+                     treeFileWarning(path, contents) +
+                         QStringLiteral(". Save will ask for a name, so that the file stays as it is."));
+    }
+}
+
+void TForm1::showReadOutline(const TreeFileContents &contents)
+{
     {
         // Building the tree selects nothing, and no text may move while it is built.
         const SelectionHandlersOff handlersOff(*this);
@@ -260,10 +274,6 @@ void TForm1::openTreeFile(const QString &path)
         TreeView1->expandAll();
     }
     ListAllLeaves();
-    setWindowTitle(fileNamePart(path));
-    openDialog1Name_ = path;
-    // Saving a part of the file over it would destroy the rest: after a damaged or short file, Save asks.
-    showsRememberedFile_ = contents.complete;
     // The first leaf is selected, so the editor shows a leaf's text and what the user types there is
     // kept. After ClearTree nothing was selected, so nothing is stored by the selection handlers.
     if (OutlineNode *first = TreeView1->outline().topLevelNode(0)) {
@@ -272,11 +282,6 @@ void TForm1::openTreeFile(const QString &path)
     // The keyboard goes to the outline, however the file came in (Open, Help, the command line):
     // left in the category box, the first key typed would rename the first leaf's category.
     TreeView1->setFocus();
-    if (!contents.complete) {
-        asker().warn(this, applicationTitle(),
-                     treeFileWarning(path, contents) +
-                         QStringLiteral(". Save will ask for a name, so that the file stays as it is."));
-    }
 }
 
 void TForm1::openTextDocument(const QString &path)

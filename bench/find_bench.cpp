@@ -230,7 +230,7 @@ int main(int argc, char *argv[])
     int status = 0;
     const double find = timed([&] { status = treetool::find(path, QStringLiteral("river winter"), out, err); });
     line("quillax-tool find", find, "ms");
-    const double exported = timed([&] { treetool::exportTree(path, QStringLiteral("text"), out, err); });
+    const double exported = timed([&] { treetool::exportTree(path, QStringLiteral("text"), QString(), sink, err); });
     line("quillax-tool export --to text", exported, "ms");
     ratio("find time / export time", find / exported);
     std::printf("  (%lld characters extracted; find status %d)\n", static_cast<long long>(chars), status);

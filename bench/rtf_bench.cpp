@@ -1,6 +1,7 @@
 // Measures RTF read and write beside Qt's own HTML import and export of the same documents, how reading
 // grows with the document (through quillax-tool, beside unrtf, and into the window), and long lists.
 #include "benchsupport.h"
+#include "childcost.h"
 #include "app/Main.h"
 #include "tests/support.h"
 #include "app/asker.h"
@@ -35,7 +36,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
 
 namespace {
 
@@ -156,59 +156,6 @@ void measure(const char *name, qint64 target, int repeats)
 constexpr int WindowLimitSeconds = 120;
 // QTextEdit lays its text out on one page of this height (QFIXED_MAX); text below it goes onto further pages.
 constexpr int QtLayoutPageHeight = 8388607;
-
-// What a child process cost: wall-clock seconds and its peak resident memory.
-struct ChildCost
-{
-    bool ran = false;
-    double seconds = 0;
-    qint64 peakKiB = 0;
-    QByteArray output; // the first line the child printed, when asked for
-};
-
-// Runs a program with its standard output sent to a file (or thrown away) and measures it. The peak
-// memory Linux reports for a child includes what its parent held when it was started, so this is only
-// called from a small process: see measureChild().
-ChildCost spawnChild(const QStringList &command, const QString &outputPath = QString())
-{
-    ChildCost cost;
-    std::vector<QByteArray> args;
-    for (const QString &a : command) {
-        args.push_back(QFile::encodeName(a));
-    }
-    std::vector<char *> argv;
-    for (QByteArray &a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    const QByteArray out = outputPath.isEmpty() ? QByteArray("/dev/null") : QFile::encodeName(outputPath);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return cost;
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid) {
-        return cost;
-    }
-    cost.seconds = timer.nsecsElapsed() / 1e9;
-    cost.peakKiB = usage.ru_maxrss;
-    cost.ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!outputPath.isEmpty()) {
-        QFile file(outputPath);
-        if (file.open(QIODevice::ReadOnly)) {
-            cost.output = file.readLine().trimmed();
-        }
-    }
-    return cost;
-}
 
 // Runs the command from a fresh, small copy of this program (--measure), which reports its cost.
 ChildCost runChild(const QStringList &command, const QString &outputPath = QString())

@@ -9,7 +9,9 @@
 #include "document/tvclasses.h"
 #include "text/convert.h"
 #include "text/richtext.h"
-#include "text/rtf/rtfwriter.h"
+#include "document/formats/importoutline.h"
+#include "document/formats/markdownreader.h"
+#include "document/formats/outlineexport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,86 +52,77 @@ int finish(const QString &path, const TreeFileContents &contents, QTextStream &o
     return ExitDamaged;
 }
 
-// Section numbers of the leaves in display order ("1", "1.2", "1.2.1" ...), one placed level at a time.
-class SectionNumbers
+int saveOrReport(const QString &outputPath, const std::vector<TreeFileRecord> &records, QTextStream &err)
+{
+    try {
+        saveTreeRecords(outputPath, records);
+    } catch (const AppError &e) {
+        err << e.message() << "\n";
+        err.flush();
+        return ExitCannotOpen;
+    }
+    return ExitComplete;
+}
+
+// The leaves of a tree file for a writer, read one record at a time on every walk: the whole outline, or the
+// leaf at a caption path ("Top > Child") with its subtree. The file's damage, if any, is that of the last walk.
+class TreeFileLeaves
 {
 public:
-    QString next(int level)
+    TreeFileLeaves(const QString &path, const QString &leafPath) : path_(path)
     {
-        counters_.resize(size_t(level) + 1, 0);
-        ++counters_[size_t(level)];
-        QStringList parts;
-        for (const int c : counters_) {
-            parts.append(QString::number(c));
+        if (!leafPath.isEmpty()) {
+            for (const QString &caption : leafPath.split(QLatin1String(" > "))) {
+                wanted_.append(caption.trimmed());
+            }
         }
-        return parts.join(QLatin1Char('.'));
     }
+
+    void operator()(const formats::LeafVisitor &visit, bool withTexts)
+    {
+        int level = -1;
+        QStringList path;
+        int rootLevel = -1;  // the level of the chosen leaf while its subtree is being read, else -1
+        bool done = false;
+        found_ = wanted_.isEmpty();
+        contents_ = scanTreeFile(path_, withTexts, [&](TreeFileRecord &record) {
+            level = AttachLoadedLeaf(level, record.level);
+            if (done) {
+                return;
+            }
+            formats::ExportLeaf leaf;
+            leaf.caption = encoding::fromCp1252(record.caption);
+            if (!wanted_.isEmpty()) {
+                path.resize(level);
+                path.append(leaf.caption);
+                if (rootLevel >= 0 && level <= rootLevel) {
+                    done = true;  // the chosen subtree has ended; the first match is the one written
+                    return;
+                }
+                if (rootLevel < 0) {
+                    if (path != wanted_) {
+                        return;
+                    }
+                    rootLevel = level;
+                    found_ = true;
+                }
+            }
+            leaf.level = level - std::max(rootLevel, 0);
+            leaf.category = encoding::fromCp1252(record.category);
+            leaf.text = std::move(record.text);
+            visit(leaf);
+        });
+    }
+
+    bool found() const { return found_; }
+    const TreeFileContents &contents() const { return contents_; }
 
 private:
-    std::vector<int> counters_;
+    QString path_;
+    QStringList wanted_;
+    bool found_ = false;
+    TreeFileContents contents_;
 };
-
-// The inside of the <body> element of a document's HTML, kept in a <div> with the body's style.
-QString htmlBody(const QTextDocument &document)
-{
-    const QString html = document.toHtml();
-    static const QRegularExpression bodyStart(QStringLiteral("<body([^>]*)>"));
-    const QRegularExpressionMatch match = bodyStart.match(html);
-    if (!match.hasMatch()) {
-        return html;
-    }
-    const qsizetype from = match.capturedEnd();
-    qsizetype to = html.lastIndexOf(QLatin1String("</body>"));
-    if (to < from) {
-        to = html.size();
-    }
-    return QStringLiteral("<div%1>%2</div>").arg(match.captured(1), html.mid(from, to - from).trimmed());
-}
-
-enum class ExportFormat { Html, Markdown, Text };
-
-bool parseExportFormat(const QString &name, ExportFormat &format)
-{
-    const QString n = name.toLower();
-    if (n == QLatin1String("html")) {
-        format = ExportFormat::Html;
-    } else if (n == QLatin1String("markdown") || n == QLatin1String("md")) {
-        format = ExportFormat::Markdown;
-    } else if (n == QLatin1String("text") || n == QLatin1String("txt")) {
-        format = ExportFormat::Text;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// A heading line of the outline source: "#" repeated (depth = level + 1), the caption, and an optional
-// category in square brackets at its end.
-struct SourceHeading
-{
-    int level = 0;
-    QString caption;
-    QString category;
-};
-
-bool parseHeading(const QString &line, SourceHeading &heading)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(#+)[ \\t]+(.*?)[ \\t]*(?:\\[([^\\]]*)\\])?[ \\t]*$"));
-    const QRegularExpressionMatch match = pattern.match(line);
-    if (!match.hasMatch()) {
-        return false;
-    }
-    heading.level = int(match.capturedLength(1)) - 1;
-    heading.caption = match.captured(2);
-    heading.category = match.hasCaptured(3) ? match.captured(3) : QStringLiteral("Default");
-    return true;
-}
-
-bool isFence(const QString &line)
-{
-    const QString t = line.trimmed();
-    return t.startsWith(QLatin1String("```")) || t.startsWith(QLatin1String("~~~"));
-}
 
 } // namespace
 
@@ -170,71 +163,38 @@ int check(const QString &path, QTextStream &out, QTextStream &err)
     return finish(path, *contents, out, err);
 }
 
-int exportTree(const QString &path, const QString &formatName, QTextStream &out, QTextStream &err)
+int exportTree(const QString &path, const QString &formatName, const QString &leafPath, QIODevice &out,
+               QTextStream &err)
 {
-    ExportFormat format;
-    if (!parseExportFormat(formatName, format)) {
-        err << "quillax-tool: unknown format '" << formatName << "' (html, markdown or text)\n";
+    formats::OutlineFormat format;
+    if (!formats::parseOutlineFormat(formatName, format)) {
+        err << "quillax-tool: unknown format '" << formatName << "' (html, markdown, text, opml or pdf)\n";
         err.flush();
         return ExitUsage;
     }
-    const QString title = QFileInfo(path).fileName();
-    // The document starts once the file has been opened, so a file that cannot be read prints nothing.
-    bool started = false;
-    const auto start = [&] {
-        if (!started && format == ExportFormat::Html) {
-            out << "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" << title.toHtmlEscaped()
-                << "</title>\n</head>\n<body>\n";
-        }
-        started = true;
-    };
-    int level = -1;
-    SectionNumbers numbers;
-    const std::optional<TreeFileContents> contents = scanOrReport(path, true, err, [&](TreeFileRecord &record) {
-        start();
-        level = AttachLoadedLeaf(level, record.level);
-        const QString caption = encoding::fromCp1252(record.caption);
-        // Headings stop at level 6; the section number keeps deeper leaves apart.
-        const int depth = std::min(level + 1, 6);
-        const QString heading = numbers.next(level) + QLatin1Char(' ') + caption;
-        QTextDocument document;
-        richtext::loadBytes(document, record.text);
-        switch (format) {
-        case ExportFormat::Html:
-            out << "<section data-category=\"" << encoding::fromCp1252(record.category).toHtmlEscaped() << "\">\n"
-                << "<h" << depth << ">" << heading.toHtmlEscaped() << "</h" << depth << ">\n";
-            if (!document.isEmpty()) {
-                out << htmlBody(document) << "\n";
-            }
-            out << "</section>\n";
-            break;
-        case ExportFormat::Markdown: {
-            out << QString(depth, QLatin1Char('#')) << ' ' << heading << "\n\n";
-            const QString body = document.isEmpty() ? QString() : document.toMarkdown().trimmed();
-            if (!body.isEmpty()) {
-                out << body << "\n\n";
-            }
-            break;
-        }
-        case ExportFormat::Text: {
-            out << heading << "\n";
-            const QString body = document.isEmpty() ? QString() : convert::plainText(document).trimmed();
-            if (!body.isEmpty()) {
-                out << "\n" << body << "\n";
-            }
-            out << "\n";
-            break;
-        }
-        }
-    });
-    if (!contents) {
+    TreeFileLeaves leaves(path, leafPath);
+    // A first walk over the captions: a file that cannot be read, or a leaf that is not there, writes nothing.
+    try {
+        leaves([](const formats::ExportLeaf &) {}, false);
+    } catch (const AppError &e) {
+        err << e.message() << "\n";
+        err.flush();
         return ExitCannotOpen;
     }
-    start();
-    if (format == ExportFormat::Html) {
-        out << "</body>\n</html>\n";
+    if (!leaves.found()) {
+        err << "quillax-tool: no leaf \"" << leafPath << "\" in " << path << "\n";
+        err.flush();
+        return ExitNoMatch;
     }
-    return finish(path, *contents, out, err);
+    try {
+        formats::writeOutline(out, format, leaves, QFileInfo(path).completeBaseName());
+    } catch (const AppError &e) {
+        err << e.message() << "\n";
+        err.flush();
+        return ExitCannotOpen;
+    }
+    QTextStream none;
+    return finish(path, leaves.contents(), none, err);
 }
 
 int makeTree(const QString &sourcePath, const QString &outputPath, QTextStream &err)
@@ -247,61 +207,47 @@ int makeTree(const QString &sourcePath, const QString &outputPath, QTextStream &
         err.flush();
         return ExitCannotOpen;
     }
-    const QStringList lines = QString::fromUtf8(sourceBytes).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-
-    std::vector<TreeFileRecord> records;
-    QStringList body;
-    int previousLevel = -1;
-    bool inFence = false;
-    auto closeLeaf = [&records, &body] {
-        if (records.empty()) {
-            return;
-        }
-        const QString markdown = body.join(QLatin1Char('\n')).trimmed();
-        if (!markdown.isEmpty()) {
-            QTextDocument document;
-            document.setMarkdown(markdown);
-            records.back().text = rtf::write(document);
-        }
-        body.clear();
-    };
-    for (int n = 0; n < lines.size(); ++n) {
-        const QString &line = lines[n];
-        SourceHeading heading;
-        if (!inFence && parseHeading(line, heading)) {
-            closeLeaf();
-            TreeFileRecord record;
-            record.caption = encoding::toCp1252(heading.caption).left(MaxCaptionBytes);
-            record.category = categoryBytes(heading.category);
-            // Stored as the reader will place it, so the file is read back exactly as written.
-            record.level = AttachLoadedLeaf(previousLevel, heading.level);
-            previousLevel = record.level;
-            records.push_back(std::move(record));
-            continue;
-        }
-        if (isFence(line)) {
-            inFence = !inFence;
-        }
-        if (records.empty()) {
-            if (!line.trimmed().isEmpty()) {
-                err << sourcePath << ":" << (n + 1) << ": text before the first heading\n";
-                err.flush();
-                return ExitUsage;
-            }
-            continue;
-        }
-        body.append(line);
-    }
-    closeLeaf();
-
+    formats::LeafSink sink;
     try {
-        saveTreeRecords(outputPath, records);
+        const formats::MarkdownRead read =
+            formats::readMarkdownOutline(sourceBytes, {QStringLiteral("Default"), false, QString()}, sink);
+        if (read.strayLine > 0) {
+            err << sourcePath << ":" << read.strayLine << ": text before the first heading\n";
+            err.flush();
+            return ExitUsage;
+        }
+    } catch (const AppError &e) {
+        err << sourcePath << ": " << e.message() << "\n";
+        err.flush();
+        return ExitUsage;
+    }
+    return saveOrReport(outputPath, sink.records(), err);
+}
+
+int importOutline(const QString &sourcePath, const QString &outputPath, QTextStream &err)
+{
+    QByteArray sourceBytes;
+    try {
+        sourceBytes = fileaccess::readRegularFile(sourcePath);
     } catch (const AppError &e) {
         err << e.message() << "\n";
         err.flush();
         return ExitCannotOpen;
     }
-    return ExitComplete;
+    formats::ImportedOutline imported;
+    try {
+        imported = formats::importOutline(sourceBytes, QFileInfo(sourcePath).completeBaseName());
+    } catch (const formats::ImportError &e) {
+        err << sourcePath << ": " << e.message() << "\n";
+        err.flush();
+        return ExitNotOutline;
+    }
+    sourceBytes.clear();
+    for (const QString &line : imported.warnings.lines()) {
+        err << sourcePath << ": " << line << "\n";
+    }
+    err.flush();
+    return saveOrReport(outputPath, imported.records, err);
 }
 
 } // namespace treetool

@@ -3,6 +3,7 @@
 #include "document/treetool.h"
 #include "text/richtext.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -42,6 +43,19 @@ Run run(Command command)
     return r;
 }
 
+// Runs export with its output captured as text.
+Run runExport(const QString &path, const QString &format, const QString &leafPath = QString())
+{
+    Run r;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QTextStream err(&r.err);
+    r.code = treetool::exportTree(path, format, leafPath, out, err);
+    err.flush();
+    r.out = QString::fromUtf8(out.data());
+    return r;
+}
+
 bool anyBoldFragment(const QTextDocument &document, const QString &text)
 {
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
@@ -71,6 +85,9 @@ private slots:
     void exportRejectsUnknownFormat();
     void makeTreeBuildsReadableTreeFile();
     void makeTreeRejectsTextBeforeFirstHeadingAndBadOutput();
+    void importReadsMarkdownBackAsExported();
+    void importRefusesWhatIsNoOutline_data();
+    void importRefusesWhatIsNoOutline();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -151,15 +168,16 @@ void TreeToolTest::missingFileExitsOneWithMessage()
         const Run c = run([&](QTextStream &out, QTextStream &err) { return treetool::check(bad, out, err); });
         QCOMPARE(c.code, 1);
         QCOMPARE(c.err, message);
-        const Run x = run([&](QTextStream &out, QTextStream &err) {
-            return treetool::exportTree(bad, QStringLiteral("html"), out, err);
-        });
+        const Run x = runExport(bad, QStringLiteral("html"));
         QCOMPARE(x.code, 1);
         QCOMPARE(x.err, message);
         QCOMPARE(x.out, QString());
         const Run m = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(bad, output, err); });
         QCOMPARE(m.code, 1);
         QCOMPARE(m.err, message);
+        const Run i = run([&](QTextStream &, QTextStream &err) { return treetool::importOutline(bad, output, err); });
+        QCOMPARE(i.code, 1);
+        QCOMPARE(i.err, message);
         QVERIFY(!QFile::exists(output));
     }
 }
@@ -195,51 +213,56 @@ void TreeToolTest::exportWritesHeadingsAndFormattedText()
 {
     QByteArray bytes = le32(9) + recordBytes("Intro <&>", 0, "Memo", BoldRtf);
     for (int level = 1; level < 8; ++level) {
-        bytes += recordBytes("L" + QByteArray::number(level), level, "Default", "");
+        bytes += recordBytes("L" + QByteArray::number(level), level, "Unknown", "");
     }
     bytes += recordBytes("Second", 0, "ToDo", "plain words\r\n");
     const QString path = write(QStringLiteral("doc.tre"), bytes);
 
-    const Run md = run([&](QTextStream &out, QTextStream &err) {
-        return treetool::exportTree(path, QStringLiteral("markdown"), out, err);
-    });
+    const Run md = runExport(path, QStringLiteral("markdown"));
     QCOMPARE(md.code, 0);
-    QVERIFY2(md.out.startsWith(QStringLiteral("# 1 Intro <&>\n\n")), qPrintable(md.out));
+    QVERIFY2(md.out.startsWith(QStringLiteral("# Intro \\<&\\> [Memo]\n\n")), qPrintable(md.out));
     QVERIFY2(md.out.contains(QStringLiteral("**Strong** plain")), qPrintable(md.out));
-    QVERIFY(md.out.contains(QStringLiteral("\n## 1.1 L1\n")));
-    QVERIFY(md.out.contains(QStringLiteral("\n##### 1.1.1.1.1 L4\n")));
-    QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1.1 L5\n")));
-    // Deeper than six levels stays at six, told apart by its section number.
-    QVERIFY(md.out.contains(QStringLiteral("\n###### 1.1.1.1.1.1.1.1 L7\n")));
-    QVERIFY(md.out.contains(QStringLiteral("\n# 2 Second\n\nplain words\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n## L1\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n###### L5\n")));
+    // Past six levels a caption is a bold paragraph.
+    QVERIFY(md.out.contains(QStringLiteral("\n**L6**\n\n**L7**\n")));
+    QVERIFY(md.out.contains(QStringLiteral("\n# Second [ToDo]\n\nplain words\n")));
 
-    const Run html = run([&](QTextStream &out, QTextStream &err) {
-        return treetool::exportTree(path, QStringLiteral("html"), out, err);
-    });
+    const Run html = runExport(path, QStringLiteral("html"));
     QCOMPARE(html.code, 0);
     QVERIFY(html.out.startsWith(QStringLiteral("<!DOCTYPE html>")));
-    QVERIFY(html.out.contains(QStringLiteral("<h1>1 Intro &lt;&amp;&gt;</h1>")));
-    QVERIFY(html.out.contains(QStringLiteral("<section data-category=\"Memo\">")));
-    QVERIFY(html.out.contains(QStringLiteral("<h6>1.1.1.1.1.1.1.1 L7</h6>")));
+    QVERIFY(html.out.contains(QStringLiteral("<h1>Intro &lt;&amp;&gt;</h1>")));
+    QVERIFY(html.out.contains(QStringLiteral("<section id=\"leaf-1\" data-level=\"0\" data-category=\"Memo\">")));
+    QVERIFY(html.out.contains(QStringLiteral("<h6>L7</h6>")));
     QVERIFY2(html.out.contains(QStringLiteral("font-weight:700")), qPrintable(html.out));
     QVERIFY(html.out.trimmed().endsWith(QStringLiteral("</html>")));
     QCOMPARE(html.out.count(QStringLiteral("<section")), 9);
-    QCOMPARE(html.out.count(QStringLiteral("</section>")), 9);
+    // The contents link every leaf, nested as the outline is, and every list is closed.
+    QCOMPARE(html.out.count(QStringLiteral("<a href=\"#leaf-")), 9);
+    QVERIFY(html.out.contains(QStringLiteral("<li><a href=\"#leaf-9\">Second</a></li>")));
+    QCOMPARE(html.out.count(QStringLiteral("<ul>")), 8);
+    QCOMPARE(html.out.count(QStringLiteral("</ul>")), 8);
+    QCOMPARE(html.out.count(QStringLiteral("<li>")), html.out.count(QStringLiteral("</li>")));
 
-    const Run text = run([&](QTextStream &out, QTextStream &err) {
-        return treetool::exportTree(path, QStringLiteral("text"), out, err);
-    });
+    const Run text = runExport(path, QStringLiteral("text"));
     QCOMPARE(text.code, 0);
-    QVERIFY2(text.out.startsWith(QStringLiteral("1 Intro <&>\n\nStrong plain\n\n1.1 L1\n\n")), qPrintable(text.out));
+    QVERIFY2(text.out.startsWith(QStringLiteral("Intro <&>\n\nStrong plain\n\n  L1\n\n    L2\n")), qPrintable(text.out));
     QVERIFY(!text.out.contains(QStringLiteral("rtf")));
+
+    // One leaf with its subtree by its caption path; a path that leads nowhere writes nothing.
+    const Run sub = runExport(path, QStringLiteral("text"), QStringLiteral("Intro <&> > L1 > L2"));
+    QCOMPARE(sub.code, 0);
+    QVERIFY2(sub.out.startsWith(QStringLiteral("L2\n\n  L3\n")), qPrintable(sub.out));
+    QVERIFY(!sub.out.contains(QStringLiteral("Second")) && !sub.out.contains(QStringLiteral("L1")));
+    const Run none = runExport(path, QStringLiteral("text"), QStringLiteral("Intro <&> > L2"));
+    QCOMPARE(none.code, 4);
+    QCOMPARE(none.out, QString());
 
     // A damaged file exports what was read and exits 3.
     const QString cut = write(QStringLiteral("cut.tre"), bytes.left(bytes.size() - 5));
-    const Run c = run([&](QTextStream &out, QTextStream &err) {
-        return treetool::exportTree(cut, QStringLiteral("text"), out, err);
-    });
+    const Run c = runExport(cut, QStringLiteral("text"));
     QCOMPARE(c.code, 3);
-    QVERIFY(c.out.contains(QStringLiteral("1.1.1.1.1.1.1.1 L7")));
+    QVERIFY(c.out.contains(QStringLiteral("L7")));
     QVERIFY(!c.out.contains(QStringLiteral("Second")));
     QVERIFY(c.err.contains(QStringLiteral("read 8 of 9 leaves")));
 }
@@ -247,12 +270,10 @@ void TreeToolTest::exportWritesHeadingsAndFormattedText()
 void TreeToolTest::exportRejectsUnknownFormat()
 {
     const QString path = write(QStringLiteral("one.tre"), le32(1) + recordBytes("A", 0, "Memo", ""));
-    const Run r = run([&](QTextStream &out, QTextStream &err) {
-        return treetool::exportTree(path, QStringLiteral("pdf"), out, err);
-    });
+    const Run r = runExport(path, QStringLiteral("docx"));
     QCOMPARE(r.code, 2);
     QCOMPARE(r.out, QString());
-    QVERIFY(r.err.contains(QStringLiteral("unknown format 'pdf'")));
+    QVERIFY(r.err.contains(QStringLiteral("unknown format 'docx'")));
 }
 
 void TreeToolTest::makeTreeBuildsReadableTreeFile()
@@ -321,6 +342,79 @@ void TreeToolTest::makeTreeRejectsTextBeforeFirstHeadingAndBadOutput()
     const Run m = run([&](QTextStream &, QTextStream &err) { return treetool::makeTree(missing, output, err); });
     QCOMPARE(m.code, 1);
     QCOMPARE(m.err, QStringLiteral("Cannot open file %1\n").arg(missing));
+}
+
+void TreeToolTest::importReadsMarkdownBackAsExported()
+{
+    // Odd captions, a deep chain and a long caption with characters a tree file cannot hold.
+    QByteArray bytes = le32(10) + recordBytes("Top *one* [x]", 0, "Memo", BoldRtf);
+    for (int level = 1; level < 6; ++level) {
+        bytes += recordBytes("L" + QByteArray::number(level), level, "Unknown", "");
+    }
+    bytes += recordBytes("# hash", 1, "ToDo", "two\r\nlines\r\n") + recordBytes("Next", 0, "Unknown", "") +
+             recordBytes("Child", 1, "Unknown", "") + recordBytes("Last", 0, "Default", "");
+    const QString path = write(QStringLiteral("round.tre"), bytes);
+    const Run md = runExport(path, QStringLiteral("markdown"));
+    QCOMPARE(md.code, 0);
+    const QString source = write(QStringLiteral("round.md"), md.out.toUtf8());
+    const QString output = dir_->filePath(QStringLiteral("back.tre"));
+    const Run i = run([&](QTextStream &, QTextStream &err) { return treetool::importOutline(source, output, err); });
+    QCOMPARE(i.code, 0);
+    QCOMPARE(i.err, QString());
+    const Run before = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(path, out, err); });
+    const Run after = run([&](QTextStream &out, QTextStream &err) { return treetool::outline(output, out, err); });
+    QCOMPARE(after.out, before.out);
+    const TreeFileContents contents = readTreeFile(output);
+    QTextDocument top;
+    richtext::loadBytes(top, contents.records[0].text);
+    QVERIFY(anyBoldFragment(top, QStringLiteral("Strong")));
+
+    // What a tree file cannot hold is told, once per kind of loss.
+    const QString wide = write(QStringLiteral("wide.md"), "# " + QByteArray(300, 'w') + "\n# \xe2\x98\x83 snow\n");
+    const Run w = run([&](QTextStream &, QTextStream &err) { return treetool::importOutline(wide, output, err); });
+    QCOMPARE(w.code, 0);
+    QVERIFY2(w.err.contains(QStringLiteral("1 caption(s) were cut to 255")), qPrintable(w.err));
+    QVERIFY2(w.err.contains(QStringLiteral("1 caption(s) held characters")), qPrintable(w.err));
+    QCOMPARE(readTreeFile(output).records[1].caption, QByteArray("? snow"));
+}
+
+void TreeToolTest::importRefusesWhatIsNoOutline_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("message");
+    QByteArray deep = "<opml version=\"2.0\"><body>";
+    for (int i = 0; i < 10000; ++i) {
+        deep += "<outline text=\"d\">";
+    }
+    const QByteArray laughs = "<?xml version=\"1.0\"?><!DOCTYPE opml [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">"
+                              "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;"
+                              "&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>"
+                              "<opml version=\"2.0\"><body><outline text=\"&d;&d;&d;&d;&d;&d;&d;&d;\"/></body></opml>";
+    QTest::newRow("malformed XML") << QByteArray("<opml version=\"2.0\">\n<body><outline text=\"a\"></body></opml>")
+                                   << "(tried OPML); as OPML: line 2";
+    QTest::newRow("other XML") << QByteArray("<html><body/></html>") << "(tried OPML, CherryTree)";
+    QTest::newRow("entity expands") << laughs << "(tried OPML)";
+    QTest::newRow("10,000 deep") << deep << "(tried OPML)";
+    QTest::newRow("broken CherryTree") << QByteArray("<cherrytree><node name=\"a\"><rich_text>x</node>")
+                                       << "(tried CherryTree); as CherryTree: line 1";
+    QTest::newRow("malformed JSON") << QByteArray("{\"formats\": [") << "(tried TreeLine)";
+    QTest::newRow("truncated gzip") << QByteArray("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xab\x56", 12)
+                                    << "(tried TreeLine)";
+    QTest::newRow("binary") << QByteArray("\x01\x02\x00\x03", 4) << "as Markdown: byte 2";
+    QTest::newRow("text without headings") << QByteArray("just\nsome text\n") << "no heading line";
+}
+
+void TreeToolTest::importRefusesWhatIsNoOutline()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QString, message);
+    const QString path = write(QStringLiteral("bad.src"), source);
+    const QString output = dir_->filePath(QStringLiteral("never.tre"));
+    const Run r = run([&](QTextStream &, QTextStream &err) { return treetool::importOutline(path, output, err); });
+    QCOMPARE(r.code, 5);
+    QVERIFY2(r.err.startsWith(path + QStringLiteral(": not an outline of a kind Quillax reads")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!QFile::exists(output));
 }
 
 QTEST_MAIN(TreeToolTest)

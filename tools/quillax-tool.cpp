@@ -5,6 +5,7 @@
 #include "text/errors.h"
 #include "text/fileaccess.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -27,16 +28,21 @@ const char *const Usage =
     "                                       it is not RTF) and write it to standard output.\n"
     "  outline FILE                         Print the outline of a tree file: one line per leaf,\n"
     "                                       two spaces per level, caption and [category].\n"
-    "  export FILE --to html|markdown|text  Write a whole tree file as one document.\n"
+    "  export FILE --to html|markdown|text|opml|pdf [--leaf \"Top > Child\"]\n"
+    "                                       Write a whole tree file, or one leaf with its subtree\n"
+    "                                       (by its caption path, as find prints it), as one document.\n"
     "  check FILE                           Report whether a tree file is complete and well formed.\n"
     "  find FILE TEXT                       Print the caption path (\"Top > Child > Leaf\") of every leaf\n"
     "                                       whose caption or text holds TEXT, in any letter case.\n"
     "  make-tree SOURCE OUTPUT              Build a tree file from an outline source file.\n"
+    "  import SOURCE OUTPUT                 Build a tree file from an OPML, CherryTree (.ctd), TreeLine\n"
+    "                                       (.trln) or Markdown file, its kind told by its content.\n"
     "  --help                               Show this text.\n"
     "  --version                            Show the version.\n"
     "\n"
-    "Exit status: 0 success, 1 a file cannot be opened, 2 bad usage, 3 a short or damaged tree file,\n"
-    "4 find matched no leaf.\n";
+    "Exit status: 0 success, 1 a file cannot be opened or written, 2 bad usage, 3 a short or damaged\n"
+    "tree file, 4 find matched no leaf (export: no leaf at that caption path), 5 import: the source is\n"
+    "not an outline of a known kind.\n";
 
 // The tool's own output is its text; Qt's notes about the environment (no runtime folder, no screen)
 // would only clutter standard error.
@@ -55,11 +61,20 @@ int usageError(QTextStream &err, const QString &message)
 }
 
 // Splits "FILE --to FORMAT" in either order; returns false on anything unexpected.
-bool fileAndFormat(const QStringList &args, QString &file, QString &format, QString &problem)
+bool fileAndFormat(const QStringList &args, QString &file, QString &format, QString &problem,
+                   QString *leaf = nullptr)
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        if (a == QLatin1String("--to")) {
+        if (leaf && a == QLatin1String("--leaf")) {
+            if (i + 1 >= args.size()) {
+                problem = QStringLiteral("option '--leaf' needs a caption path");
+                return false;
+            }
+            *leaf = args[++i];
+        } else if (leaf && a.startsWith(QLatin1String("--leaf="))) {
+            *leaf = a.mid(7);
+        } else if (a == QLatin1String("--to")) {
             if (i + 1 >= args.size()) {
                 problem = QStringLiteral("option '--to' needs a format");
                 return false;
@@ -119,10 +134,20 @@ int runTreeCommand(const QString &command, const QStringList &args, QTextStream 
         QString file;
         QString format;
         QString problem;
-        if (!fileAndFormat(args, file, format, problem)) {
+        QString leaf;
+        if (!fileAndFormat(args, file, format, problem, &leaf)) {
             return usageError(err, problem);
         }
-        return treetool::exportTree(file, format, out, err);
+        QFile standardOutput;
+        standardOutput.open(stdout, QIODevice::WriteOnly);
+        out.flush();
+        return treetool::exportTree(file, format, leaf, standardOutput, err);
+    }
+    if (command == QLatin1String("import")) {
+        if (args.size() != 2) {
+            return usageError(err, QStringLiteral("import needs SOURCE and OUTPUT"));
+        }
+        return treetool::importOutline(args[0], args[1], err);
     }
     if (command == QLatin1String("make-tree")) {
         if (args.size() != 2) {
@@ -185,7 +210,8 @@ int main(int argc, char *argv[])
             return runConvert(args, err);
         }
         if (command == QLatin1String("outline") || command == QLatin1String("export") || command == QLatin1String("check") ||
-            command == QLatin1String("make-tree") || command == QLatin1String("find")) {
+            command == QLatin1String("make-tree") || command == QLatin1String("find") ||
+            command == QLatin1String("import")) {
             return runTreeCommand(command, args, out, err);
         }
         return usageError(err, QStringLiteral("unknown command '%1'").arg(command));

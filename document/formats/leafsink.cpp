@@ -4,7 +4,7 @@
 #include "document/outlinefile.h"
 #include "document/tvclasses.h"
 #include "text/encoding.h"
-#include "text/rtf/rtfwriter.h"
+#include "text/richtext.h"
 
 #include <QTextDocument>
 
@@ -65,7 +65,7 @@ void LeafSink::addLeaf(int level, const QString &caption, const QString &categor
 {
     QByteArray rtf;
     if (text && !text->isEmpty()) {
-        rtf = rtf::write(*text);
+        rtf = richtext::saveBytes(*text);
     }
     addLeaf(level, caption, category, std::move(rtf), sourceOffset);
 }
