@@ -80,6 +80,8 @@ private slots:
     void writesHyperlinksAsFields();
     void writesImagesAsPngData();
     void saveBytesIsTheWriterOutput();
+    void writesPlainTextAsTheDocumentWouldBe_data();
+    void writesPlainTextAsTheDocumentWouldBe();
 };
 
 void RtfWriterTest::writesHeaderTablesAndClosingBrace()
@@ -539,6 +541,27 @@ void RtfWriterTest::saveBytesIsTheWriterOutput()
 {
     QScopedPointer<QTextDocument> doc(plainDocument(nullptr, QStringLiteral("same")));
     QCOMPARE(richtext::saveBytes(*doc), rtf::write(*doc));
+}
+
+void RtfWriterTest::writesPlainTextAsTheDocumentWouldBe_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("one line") << QStringLiteral("words");
+    QTest::newRow("breaks of every kind") << QStringLiteral("a\nb\r\nc\rd\u2029e\n\n\nf\n");
+    QTest::newRow("markup characters") << QStringLiteral("{\\b not bold} \t tab \u00e9\u20ac\u4e2d\U0001F600");
+    QTest::newRow("line separator stays") << QStringLiteral("one\u2028two\x0c\x01");
+}
+
+void RtfWriterTest::writesPlainTextAsTheDocumentWouldBe()
+{
+    QFETCH(QString, text);
+    QTextDocument document;
+    document.setDefaultFont(QFont(QStringLiteral("Courier New"), 11));
+    QTextDocument fontSource;
+    fontSource.setDefaultFont(document.defaultFont());
+    document.setPlainText(text);
+    QCOMPARE(rtf::writePlainText(fontSource, text), rtf::write(document));
 }
 
 QTEST_MAIN(RtfWriterTest)

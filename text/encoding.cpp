@@ -1,6 +1,8 @@
 // Single-byte Windows-1252 text of the tree file, code pages of RTF documents, and plain-text decoding.
 #include "text/encoding.h"
 
+#include <algorithm>
+
 #include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -181,6 +183,11 @@ QString fromCp1252(const QByteArray &bytes)
 
 QByteArray toCp1252(const QString &text)
 {
+    // ASCII is the same in Windows-1252; most captions are nothing else, and an encoder is costly to open.
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        return text.toLatin1();
+    }
     QStringEncoder encoder("windows-1252");
     QByteArray out = encoder.encode(text);
     // The encoder writes 0x1A for what it cannot hold; '?' is what the user expects to see.

@@ -1,6 +1,7 @@
 // Bringing an outline in: the kind told by the source's first bytes, and the reader of that kind.
 #include "document/formats/importoutline.h"
 
+#include <QBuffer>
 #include <QStringList>
 #include <QXmlStreamReader>
 
@@ -29,7 +30,11 @@ bool isGzip(const QByteArray &bytes)
 // to the root's start tag.
 QString rootElementName(const QByteArray &bytes)
 {
-    QXmlStreamReader xml(bytes);
+    // Through a device the parser decodes a block at a time: given the bytes it would decode them all first.
+    QByteArray source = bytes;
+    QBuffer device(&source);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader xml(&device);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
             return xml.name().toString();

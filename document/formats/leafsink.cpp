@@ -5,6 +5,7 @@
 #include "document/tvclasses.h"
 #include "text/encoding.h"
 #include "text/richtext.h"
+#include "text/rtf/rtfwriter.h"
 
 #include <QTextDocument>
 
@@ -59,6 +60,22 @@ QStringList ImportWarnings::lines() const
 }
 
 LeafSink::LeafSink(qint64 total, Progress progress) : total_(total), progress_(std::move(progress)) {}
+LeafSink::~LeafSink() = default;
+LeafSink::LeafSink(LeafSink &&) noexcept = default;
+LeafSink &LeafSink::operator=(LeafSink &&) noexcept = default;
+
+void LeafSink::addPlainLeaf(int level, const QString &caption, const QString &category, const QString &text,
+                            qint64 sourceOffset)
+{
+    QByteArray rtf;
+    if (!text.isEmpty()) {
+        if (!plainFont_) {
+            plainFont_ = std::make_unique<QTextDocument>();
+        }
+        rtf = rtf::writePlainText(*plainFont_, text);
+    }
+    addLeaf(level, caption, category, std::move(rtf), sourceOffset);
+}
 
 void LeafSink::addLeaf(int level, const QString &caption, const QString &category, const QTextDocument *text,
                        qint64 sourceOffset)
@@ -90,6 +107,9 @@ void LeafSink::addLeaf(int level, const QString &caption, const QString &categor
     // Stored as the tree file's reader will place it, so what is written reads back as it was found.
     record.level = AttachLoadedLeaf(previousLevel_, std::max(level, 0));
     previousLevel_ = record.level;
+    // The writer's buffer grows ahead of its text; kept for every leaf, the slack would be most of the import's
+    // memory.
+    rtf.squeeze();
     record.text = std::move(rtf);
     records_.push_back(std::move(record));
     if (++sinceReport_ >= ReportEvery) {

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QTextDocument;
@@ -57,6 +58,9 @@ class LeafSink
 public:
     // progress (may be empty) hears of offsets given to addLeaf, against total, every few leaves.
     explicit LeafSink(qint64 total = 0, Progress progress = {});
+    ~LeafSink();
+    LeafSink(LeafSink &&) noexcept;
+    LeafSink &operator=(LeafSink &&) noexcept;
 
     // Adds a leaf at level (0 at the top; at most one deeper than the leaf before it). An empty category
     // means "Unknown". sourceOffset is how far into the source the reader is (for progress), or -1.
@@ -65,6 +69,10 @@ public:
                  qint64 sourceOffset = -1);
     void addLeaf(int level, const QString &caption, const QString &category, QByteArray rtf,
                  qint64 sourceOffset = -1);
+
+    // A leaf whose text is plain, stored as a document holding it would be saved, without building one.
+    void addPlainLeaf(int level, const QString &caption, const QString &category, const QString &text,
+                      qint64 sourceOffset = -1);
 
     // Throws Cancelled when progress says so; readers may call it between leaves too.
     void reportProgress(qint64 sourceOffset);
@@ -81,6 +89,7 @@ private:
     qint64 total_ = 0;
     Progress progress_;
     int sinceReport_ = 0;
+    std::unique_ptr<QTextDocument> plainFont_;  // the default font plain texts are saved in
 };
 
 } // namespace formats

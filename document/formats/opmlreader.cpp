@@ -2,6 +2,7 @@
 #include "document/formats/importoutline.h"
 
 #include <QTextDocument>
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 namespace formats {
@@ -44,9 +45,13 @@ enum class Place { Prolog, Opml, Body, Epilog };
 
 void readOpml(const QByteArray &bytes, LeafSink &sink)
 {
-    QXmlStreamReader reader(bytes);
+    // Read through a device, the parser decodes a block at a time; given the bytes, it would decode them all
+    // at once, to twice their size.
+    QByteArray source = bytes;
+    QBuffer device(&source);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
     reader.setEntityExpansionLimit(EntityExpansionLimit);
-    QTextDocument note;
     Place place = Place::Prolog;
     int depth = 0;         // open elements
     int bodyDepth = 0;     // depth of <body>
@@ -90,10 +95,8 @@ void readOpml(const QByteArray &bytes, LeafSink &sink)
                 if (caption.isEmpty()) {
                     caption = attributes.value(QLatin1String("title")).toString();
                 }
-                const QString text = noteOf(attributes);
-                note.setPlainText(text);
-                sink.addLeaf(outlines, caption, categoryOf(attributes), text.isEmpty() ? nullptr : &note,
-                             reader.characterOffset());
+                sink.addPlainLeaf(outlines, caption, categoryOf(attributes), noteOf(attributes),
+                                  reader.characterOffset());
                 ++outlines;
             } else {
                 ignoredDepth = depth;

@@ -36,6 +36,33 @@ QByteArray Writer::write()
     return assemble();
 }
 
+QByteArray Writer::writePlain(QStringView text)
+{
+    body_.reserve(text.size() + 64);
+    const QTextCharFormat plain;
+    const auto paragraph = [&](QStringView line) {
+        body_.append("\\pard\\ql");
+        body_.append(runPrefix(-1, plain));
+        appendText(body_, line.data(), line.size());
+        body_.append("\\par\r\n");
+    };
+    // The characters that end a paragraph as QTextCursor::insertText takes them: CR LF once, CR, LF, the
+    // paragraph separator and the frame marks.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\n' || c == u'\r' || c == 0x2029 || c == 0xfdd0 || c == 0xfdd1) {
+            paragraph(text.mid(from, i - from));
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+            from = i + 1;
+        }
+    }
+    paragraph(text.mid(from));
+    return assemble();
+}
+
 int Writer::fontIndex(const QString &family)
 {
     const auto it = fonts_.constFind(family);
@@ -430,6 +457,11 @@ QByteArray Writer::assemble()
 QByteArray write(const QTextDocument &document)
 {
     return detail::Writer(document).write();
+}
+
+QByteArray writePlainText(const QTextDocument &fontSource, QStringView text)
+{
+    return detail::Writer(fontSource).writePlain(text);
 }
 
 } // namespace rtf

@@ -48,6 +48,9 @@ public:
     explicit Writer(const QTextDocument &document);
 
     QByteArray write();
+    // What write() gives for the document once its content is text, set as plain text: one unformatted
+    // paragraph per line, in the document's default font.
+    QByteArray writePlain(QStringView text);
 
 private:
     int fontIndex(const QString &family);
