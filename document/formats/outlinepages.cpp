@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 
 #include <algorithm>
 #include <memory>
@@ -49,9 +50,28 @@ struct Band
     qreal bottom = 0;
 };
 
+// A table cell's top padding and border go with its first line, so that a page breaks above a row's border
+// rather than below it. (The bottom's stay out: with borders collapsed they would reach into the next row.)
+void addCellTop(const QTextDocument &document, const QTextBlock &block, qreal dpi, Band &first)
+{
+    auto *table = qobject_cast<QTextTable *>(document.frameAt(block.position()));
+    if (!table) {
+        return;
+    }
+    const QTextTableCell cell = table->cellAt(block.position());
+    if (!cell.isValid() || block.position() != cell.firstPosition()) {
+        return;
+    }
+    const QTextTableFormat format = table->format();
+    const QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
+    const qreal padding = cellFormat.hasProperty(QTextFormat::TableCellTopPadding) ? cellFormat.topPadding()
+                                                                                   : format.cellPadding();
+    first.top -= (padding + format.border()) * dpi / FormatDpi;
+}
+
 // The lines of a laid out document in document coordinates, lines side by side (in table cells) merged
 // into one band, so that the gaps between bands are where pages may break.
-std::vector<Band> bandsOf(const QTextDocument &document)
+std::vector<Band> bandsOf(const QTextDocument &document, qreal dpi)
 {
     const QAbstractTextDocumentLayout *layout = document.documentLayout();
     std::vector<Band> lines;
@@ -62,9 +82,13 @@ std::vector<Band> bandsOf(const QTextDocument &document)
         // Lines sit relative to their block's layout, whose place the bounding rectangle's corner gives.
         const qreal top = layout->blockBoundingRect(block).top();
         const QTextLayout *text = block.layout();
+        const size_t first = lines.size();
         for (int i = 0; i < text->lineCount(); ++i) {
             const QTextLine line = text->lineAt(i);
             lines.push_back(Band{top + line.y(), top + line.y() + line.height()});
+        }
+        if (lines.size() > first) {
+            addCellTop(document, block, dpi, lines[first]);
         }
     }
     const auto byTop = [](const Band &a, const Band &b) { return a.top < b.top; };
@@ -258,7 +282,7 @@ void placeLeaf(PageFlow &flow, const ExportLeaf &leaf, const std::function<void(
 {
     std::unique_ptr<QTextDocument> heading = headingDocument(leaf);
     flow.layOut(*heading);
-    const std::vector<Band> headingBands = bandsOf(*heading);
+    const std::vector<Band> headingBands = bandsOf(*heading, flow.dpi());
     const qreal headingEnd = heading->documentLayout()->documentSize().height();
 
     QTextDocument text;
@@ -280,7 +304,7 @@ void placeLeaf(PageFlow &flow, const ExportLeaf &leaf, const std::function<void(
             piece = copy.get();
         }
         flow.layOut(*piece);
-        const std::vector<Band> bands = bandsOf(*piece);
+        const std::vector<Band> bands = bandsOf(*piece, flow.dpi());
         if (i == 0) {
             const qreal firstLine = bands.empty() ? 0 : bands.front().bottom;
             flow.keepTogether(flow.extentOf(headingBands, headingEnd) + firstLine);
