@@ -24,6 +24,8 @@ namespace {
 
 // Formats give margins in pixels of this resolution.
 constexpr qreal FormatDpi = 96;
+// A device reporting a lower resolution (or none) is laid out at this one.
+constexpr qreal MinLayoutDpi = 24;
 // Line edges this close (in layout pixels) meet: lines laid end to end touch up to rounding.
 constexpr qreal Touching = 0.5;
 // The strip at the foot of a page that holds its number, and the number's size, in points.
@@ -139,16 +141,18 @@ public:
     PageFlow(QPainter &painter, const PageArea &area, const std::function<void()> &newPage)
         : painter_(painter), newPage_(newPage), layoutDevice_(1, 1, QImage::Format_RGB32)
     {
-        dpi_ = std::min<qreal>(MaxLayoutDpi, area.dpiY);
+        dpi_ = std::clamp<qreal>(area.dpiY, MinLayoutDpi, MaxLayoutDpi);
         // The layout measures fonts at the layout device's resolution; the painter scales that to the device.
         layoutDevice_.setDotsPerMeterX(qRound(dpi_ / 0.0254));
         layoutDevice_.setDotsPerMeterY(qRound(dpi_ / 0.0254));
         dpi_ = layoutDevice_.logicalDpiY();
         scaleX_ = area.dpiX / layoutDevice_.logicalDpiX();
         scaleY_ = area.dpiY / dpi_;
-        width_ = area.size.width() / scaleX_;
-        const qreal pageHeight = area.size.height() / scaleY_;
-        footer_ = std::min(FooterPoints * dpi_ / 72, pageHeight / 4);
+        // A device without a paint area still gets a point of a page: content then spreads over many pages.
+        const qreal point = dpi_ / 72;
+        width_ = std::max(point, area.size.width() / scaleX_);
+        const qreal pageHeight = std::max(2 * point, area.size.height() / scaleY_);
+        footer_ = std::min(FooterPoints * point, pageHeight / 4);
         height_ = pageHeight - footer_;
         painter_.setWorldTransform(QTransform::fromScale(scaleX_, scaleY_));
     }
