@@ -242,8 +242,38 @@ private:
         // so that text taken out of the pages (search, copying) has each line once.
         context.clip = clip.adjusted(0, Touching, 0, -Touching);
         context.palette.setColor(QPalette::Text, Qt::black);
-        document.documentLayout()->draw(&painter_, context);
+        const qreal continued = paintContinuedParagraph(document, context.clip);
+        if (continued < context.clip.bottom()) {
+            context.clip.setTop(std::max(context.clip.top(), continued));
+            document.documentLayout()->draw(&painter_, context);
+        }
         painter_.restore();
+    }
+
+    // The text layout draws a paragraph's lines from the one above the clip on: hidden by the painter's
+    // clip, that line would still be in the page's text. A paragraph that began on an earlier page has its
+    // lines in the run drawn here instead; returns where the paragraph ends (or the clip's top).
+    qreal paintContinuedParagraph(const QTextDocument &document, const QRectF &clip)
+    {
+        const QAbstractTextDocumentLayout *layout = document.documentLayout();
+        const QTextBlock block = document.findBlock(layout->hitTest(QPointF(0, clip.top()), Qt::FuzzyHit));
+        if (!block.isValid() || document.frameAt(block.position()) != document.rootFrame()) {
+            return clip.top();
+        }
+        const QRectF rect = layout->blockBoundingRect(block);
+        const QTextLayout *text = block.layout();
+        if (rect.top() >= clip.top() || rect.bottom() <= clip.top() || text->lineCount() < 2) {
+            return clip.top();
+        }
+        painter_.setPen(Qt::black);
+        for (int i = 0; i < text->lineCount(); ++i) {
+            const QTextLine line = text->lineAt(i);
+            const qreal top = rect.top() + line.y();
+            if (top + line.height() > clip.top() && top < clip.bottom()) {
+                line.draw(&painter_, QPointF(rect.left(), rect.top()));
+            }
+        }
+        return rect.bottom();
     }
 
     void breakPage()
