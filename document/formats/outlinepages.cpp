@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 
 #include <algorithm>
 #include <memory>
@@ -23,6 +24,8 @@ namespace {
 
 // Formats give margins in pixels of this resolution.
 constexpr qreal FormatDpi = 96;
+// A device reporting a lower resolution (or none) is laid out at this one.
+constexpr qreal MinLayoutDpi = 24;
 // Line edges this close (in layout pixels) meet: lines laid end to end touch up to rounding.
 constexpr qreal Touching = 0.5;
 // The strip at the foot of a page that holds its number, and the number's size, in points.
@@ -49,9 +52,28 @@ struct Band
     qreal bottom = 0;
 };
 
+// A table cell's top padding and border go with its first line, so that a page breaks above a row's border
+// rather than below it. (The bottom's stay out: with borders collapsed they would reach into the next row.)
+void addCellTop(const QTextDocument &document, const QTextBlock &block, qreal dpi, Band &first)
+{
+    auto *table = qobject_cast<QTextTable *>(document.frameAt(block.position()));
+    if (!table) {
+        return;
+    }
+    const QTextTableCell cell = table->cellAt(block.position());
+    if (!cell.isValid() || block.position() != cell.firstPosition()) {
+        return;
+    }
+    const QTextTableFormat format = table->format();
+    const QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
+    const qreal padding = cellFormat.hasProperty(QTextFormat::TableCellTopPadding) ? cellFormat.topPadding()
+                                                                                   : format.cellPadding();
+    first.top -= (padding + format.border()) * dpi / FormatDpi;
+}
+
 // The lines of a laid out document in document coordinates, lines side by side (in table cells) merged
 // into one band, so that the gaps between bands are where pages may break.
-std::vector<Band> bandsOf(const QTextDocument &document)
+std::vector<Band> bandsOf(const QTextDocument &document, qreal dpi)
 {
     const QAbstractTextDocumentLayout *layout = document.documentLayout();
     std::vector<Band> lines;
@@ -62,9 +84,13 @@ std::vector<Band> bandsOf(const QTextDocument &document)
         // Lines sit relative to their block's layout, whose place the bounding rectangle's corner gives.
         const qreal top = layout->blockBoundingRect(block).top();
         const QTextLayout *text = block.layout();
+        const size_t first = lines.size();
         for (int i = 0; i < text->lineCount(); ++i) {
             const QTextLine line = text->lineAt(i);
             lines.push_back(Band{top + line.y(), top + line.y() + line.height()});
+        }
+        if (lines.size() > first) {
+            addCellTop(document, block, dpi, lines[first]);
         }
     }
     const auto byTop = [](const Band &a, const Band &b) { return a.top < b.top; };
@@ -115,16 +141,18 @@ public:
     PageFlow(QPainter &painter, const PageArea &area, const std::function<void()> &newPage)
         : painter_(painter), newPage_(newPage), layoutDevice_(1, 1, QImage::Format_RGB32)
     {
-        dpi_ = std::min<qreal>(MaxLayoutDpi, area.dpiY);
+        dpi_ = std::clamp<qreal>(area.dpiY, MinLayoutDpi, MaxLayoutDpi);
         // The layout measures fonts at the layout device's resolution; the painter scales that to the device.
         layoutDevice_.setDotsPerMeterX(qRound(dpi_ / 0.0254));
         layoutDevice_.setDotsPerMeterY(qRound(dpi_ / 0.0254));
         dpi_ = layoutDevice_.logicalDpiY();
         scaleX_ = area.dpiX / layoutDevice_.logicalDpiX();
         scaleY_ = area.dpiY / dpi_;
-        width_ = area.size.width() / scaleX_;
-        const qreal pageHeight = area.size.height() / scaleY_;
-        footer_ = std::min(FooterPoints * dpi_ / 72, pageHeight / 4);
+        // A device without a paint area still gets a point of a page: content then spreads over many pages.
+        const qreal point = dpi_ / 72;
+        width_ = std::max(point, area.size.width() / scaleX_);
+        const qreal pageHeight = std::max(2 * point, area.size.height() / scaleY_);
+        footer_ = std::min(FooterPoints * point, pageHeight / 4);
         height_ = pageHeight - footer_;
         painter_.setWorldTransform(QTransform::fromScale(scaleX_, scaleY_));
     }
@@ -214,8 +242,38 @@ private:
         // so that text taken out of the pages (search, copying) has each line once.
         context.clip = clip.adjusted(0, Touching, 0, -Touching);
         context.palette.setColor(QPalette::Text, Qt::black);
-        document.documentLayout()->draw(&painter_, context);
+        const qreal continued = paintContinuedParagraph(document, context.clip);
+        if (continued < context.clip.bottom()) {
+            context.clip.setTop(std::max(context.clip.top(), continued));
+            document.documentLayout()->draw(&painter_, context);
+        }
         painter_.restore();
+    }
+
+    // The text layout draws a paragraph's lines from the one above the clip on: hidden by the painter's
+    // clip, that line would still be in the page's text. A paragraph that began on an earlier page has its
+    // lines in the run drawn here instead; returns where the paragraph ends (or the clip's top).
+    qreal paintContinuedParagraph(const QTextDocument &document, const QRectF &clip)
+    {
+        const QAbstractTextDocumentLayout *layout = document.documentLayout();
+        const QTextBlock block = document.findBlock(layout->hitTest(QPointF(0, clip.top()), Qt::FuzzyHit));
+        if (!block.isValid() || document.frameAt(block.position()) != document.rootFrame()) {
+            return clip.top();
+        }
+        const QRectF rect = layout->blockBoundingRect(block);
+        const QTextLayout *text = block.layout();
+        if (rect.top() >= clip.top() || rect.bottom() <= clip.top() || text->lineCount() < 2) {
+            return clip.top();
+        }
+        painter_.setPen(Qt::black);
+        for (int i = 0; i < text->lineCount(); ++i) {
+            const QTextLine line = text->lineAt(i);
+            const qreal top = rect.top() + line.y();
+            if (top + line.height() > clip.top() && top < clip.bottom()) {
+                line.draw(&painter_, QPointF(rect.left(), rect.top()));
+            }
+        }
+        return rect.bottom();
     }
 
     void breakPage()
@@ -258,7 +316,7 @@ void placeLeaf(PageFlow &flow, const ExportLeaf &leaf, const std::function<void(
 {
     std::unique_ptr<QTextDocument> heading = headingDocument(leaf);
     flow.layOut(*heading);
-    const std::vector<Band> headingBands = bandsOf(*heading);
+    const std::vector<Band> headingBands = bandsOf(*heading, flow.dpi());
     const qreal headingEnd = heading->documentLayout()->documentSize().height();
 
     QTextDocument text;
@@ -280,7 +338,7 @@ void placeLeaf(PageFlow &flow, const ExportLeaf &leaf, const std::function<void(
             piece = copy.get();
         }
         flow.layOut(*piece);
-        const std::vector<Band> bands = bandsOf(*piece);
+        const std::vector<Band> bands = bandsOf(*piece, flow.dpi());
         if (i == 0) {
             const qreal firstLine = bands.empty() ? 0 : bands.front().bottom;
             flow.keepTogether(flow.extentOf(headingBands, headingEnd) + firstLine);

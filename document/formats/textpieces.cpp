@@ -80,7 +80,7 @@ public:
         } else if (format.lineHeightType() != QTextBlockFormat::SingleHeight) {
             lineHeight += std::max(0.0, format.lineHeight()) * scale_;
         }
-        const qreal lines = 1 + std::ceil(advance / std::max(width, largest));
+        const qreal lines = std::max(1.0, std::ceil(advance / std::max(width, largest)));
         return (format.topMargin() + format.bottomMargin()) * scale_ + lines * lineHeight + pictures;
     }
 
@@ -339,28 +339,39 @@ std::unique_ptr<QTextDocument> copyPiece(QTextDocument &source, const TextPiece 
     copy->setResourceProvider(
         [pictures](const QUrl &name) { return pictures->resource(QTextDocument::ImageResource, name); });
 
+    const QTextBlock block = source.findBlock(piece.from);
+    // A fragment keeps the format (and list) of a paragraph it holds from its start, not of the first
+    // paragraph it starts with: a run at a paragraph's start is taken from the end of the paragraph before,
+    // and the empty paragraph that gives dropped from the copy.
+    const bool atParagraph = piece.from > 0 && !piece.table && piece.from == block.position();
     QTextCursor selection(&source);
-    selection.setPosition(piece.from);
+    selection.setPosition(atParagraph ? piece.from - 1 : piece.from);
     selection.setPosition(piece.to, QTextCursor::KeepAnchor);
     QTextCursor cursor(copy.get());
     cursor.insertFragment(selection.selection());
-    if (piece.table) {
+    if (atParagraph) {
+        QTextCursor before(copy.get());
+        before.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        before.removeSelectedText();
+        before.setBlockCharFormat(block.charFormat());
+    } else if (piece.table) {
         // A copy of some rows loses the columns' widths.
-        const QTextFrame::iterator first = copy->rootFrame()->begin();
-        for (auto it = first; !it.atEnd(); ++it) {
+        for (auto it = copy->rootFrame()->begin(); !it.atEnd(); ++it) {
             if (auto *table = qobject_cast<QTextTable *>(it.currentFrame())) {
                 table->setFormat(piece.table->format());
                 break;
             }
         }
-    } else if (const QTextBlock block = source.findBlock(piece.from);
-               piece.from == block.position() || piece.from < block.position() + block.length() - 1) {
-        // A run that does not start the document loses its first paragraph's format (a run that starts
-        // with a table starts at the separator before it and has no first paragraph of its own).
+    } else if (piece.from > block.position() && piece.from < block.position() + block.length() - 1) {
+        // A run from within a paragraph too tall for one piece takes the paragraph's format (not its list:
+        // the list is an object of the source document).
+        QTextBlockFormat format = block.blockFormat();
+        format.clearProperty(QTextFormat::ObjectIndex);
         QTextCursor start(copy.get());
-        start.setBlockFormat(block.blockFormat());
-        start.setBlockCharFormat(block.charFormat());
+        start.setBlockFormat(format);
     }
+    // A run that starts with a table starts at the separator before it: the copy's first paragraph is the
+    // empty one that must come before a table.
     return copy;
 }
 
