@@ -12,6 +12,7 @@
 #include "document/copylines.h"
 #include "document/tvclasses.h"
 #include "text/formatting.h"
+#include "text/richtext.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -298,8 +299,8 @@ void TForm1::GetFontNames()
 
     // The base font: what new and plain text in the leaf editor takes.
     QFont base = RichEdit1->document()->defaultFont();
-    base.setPointSize(12);
-    base.setFamilies(QStringList{QStringLiteral("Arial")});
+    base.setPointSize(richtext::baseFont().pointSize());
+    base.setFamilies(richtext::baseFont().families());
     RichEdit1->setFont(base);
     RichEdit1->document()->setDefaultFont(base);
 }

@@ -6,10 +6,19 @@
 #include "text/rtf/rtfreader.h"
 #include "text/rtf/rtfwriter.h"
 
+#include <QStringList>
 #include <QTextDocument>
 
 
 namespace richtext {
+
+QFont baseFont()
+{
+    QFont font;
+    font.setFamilies(QStringList{QStringLiteral("Arial")});
+    font.setPointSize(12);
+    return font;
+}
 
 namespace {
 

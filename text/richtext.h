@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFont>
 #include <QTextFormat>
 
 class QTextDocument;
@@ -13,6 +14,9 @@ constexpr int HangingIndentProperty = QTextFormat::UserProperty + 1;
 // List property of a part of a long bulleted list that the RTF reader holds in several QTextLists: the object
 // index of the list's first part (int). The writer saves the parts as that one list.
 constexpr int ListFirstPartProperty = QTextFormat::UserProperty + 2;
+
+// The base font: what new and plain text in the leaf editor takes, and what imported text is written in.
+QFont baseFont();
 
 // True when the bytes, after optional white space, begin with "{\rtf".
 bool isRtf(const QByteArray &bytes);

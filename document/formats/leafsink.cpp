@@ -71,6 +71,7 @@ void LeafSink::addPlainLeaf(int level, const QString &caption, const QString &ca
     if (!text.isEmpty()) {
         if (!plainFont_) {
             plainFont_ = std::make_unique<QTextDocument>();
+            plainFont_->setDefaultFont(richtext::baseFont());
         }
         rtf = rtf::writePlainText(*plainFont_, text);
     }

@@ -3,6 +3,7 @@
 
 #include "document/formats/importoutline.h"
 #include "text/encoding.h"
+#include "text/richtext.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -89,6 +90,7 @@ MarkdownRead readMarkdownOutline(const QByteArray &bytes, const MarkdownOptions 
         }
         const QString markdown = body.join(QLatin1Char('\n')).trimmed();
         QTextDocument document;
+        document.setDefaultFont(richtext::baseFont());
         if (!markdown.isEmpty()) {
             document.setMarkdown(markdown);
         }

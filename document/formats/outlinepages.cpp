@@ -40,8 +40,8 @@ constexpr qreal SpaceBelowPoints = 4;
 constexpr qreal DeepIndentPoints = 12;
 constexpr int MaxDeepIndents = 8;
 // Texts without a face of their own print in the editor's base font; headings in its face.
+// The face of captions and page numbers, that of the base font.
 constexpr char TextFace[] = "Arial";
-constexpr qreal TextPoints = 12;
 // Progress is reported every this many leaves, and between the pieces of a long text.
 constexpr int ReportEvery = 8;
 
@@ -110,7 +110,7 @@ std::vector<Band> bandsOf(const QTextDocument &document, qreal dpi)
 
 void setTextDefaults(QTextDocument &document)
 {
-    document.setDefaultFont(QFont(QString::fromLatin1(TextFace), int(TextPoints)));
+    document.setDefaultFont(richtext::baseFont());
 }
 
 std::unique_ptr<QTextDocument> headingDocument(const ExportLeaf &leaf)
