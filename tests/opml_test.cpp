@@ -185,9 +185,9 @@ void OpmlTest::refusesBadSourcesSayingWhere_data()
     QTest::newRow("root is not opml") << QByteArray("<?xml version=\"1.0\"?>\n<rss><channel/></rss>")
                                       << "the root element is <rss>, not <opml>" << 2;
     QTest::newRow("tag never closed") << QByteArray("<opml>\n<body>\n<outline text=\"a\">\n</body></opml>")
-                                      << "Opening and ending tag mismatch" << 4;
-    QTest::newRow("cut short") << QByteArray("<opml><body><outline text=\"a\"") << "Premature end" << 1;
-    QTest::newRow("entity bomb") << laughs << "declares entities" << 13;
+                                      << "the end tag </body> does not close <outline>" << 4;
+    QTest::newRow("cut short") << QByteArray("<opml><body><outline text=\"a\"") << "the document ends inside the tag <outline>" << 1;
+    QTest::newRow("entity bomb") << laughs << "declares entities" << 3;
     QTest::newRow("external entity") << QByteArray(
                                             "<!DOCTYPE opml [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><opml><body>"
                                             "<outline text=\"&x;\"/></body></opml>")

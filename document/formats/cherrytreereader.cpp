@@ -2,6 +2,7 @@
 // as the category and its text as rich text; a code node's text as plain text.
 #include "document/formats/cherrytreetext.h"
 #include "document/formats/importoutline.h"
+#include "document/formats/xmlscanner.h"
 #include "text/richtext.h"
 #include "text/rtf/rtfwriter.h"
 
@@ -10,7 +11,6 @@
 #include <QImageReader>
 #include <QSet>
 #include <QTextDocument>
-#include <QXmlStreamReader>
 
 #include <unordered_map>
 
@@ -21,8 +21,6 @@ namespace {
 using cherrytree::NodeObject;
 using cherrytree::NodeText;
 
-// Entities are refused before any is used; this bounds what the parser would expand regardless.
-constexpr int MaxEntityExpansion = 64;
 // A picture that would take more memory than this to decode is left out.
 constexpr int MaxPictureMegabytes = 64;
 // The syntax CherryTree gives a rich-text node; every other one is a code node, shown as plain text.
@@ -81,7 +79,7 @@ QString firstTag(QStringView tags)
 }
 
 // A character offset; one that cannot be read is taken as the end of the text.
-qint64 charOffset(const QXmlStreamAttributes &attributes)
+qint64 charOffset(const XmlAttributes &attributes)
 {
     bool ok = false;
     const qint64 offset = attributes.value(QLatin1String("char_offset")).toLongLong(&ok);
@@ -113,15 +111,7 @@ QImage decodePicture(const QString &base64)
 class TreeReader
 {
 public:
-    TreeReader(const QByteArray &bytes, Pass pass) : source_(bytes), pass_(pass)
-    {
-        // Read through a device, the parser decodes a block at a time; given the bytes, it would decode them
-        // all at once, to twice their size.
-        buffer_.setBuffer(&source_);
-        buffer_.open(QIODevice::ReadOnly);
-        reader_.setDevice(&buffer_);
-        reader_.setEntityExpansionLimit(MaxEntityExpansion);
-    }
+    TreeReader(const QByteArray &bytes, Pass pass) : reader_(bytes), pass_(pass) {}
 
     void read(LeafSink *sink);
 
@@ -142,8 +132,7 @@ private:
     };
 
     [[noreturn]] void fail(const QString &why) const;
-    QXmlStreamReader::TokenType next();
-    void checkReader() const;
+    XmlScanner::Token next() { return reader_.next(); }
     void startNode();
     void endContent();
     bool wantsContent() const;
@@ -151,9 +140,7 @@ private:
     void readTable(qint64 offset, Qt::Alignment alignment);
     SharedLeaf buildLeaf();
 
-    QByteArray source_;
-    QBuffer buffer_;
-    QXmlStreamReader reader_;
+    XmlScanner reader_;
     Pass pass_;
     LeafSink *sink_ = nullptr;
     Node node_;
@@ -164,48 +151,23 @@ private:
 
 void TreeReader::fail(const QString &why) const
 {
-    throw ImportError(QStringLiteral("line %1, column %2: %3")
-                          .arg(reader_.lineNumber())
-                          .arg(reader_.columnNumber())
-                          .arg(why),
-                      reader_.characterOffset());
-}
-
-void TreeReader::checkReader() const
-{
-    if (reader_.hasError()) {
-        fail(reader_.errorString());
-    }
-}
-
-// The next token; entities are refused before anything could expand them, and are never fetched.
-QXmlStreamReader::TokenType TreeReader::next()
-{
-    const QXmlStreamReader::TokenType token = reader_.readNext();
-    checkReader();
-    if (token == QXmlStreamReader::DTD && !reader_.entityDeclarations().isEmpty()) {
-        fail(QStringLiteral("the document declares entities, which a CherryTree file never does"));
-    }
-    if (token == QXmlStreamReader::EntityReference) {
-        fail(QStringLiteral("the entity &%1; is not defined").arg(reader_.name()));
-    }
-    return token;
+    reader_.fail(why);
 }
 
 void TreeReader::read(LeafSink *sink)
 {
     sink_ = sink;
-    QXmlStreamReader::TokenType token = QXmlStreamReader::NoToken;
+    XmlScanner::Token token = XmlScanner::Token::EndDocument;
     do {
         token = next();
-    } while (token != QXmlStreamReader::StartElement && token != QXmlStreamReader::EndDocument);
-    if (token != QXmlStreamReader::StartElement || reader_.name() != QLatin1String("cherrytree")) {
+    } while (token != XmlScanner::Token::StartElement && token != XmlScanner::Token::EndDocument);
+    if (token != XmlScanner::Token::StartElement || reader_.name() != QLatin1String("cherrytree")) {
         fail(QStringLiteral("the root element is <%1>, not <cherrytree>").arg(reader_.name()));
     }
     for (;;) {
         token = next();
-        if (token == QXmlStreamReader::StartElement) {
-            const QStringView name = reader_.name();
+        if (token == XmlScanner::Token::StartElement) {
+            const QLatin1StringView name = reader_.name();
             if (name == QLatin1String("node")) {
                 startNode();
             } else if (depth_ > 0 && wantsContent()) {
@@ -213,9 +175,8 @@ void TreeReader::read(LeafSink *sink)
             } else {
                 // Bookmarks, and whatever this reader does not know.
                 reader_.skipCurrentElement();
-                checkReader();
             }
-        } else if (token == QXmlStreamReader::EndElement) {
+        } else if (token == XmlScanner::Token::EndElement) {
             // Every other element is read whole: this ends a node, or the root.
             if (depth_ == 0) {
                 break;
@@ -225,7 +186,7 @@ void TreeReader::read(LeafSink *sink)
         }
     }
     // What follows the root must be well formed too.
-    while (next() != QXmlStreamReader::EndDocument) {
+    while (next() != XmlScanner::Token::EndDocument) {
     }
 }
 
@@ -235,7 +196,7 @@ void TreeReader::startNode()
     if (++depth_ > MaxImportDepth) {
         fail(QStringLiteral("nodes are nested deeper than %1 levels").arg(MaxImportDepth));
     }
-    const QXmlStreamAttributes attributes = reader_.attributes();
+    const XmlAttributes attributes = reader_.attributes();
     node_ = Node();
     node_.open = true;
     node_.id = attributes.value(QLatin1String("unique_id")).toLongLong();
@@ -272,7 +233,7 @@ void TreeReader::endContent()
                    master != masters.end()) {
             leaf = master->second;
         }
-        sink_->addLeaf(depth_ - 1, leaf.caption, leaf.category, std::move(leaf.rtf), reader_.characterOffset());
+        sink_->addLeaf(depth_ - 1, leaf.caption, leaf.category, std::move(leaf.rtf), reader_.offset());
     }
     node_.open = false;
     text_.clear();
@@ -322,11 +283,10 @@ SharedLeaf TreeReader::buildLeaf()
 
 void TreeReader::readContent()
 {
-    const QStringView name = reader_.name();
-    const QXmlStreamAttributes attributes = reader_.attributes();
+    const QString name = reader_.name().toString();
+    const XmlAttributes attributes = reader_.attributes();
     if (name == QLatin1String("rich_text")) {
-        const QString text = reader_.readElementText(QXmlStreamReader::SkipChildElements);
-        checkReader();
+        const QString text = reader_.readElementText();
         text_.appendRun(text, node_.plain ? cherrytree::RunFormat() : cherrytree::runFormat(attributes));
         return;
     }
@@ -334,7 +294,6 @@ void TreeReader::readContent()
     // Code nodes hold no objects.
     if (node_.plain) {
         reader_.skipCurrentElement();
-        checkReader();
         return;
     }
     if (name == QLatin1String("table")) {
@@ -344,14 +303,12 @@ void TreeReader::readContent()
     } else if (name == QLatin1String("codebox")) {
         NodeObject code;
         code.kind = NodeObject::Code;
-        code.text = reader_.readElementText(QXmlStreamReader::SkipChildElements);
-        checkReader();
+        code.text = reader_.readElementText();
         text_.insertObject(offset, std::move(code));
         return;
     } else if (name == QLatin1String("encoded_png")) {
         NodeObject object;
-        const QString data = reader_.readElementText(QXmlStreamReader::SkipChildElements);
-        checkReader();
+        const QString data = reader_.readElementText();
         const QString fileName = attributes.value(QLatin1String("filename")).toString();
         if (!attributes.value(QLatin1String("anchor")).isEmpty()) {
             // An anchor is a target for links within CherryTree: nothing to show.
@@ -372,7 +329,6 @@ void TreeReader::readContent()
         return;
     }
     reader_.skipCurrentElement();
-    checkReader();
 }
 
 // CherryTree writes a table's header row last; it comes first here.
@@ -389,14 +345,13 @@ void TreeReader::readTable(qint64 offset, Qt::Alignment alignment)
         QStringList cells;
         while (reader_.readNextStartElement()) {
             if (reader_.name() == QLatin1String("cell")) {
-                cells.append(reader_.readElementText(QXmlStreamReader::SkipChildElements));
+                cells.append(reader_.readElementText());
             } else {
                 reader_.skipCurrentElement();
             }
         }
         table.rows.push_back(std::move(cells));
     }
-    checkReader();
     if (!table.rows.empty()) {
         std::rotate(table.rows.begin(), table.rows.end() - 1, table.rows.end());
     }

@@ -9,7 +9,6 @@
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
-#include <QXmlStreamAttributes>
 
 #include <algorithm>
 
@@ -247,14 +246,14 @@ void Builder::table(const NodeObject &object)
 
 } // namespace
 
-RunFormat runFormat(const QXmlStreamAttributes &attributes)
+RunFormat runFormat(const XmlAttributes &attributes)
 {
     RunFormat format;
     QTextCharFormat &chars = format.chars;
     QString webLink;
     bool coloured = false;
-    for (const QXmlStreamAttribute &attribute : attributes) {
-        const QStringView name = attribute.name();
+    for (const XmlAttribute &attribute : attributes) {
+        const QLatin1StringView name = attribute.name();
         const QStringView value = attribute.value();
         if (name == QLatin1String("weight")) {
             if (value == QLatin1String("heavy")) {

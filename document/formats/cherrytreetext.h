@@ -2,6 +2,8 @@
 // anchored by character offset; built into a QTextDocument once the node is complete.
 #pragma once
 
+#include "document/formats/xmlscanner.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -10,7 +12,6 @@
 #include <vector>
 
 class QTextDocument;
-class QXmlStreamAttributes;
 
 namespace formats::cherrytree {
 
@@ -23,7 +24,7 @@ struct RunFormat
 };
 
 // The run format a <rich_text> element's attributes describe; unknown attributes and values are ignored.
-RunFormat runFormat(const QXmlStreamAttributes &attributes);
+RunFormat runFormat(const XmlAttributes &attributes);
 
 // An object anchored in the text. Each takes one character of the node's text, as CherryTree counts.
 struct NodeObject

@@ -1,9 +1,9 @@
 // Bringing an outline in: the kind told by the source's first bytes, and the reader of that kind.
 #include "document/formats/importoutline.h"
 
-#include <QBuffer>
+#include "document/formats/xmlscanner.h"
+
 #include <QStringList>
-#include <QXmlStreamReader>
 
 #include <optional>
 
@@ -30,17 +30,14 @@ bool isGzip(const QByteArray &bytes)
 // to the root's start tag.
 QString rootElementName(const QByteArray &bytes)
 {
-    // Through a device the parser decodes a block at a time: given the bytes it would decode them all first.
-    QByteArray source = bytes;
-    QBuffer device(&source);
-    device.open(QIODevice::ReadOnly);
-    QXmlStreamReader xml(&device);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement) {
-            return xml.name().toString();
+    try {
+        XmlScanner xml(bytes);
+        while (xml.next() != XmlScanner::Token::StartElement) {
         }
+        return xml.name().toString();
+    } catch (const ImportError &) {
+        return QString();
     }
-    return QString();
 }
 
 // The kinds a source may be, most likely first: XML is OPML or CherryTree, JSON (or gzip) is TreeLine,
