@@ -1,6 +1,11 @@
-// libFuzzer target: the CherryTree reader on arbitrary bytes; what it keeps must fit the tree file.
+// libFuzzer target: the CherryTree reader on arbitrary bytes; what it keeps must fit the tree file and open in
+// the editor.
 #include "document/formats/importoutline.h"
 #include "fuzz/fuzztarget.h"
+#include "text/errors.h"
+#include "text/richtext.h"
+
+#include <QTextDocument>
 
 #include <cstdint>
 
@@ -24,6 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(record.caption.size() <= 255);
         require(record.category.size() <= 20);
         require(record.text.isEmpty() || record.text.startsWith("{\\rtf"));
+        // The editor can open what the leaf keeps.
+        if (!record.text.isEmpty()) {
+            QTextDocument document;
+            try {
+                richtext::loadBytes(document, record.text);
+            } catch (const AppError &) {
+                require(false);
+            }
+        }
     }
     require(sink.records().empty() || sink.records().front().level == 0);
     return 0;
