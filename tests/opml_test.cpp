@@ -132,6 +132,11 @@ void OpmlTest::readsOutlinesByNesting_data()
         << opml("<outline text=\"Fish &amp; chips &lt;3 &#233;\"/>")
         << QString::fromUtf8("0 Fish & chips <3 é [Unknown]");
     QTest::newRow("empty body") << opml("") << "";
+    // A caption is one line; control characters no outline file can hold go.
+    QTest::newRow("caption made one line") << opml("<outline text=\"a&#10;b&#9;c\x01" "d&#13;&#10;e\"/>") << "0 a b\tcd e [Unknown]";
+    QTest::newRow("declared encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><opml><body><outline text=\"caf\xe9\"/></body></opml>")
+        << QString::fromUtf8("0 café [Unknown]");
 }
 
 void OpmlTest::readsOutlinesByNesting()
@@ -194,6 +199,9 @@ void OpmlTest::refusesBadSourcesSayingWhere_data()
                                      << "declares entities" << 1;
     QTest::newRow("undeclared entity") << opml("<outline text=\"&nbsp;\"/>") << "nbsp" << 2;
     QTest::newRow("10,000 outlines deep") << opml(deep) << "deeper than 1000" << 2;
+    // Converted to be read, the document still says where in its own bytes it fails.
+    QTest::newRow("in UTF-16") << QByteArray("\xff\xfe<\0o\0p\0m\0l\0>\0<\0/\0x\0>\0", 22)
+                               << "does not close <opml>" << 1;
 }
 
 void OpmlTest::refusesBadSourcesSayingWhere()

@@ -28,6 +28,26 @@ QByteArray fieldBytes(const QString &text, int limit, bool &lossy, bool &cut)
     return bytes;
 }
 
+// A caption or category is one line in the tree: a line break shows as a space; control characters other
+// than tab would only show as boxes (and no outline file could hold them), so they go.
+QString oneLineOf(const QString &text)
+{
+    QString line;
+    line.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
+            continue;
+        }
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            line += QLatin1Char(' ');
+        } else if (c.unicode() >= 0x20 || c == QLatin1Char('\t')) {
+            line += c;
+        }
+    }
+    return line;
+}
+
 } // namespace
 
 ImportError::ImportError(QString message, qint64 offset) : FormatError(std::move(message), offset) {}
@@ -94,14 +114,11 @@ void LeafSink::addLeaf(int level, const QString &caption, const QString &categor
     TreeFileRecord record;
     bool lossy = false;
     bool cut = false;
-    // A caption is one line in the tree; a line break in it would only show as a box.
-    QString oneLine = caption;
-    oneLine.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    const QString oneLine = oneLineOf(caption);
     record.caption = fieldBytes(oneLine, MaxCaptionBytes, lossy, cut);
     warnings_.captionsLossy += lossy ? 1 : 0;
     warnings_.captionsCut += cut ? 1 : 0;
-    const QString categoryText = category.isEmpty() ? QStringLiteral("Unknown") : category;
+    const QString categoryText = category.isEmpty() ? QStringLiteral("Unknown") : oneLineOf(category);
     record.category = fieldBytes(categoryText, MaxCategoryBytes, lossy, cut);
     warnings_.categoriesLossy += lossy ? 1 : 0;
     warnings_.categoriesCut += cut ? 1 : 0;

@@ -99,10 +99,19 @@ bool XmlAttributes::hasAttribute(QLatin1StringView name) const
     return std::any_of(begin(), end(), [&](const XmlAttribute &a) { return a.name_ == name; });
 }
 
-XmlScanner::XmlScanner(const QByteArray &bytes) : source_(asUtf8(bytes))
+XmlScanner::XmlScanner(const QByteArray &bytes) : source_(asUtf8(bytes)), sourceSize_(bytes.size())
 {
     data_ = source_.constData();
     size_ = source_.size();
+}
+
+qint64 XmlScanner::offset() const
+{
+    // A document read in another encoding: the place in its own bytes, in proportion.
+    if (size_ == sourceSize_ || size_ == 0) {
+        return pos_;
+    }
+    return qint64(double(pos_) * double(sourceSize_) / double(size_));
 }
 
 void XmlScanner::failAt(qint64 at, const QString &why) const
@@ -119,7 +128,8 @@ void XmlScanner::failAt(qint64 at, const QString &why) const
     for (qint64 i = lineStart; i < at; ++i) {
         column += (uchar(data_[i]) & 0xC0) != 0x80 ? 1 : 0;
     }
-    throw ImportError(QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(why), at);
+    const qint64 sourceAt = size_ == sourceSize_ || size_ == 0 ? at : qint64(double(at) * sourceSize_ / size_);
+    throw ImportError(QStringLiteral("line %1, column %2: %3").arg(line).arg(column).arg(why), sourceAt);
 }
 
 qsizetype XmlScanner::nameEnd(qsizetype from) const

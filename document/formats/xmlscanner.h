@@ -55,8 +55,8 @@ public:
     // Reads to the next start tag within the current element: true there, false at the element's end tag.
     bool readNextStartElement();
 
-    // How far reading is, in bytes of the source (as read: a document in another encoding counts in UTF-8).
-    qint64 offset() const { return pos_; }
+    // How far reading is, in bytes of the source (in another encoding than UTF-8, in proportion).
+    qint64 offset() const;
 
     // Throws ImportError at the current place.
     [[noreturn]] void fail(const QString &why) const { failAt(tokenStart_, why); }
@@ -76,6 +76,7 @@ private:
     QByteArray source_;
     const char *data_ = nullptr;
     qsizetype size_ = 0;
+    qsizetype sourceSize_ = 0;  // of the bytes given, before any conversion to UTF-8
     qsizetype pos_ = 0;
     qsizetype tokenStart_ = 0;
     Token token_ = Token::EndDocument;
