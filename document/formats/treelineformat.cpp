@@ -9,6 +9,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cmath>
 
 namespace formats::treeline {
 
@@ -144,6 +145,72 @@ QString strftime(const QString &pattern, const QDate &date, const QTime &time)
     return out;
 }
 
+// A number in TreeLine's number format: "#" an optional digit, "0" a required one, "." the radix, any other
+// character (or one escaped with "\") as it stands while digits remain; "0.00" gives 10.04 for 10.040000000000001.
+// Formats with exponents keep the stored text.
+QString numberText(const QString &stored, const QString &format)
+{
+    bool ok = false;
+    const double number = stored.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number) || std::abs(number) >= 1e15 || format.isEmpty() ||
+        format.contains(QLatin1Char('e'), Qt::CaseInsensitive)) {
+        return stored;
+    }
+    QString plain = format;
+    plain.remove(QLatin1Char('\\'));
+    const qsizetype radix = plain.indexOf(QLatin1Char('.'));
+    QString formWhole = radix < 0 ? plain : plain.left(radix);
+    QString formFract = radix < 0 ? QString() : plain.mid(radix + 1);
+    const auto isPlace = [](QChar c) { return c == QLatin1Char('#') || c == QLatin1Char('0'); };
+    const int places = int(std::count_if(formFract.begin(), formFract.end(), isPlace));
+    const QString digits = QString::number(std::abs(number), 'f', std::min(places, 15));
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    QString numWhole = point < 0 ? digits : digits.left(point);
+    QString numFract = point < 0 ? QString() : digits.mid(point + 1);
+    while (numFract.endsWith(QLatin1Char('0'))) {
+        numFract.chop(1);
+    }
+    QString whole;
+    while (!numWhole.isEmpty() || !formWhole.isEmpty()) {
+        const QChar c = formWhole.isEmpty() ? QChar() : formWhole.back();
+        if (!formWhole.isEmpty()) {
+            formWhole.chop(1);
+        }
+        if (!c.isNull() && !isPlace(c)) {
+            if (!numWhole.isEmpty() || formWhole.contains(QLatin1Char('0'))) {
+                whole.prepend(c);
+            }
+        } else if (!numWhole.isEmpty()) {
+            whole.prepend(numWhole.back());
+            numWhole.chop(1);
+        } else if (c == QLatin1Char('0')) {
+            whole.prepend(c);
+        }
+    }
+    const bool nonZero = std::any_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit() && c != '0'; });
+    QString text = number < 0 && nonZero ? QLatin1Char('-') + whole : whole;
+    if (radix >= 0) {
+        text += QLatin1Char('.');
+    }
+    for (qsizetype i = 0; i < formFract.size(); ++i) {
+        const QChar c = formFract.at(i);
+        if (!isPlace(c)) {
+            if (!numFract.isEmpty() || formFract.mid(i + 1).contains(QLatin1Char('0'))) {
+                text += c;
+            }
+        } else if (!numFract.isEmpty()) {
+            text += numFract.front();
+            numFract.remove(0, 1);
+        } else if (c == QLatin1Char('0')) {
+            text += c;
+        }
+    }
+    if (text.endsWith(QLatin1Char('.')) && !format.endsWith(QLatin1Char('.'))) {
+        text.chop(1);
+    }
+    return text.isEmpty() ? QStringLiteral("0") : text;
+}
+
 // Dates are stored as 2004-11-30, times as 13:05:00.000000, both with a space between; booleans as
 // true/false (older files: yes/no). A value that does not parse shows as stored.
 QString formattedValue(const Field &field, const QString &stored)
@@ -166,6 +233,9 @@ QString formattedValue(const Field &field, const QString &stored)
             return stored;
         }
         return escape(strftime(field.format, date, time));
+    }
+    if (field.type == QLatin1String("Number") || field.type == QLatin1String("Math")) {
+        return numberText(stored, field.format);
     }
     if (field.type == QLatin1String("Boolean")) {
         const QString value = unescape(stored).trimmed().toLower();
