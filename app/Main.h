@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "document/formats/leafsource.h"
+
 #include <memory>
+#include <optional>
 
 // What follows the last backslash, colon or slash of a path: the name the window caption shows.
 QString fileNamePart(const QString &path);
@@ -358,6 +361,9 @@ private:
     QString exportDialogName_;
     // The outline's name for titles: the caption's file name without its extension, or "NewTree".
     QString outlineName() const;
+    // The leaves Print and Print Preview take, as the user chooses them (empty when cancelled); what is typed
+    // in the editor is stored first.
+    std::optional<formats::LeafSource> leavesToPrint();
     // Takes the keyboard focus away from the window's controls so their exit handlers store pending edits.
     void storePendingEdits();
 

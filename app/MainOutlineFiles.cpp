@@ -161,40 +161,39 @@ void TForm1::ExportOutline1Click()
     });
 }
 
-namespace {
-
-formats::LeafSource printedLeaves(const OutlineModel &model, const OutlineNode *selected,
-                                  FileAsker::PrintRange range)
+std::optional<formats::LeafSource> TForm1::leavesToPrint()
 {
-    if (selected != nullptr && range == FileAsker::PrintRange::Subtree) {
+    const OutlineNode *selected = HasSelectedLeaf() ? TreeView1->currentItem() : nullptr;
+    const std::optional<FileAsker::PrintRange> range = asker().askPrintRange(this, selected != nullptr);
+    if (!range) {
+        return std::nullopt;
+    }
+    // What is typed in the editor is printed too.
+    storePendingEdits();
+    if (selected != nullptr && *range == FileAsker::PrintRange::Subtree) {
         return formats::leavesOf(*selected);
     }
-    if (selected != nullptr && range == FileAsker::PrintRange::Leaf) {
+    if (selected != nullptr && *range == FileAsker::PrintRange::Leaf) {
         return formats::leafAlone(*selected);
     }
-    return formats::leavesOf(model);
+    return formats::leavesOf(TreeView1->outline());
 }
-
-} // namespace
 
 void TForm1::Print1Click()
 {
     guarded([&] {
-        const OutlineNode *selected = HasSelectedLeaf() ? TreeView1->currentItem() : nullptr;
-        const std::optional<FileAsker::PrintRange> range = asker().askPrintRange(this, selected != nullptr);
-        if (!range) {
+        const std::optional<formats::LeafSource> leaves = leavesToPrint();
+        if (!leaves) {
             return;
         }
-        storePendingEdits();
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(outlineName());
         if (!asker().askPrinter(this, printer)) {
             return;
         }
-        const OutlineModel &model = TreeView1->outline();
-        ProgressShown shown(this, QStringLiteral("Printing..."), leafCount(model));
+        ProgressShown shown(this, QStringLiteral("Printing..."), leafCount(TreeView1->outline()));
         try {
-            formats::printOutline(printer, printedLeaves(model, selected, *range), outlineName(), shown.progress());
+            formats::printOutline(printer, *leaves, outlineName(), shown.progress());
         } catch (const formats::Cancelled &) {
             printer.abort();
         }
@@ -204,19 +203,16 @@ void TForm1::Print1Click()
 void TForm1::PrintPreview1Click()
 {
     guarded([&] {
-        const OutlineNode *selected = HasSelectedLeaf() ? TreeView1->currentItem() : nullptr;
-        const std::optional<FileAsker::PrintRange> range = asker().askPrintRange(this, selected != nullptr);
-        if (!range) {
+        const std::optional<formats::LeafSource> leaves = leavesToPrint();
+        if (!leaves) {
             return;
         }
-        storePendingEdits();
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(outlineName());
-        const formats::LeafSource leaves = printedLeaves(TreeView1->outline(), selected, *range);
         // The preview paints again whenever its page setup changes; each painting is guarded on its own,
         // since it runs inside the preview's event handling.
         asker().preview(this, printer, [&](QPrinter &target) {
-            guarded([&] { formats::printOutline(target, leaves, outlineName(), formats::Progress()); });
+            guarded([&] { formats::printOutline(target, *leaves, outlineName(), formats::Progress()); });
         });
     });
 }

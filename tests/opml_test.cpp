@@ -12,9 +12,13 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "support.h"
+
 using namespace formats;
 
 namespace {
+
+using support::FailingDevice;
 
 QByteArray opml(const QByteArray &body, const QByteArray &head = "<head><title>t</title></head>")
 {
@@ -68,28 +72,6 @@ QByteArray written(const std::vector<ExportLeaf> &leaves, const Progress &progre
     return buffer.data();
 }
 
-// A device that takes limit bytes and then refuses every write, like a disk that fills up.
-class FailingDevice : public QIODevice
-{
-public:
-    explicit FailingDevice(qint64 limit) : limit_(limit) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 n) override
-    {
-        if (taken_ + n > limit_) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        taken_ += n;
-        return n;
-    }
-
-private:
-    qint64 limit_;
-    qint64 taken_ = 0;
-};
 
 } // namespace
 
@@ -310,3 +292,4 @@ void OpmlTest::roundTripsRandomOutlines()
 
 QTEST_MAIN(OpmlTest)
 #include "opml_test.moc"
+

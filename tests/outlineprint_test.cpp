@@ -20,7 +20,11 @@
 
 using formats::ExportLeaf;
 
+#include "support.h"
+
 namespace {
+
+using support::FailingDevice;
 
 // A6 at 600 dpi: the layout works at 300 dpi and the painter scales it by two.
 constexpr int DeviceDpi = 600;
@@ -188,29 +192,6 @@ ExportLeaf leaf(int level, const QString &caption, const QByteArray &text = QByt
     return ExportLeaf{level, caption, QStringLiteral("Unknown"), text};
 }
 
-// Takes limit bytes, then refuses every write.
-class FailingDevice : public QIODevice
-{
-public:
-    explicit FailingDevice(qint64 limit) : limit_(limit) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 size) override
-    {
-        if (taken_ >= limit_) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        const qint64 n = std::min(size, limit_ - taken_);
-        taken_ += n;
-        return n;
-    }
-
-private:
-    qint64 limit_;
-    qint64 taken_ = 0;
-};
 
 } // namespace
 
@@ -499,3 +480,4 @@ void OutlinePrintTest::writesPdfWithItsPagesOrThrows()
 
 QTEST_MAIN(OutlinePrintTest)
 #include "outlineprint_test.moc"
+

@@ -6,6 +6,7 @@
 #include "document/outlinemodel.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -146,6 +147,32 @@ inline QByteArray treeFileBytes(const QList<QByteArray> &records, qint32 count =
     }
     return out;
 }
+
+// A device that takes limit bytes and then refuses every write, like a disk that fills up; data holds what
+// it took.
+class FailingDevice : public QIODevice
+{
+public:
+    explicit FailingDevice(qint64 limit) : limit_(limit) { open(QIODevice::WriteOnly); }
+    QByteArray data;
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *p, qint64 n) override
+    {
+        const qint64 room = limit_ - data.size();
+        if (room <= 0) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        const qint64 take = qMin(room, n);
+        data.append(p, take);
+        return take;
+    }
+
+private:
+    qint64 limit_;
+};
 
 } // namespace support
 

@@ -20,6 +20,7 @@
 
 namespace {
 
+using support::FailingDevice;
 using support::le32;
 using support::recordBytes;
 
@@ -53,30 +54,6 @@ QByteArray written(const OutlineModel &tree)
     return buffer.data();
 }
 
-// A device that takes limit bytes and then refuses every write, like a disk that fills up.
-class FailingDevice : public QIODevice
-{
-public:
-    explicit FailingDevice(qint64 limit) : limit_(limit) { open(QIODevice::WriteOnly); }
-    QByteArray data;
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *p, qint64 n) override
-    {
-        const qint64 room = limit_ - data.size();
-        if (room <= 0) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        const qint64 take = qMin(room, n);
-        data.append(p, take);
-        return take;
-    }
-
-private:
-    qint64 limit_;
-};
 
 struct ParsedRecord
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "document/formats/leafsink.h"
+#include "document/formats/leafsource.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,20 +15,6 @@ class OutlineModel;
 class OutlineNode;
 
 namespace formats {
-
-// One leaf on its way out. level is 0 for the top of what is written (a subtree's root included).
-struct ExportLeaf
-{
-    int level = 0;
-    QString caption;
-    QString category;
-    QByteArray text;  // the stored text (normally RTF)
-};
-
-// Hands every leaf to visit in display order. A source can be walked more than once (the HTML writer walks
-// its captions for the table of contents first); withTexts false leaves ExportLeaf::text empty.
-using LeafVisitor = std::function<void(const ExportLeaf &)>;
-using LeafSource = std::function<void(const LeafVisitor &visit, bool withTexts)>;
 
 // The whole outline, or one leaf with its subtree (the leaf at level 0).
 LeafSource leavesOf(const OutlineModel &model);
