@@ -61,20 +61,27 @@ bool ImportWarnings::isEmpty() const
 
 QStringList ImportWarnings::lines() const
 {
+    const auto count = [](int n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
     QStringList lines;
     if (captionsLossy > 0) {
-        lines << QStringLiteral("%1 caption(s) held characters a tree file cannot store; they read \"?\".")
-                     .arg(captionsLossy);
+        lines << QStringLiteral("%1 held characters a tree file cannot store; they read \"?\".")
+                     .arg(count(captionsLossy, "caption", "captions"));
     }
     if (captionsCut > 0) {
-        lines << QStringLiteral("%1 caption(s) were cut to %2 characters.").arg(captionsCut).arg(MaxCaptionBytes);
+        lines << QStringLiteral("%1 cut to %2 characters.")
+                     .arg(count(captionsCut, "caption was", "captions were"))
+                     .arg(MaxCaptionBytes);
     }
     if (categoriesLossy > 0) {
-        lines << QStringLiteral("%1 categor(ies) held characters a tree file cannot store; they read \"?\".")
-                     .arg(categoriesLossy);
+        lines << QStringLiteral("%1 held characters a tree file cannot store; they read \"?\".")
+                     .arg(count(categoriesLossy, "category", "categories"));
     }
     if (categoriesCut > 0) {
-        lines << QStringLiteral("%1 categor(ies) were cut to %2 characters.").arg(categoriesCut).arg(MaxCategoryBytes);
+        lines << QStringLiteral("%1 cut to %2 characters.")
+                     .arg(count(categoriesCut, "category was", "categories were"))
+                     .arg(MaxCategoryBytes);
     }
     return lines;
 }
