@@ -95,7 +95,8 @@ void writeOpml(const QString &path, int n)
 
 void row(const char *what, const ChildCost &cost, const ChildCost &yardstick, qint64 sourceBytes)
 {
-    std::printf("  %-34s %8.2f s  beside export --to text %7.2f s  ratio %5.2f   peak %7.1f MiB = %4.2fx the source%s\n",
+    std::printf("  %-34s %8.2f s  beside export --to text %7.2f s  ratio %5.2f   peak %7.1f MiB = %4.2fx the "
+                "source%s\n",
                 what, cost.seconds, yardstick.seconds, cost.seconds / yardstick.seconds, cost.peakKiB / 1024.0,
                 cost.peakKiB * 1024.0 / double(sourceBytes), cost.ran && yardstick.ran ? "" : "  (a command failed)");
 }
@@ -144,11 +145,12 @@ int main(int argc, char *argv[])
 
     std::printf("\nPDF: quillax-tool export --to pdf beside --to html, 10,000 leaves\n");
     const QString ten = dir.filePath(QStringLiteral("ten-thousand.tre"));
-    const ChildCost html = spawnChild({Tool, QStringLiteral("export"), ten, QStringLiteral("--to"), QStringLiteral("html")});
-    const ChildCost pdf = spawnChild({Tool, QStringLiteral("export"), ten, QStringLiteral("--to"), QStringLiteral("pdf")},
-                                     dir.filePath(QStringLiteral("out.pdf")));
+    const QString to = QStringLiteral("--to");
+    const ChildCost html = spawnChild({Tool, QStringLiteral("export"), ten, to, QStringLiteral("html")});
+    const QString pdfPath = dir.filePath(QStringLiteral("out.pdf"));
+    const ChildCost pdf = spawnChild({Tool, QStringLiteral("export"), ten, to, QStringLiteral("pdf")}, pdfPath);
     std::printf("  export --to pdf %.2f s (%lld KB), --to html %.2f s: ratio %.2f%s\n", pdf.seconds,
-                static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("out.pdf"))).size() / 1000), html.seconds,
+                static_cast<long long>(QFileInfo(pdfPath).size() / 1000), html.seconds,
                 pdf.seconds / html.seconds, pdf.ran && html.ran ? "" : "  (a command failed)");
     return 0;
 }

@@ -115,9 +115,11 @@ void OpmlTest::readsOutlinesByNesting_data()
         << QString::fromUtf8("0 Fish & chips <3 é [Unknown]");
     QTest::newRow("empty body") << opml("") << "";
     // A caption is one line; control characters no outline file can hold go.
-    QTest::newRow("caption made one line") << opml("<outline text=\"a&#10;b&#9;c\x01" "d&#13;&#10;e\"/>") << "0 a b\tcd e [Unknown]";
+    QTest::newRow("caption made one line")
+        << opml("<outline text=\"a&#10;b&#9;c\x01" "d&#13;&#10;e\"/>") << "0 a b\tcd e [Unknown]";
     QTest::newRow("declared encoding")
-        << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><opml><body><outline text=\"caf\xe9\"/></body></opml>")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
+                      "<opml><body><outline text=\"caf\xe9\"/></body></opml>")
         << QString::fromUtf8("0 café [Unknown]");
 }
 
@@ -173,7 +175,8 @@ void OpmlTest::refusesBadSourcesSayingWhere_data()
                                       << "the root element is <rss>, not <opml>" << 2;
     QTest::newRow("tag never closed") << QByteArray("<opml>\n<body>\n<outline text=\"a\">\n</body></opml>")
                                       << "the end tag </body> does not close <outline>" << 4;
-    QTest::newRow("cut short") << QByteArray("<opml><body><outline text=\"a\"") << "the document ends inside the tag <outline>" << 1;
+    QTest::newRow("cut short") << QByteArray("<opml><body><outline text=\"a\"")
+                               << "the document ends inside the tag <outline>" << 1;
     QTest::newRow("entity bomb") << laughs << "declares entities" << 3;
     QTest::newRow("external entity") << QByteArray(
                                             "<!DOCTYPE opml [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><opml><body>"
