@@ -268,7 +268,7 @@ int main(int argc, char **argv)
         office.convert(toHtml, QStringLiteral("html"), dir + "/html");
     }
 
-    std::vector<Tally> known(int(Kind::Count)), agreement(int(Kind::Count));
+    std::vector<Tally> known(static_cast<size_t>(Kind::Count)), agreement(static_cast<size_t>(Kind::Count));
     QStringList readerMisses, officeMisses, writerMisses, corpusMisses;
     int knownDocs = 0, corpusDocs = 0, unmatched = 0;
     for (Sample &s : samples) {

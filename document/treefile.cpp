@@ -181,15 +181,18 @@ public:
     }
 
     // A fixed field of width bytes: the length byte, then the characters. Returns the first
-    // min(length, width - 1) characters; the padding after them is never looked at.
+    // min(length, width - 1) characters, up to a zero byte among them.
     bool readShortString(int width, QByteArray &text)
     {
         const char *p = remaining() >= width ? source_.at(pos_, width) : nullptr;
         if (p == nullptr) {
             return false;
         }
+        // A length byte past the text (written by other programs) would take in the zero padding: the text
+        // ends at the first zero byte.
         const int length = std::min(int(static_cast<unsigned char>(p[0])), width - 1);
-        text = QByteArray(p + 1, length);
+        const void *zero = std::memchr(p + 1, 0, size_t(length));
+        text = QByteArray(p + 1, zero ? int(static_cast<const char *>(zero) - (p + 1)) : length);
         pos_ += width;
         return true;
     }

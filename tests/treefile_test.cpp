@@ -314,6 +314,10 @@ void TreeFileTest::cutsCaptionTo255AndCategoryTo20()
     const TreeFileContents padded = readTreeFile(le32(1) + recordBytes("abc", 0, "M", "", 'Z', 2));
     QCOMPARE(padded.records[0].caption, QByteArray("ab"));
     QCOMPARE(padded.records[0].category, QByteArray("M"));
+    // A length byte past the text reads up to the zero padding, as other programs write it.
+    const TreeFileContents zeroPadded = readTreeFile(le32(1) + recordBytes("cap", 0, "Default", "", '\0', 200, 33));
+    QCOMPARE(zeroPadded.records[0].caption, QByteArray("cap"));
+    QCOMPARE(zeroPadded.records[0].category, QByteArray("Default"));
 
     // A 25-character category in a record is written as its first 20.
     OutlineModel cat;
