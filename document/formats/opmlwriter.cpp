@@ -17,6 +17,8 @@ namespace {
 
 // Progress is told every this many leaves.
 constexpr int ProgressEvery = 256;
+// Levels the written file shows by indenting.
+constexpr int MaxIndent = 32;
 
 bool isXmlChar(char32_t c)
 {
@@ -60,13 +62,34 @@ QString noteOf(const QByteArray &stored, QTextDocument &document)
 class OpmlOutput
 {
 public:
-    explicit OpmlOutput(QIODevice &out) : out_(out), xml_(&out)
-    {
-        xml_.setAutoFormatting(true);
-        xml_.setAutoFormattingIndent(2);
-    }
+    explicit OpmlOutput(QIODevice &out) : out_(out), xml_(&out) {}
 
     QXmlStreamWriter &xml() { return xml_; }
+
+    // Elements on lines of their own, indented two spaces a level up to MaxIndent levels: a deep outline
+    // indented all the way would write a file that grows with the square of its depth.
+    void start(const QString &name, int depth)
+    {
+        newLine(depth);
+        xml_.writeStartElement(name);
+        justOpened_ = true;
+    }
+    void end(int depth)
+    {
+        if (!justOpened_) {
+            newLine(depth);
+        }
+        xml_.writeEndElement();
+        justOpened_ = false;
+    }
+    // An element of text alone, on one line.
+    void textElement(const QString &name, const QString &text, int depth)
+    {
+        start(name, depth);
+        xml_.writeCharacters(text);
+        xml_.writeEndElement();
+        justOpened_ = false;
+    }
 
     void check()
     {
@@ -84,8 +107,14 @@ private:
         return file != nullptr && !file->fileName().isEmpty() ? file->fileName() : QStringLiteral("(OPML)");
     }
 
+    void newLine(int depth)
+    {
+        xml_.writeCharacters(QLatin1Char('\n') + QString(2 * std::min(depth, MaxIndent), QLatin1Char(' ')));
+    }
+
     QIODevice &out_;
     QXmlStreamWriter xml_;
+    bool justOpened_ = false;
 };
 
 } // namespace
@@ -95,13 +124,16 @@ void writeOpml(QIODevice &out, const LeafSource &leaves, const QString &title, c
     OpmlOutput output(out);
     QXmlStreamWriter &xml = output.xml();
     xml.writeStartDocument();
+    xml.writeCharacters(QStringLiteral("\n"));
     xml.writeStartElement(QStringLiteral("opml"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.0"));
-    xml.writeStartElement(QStringLiteral("head"));
-    xml.writeTextElement(QStringLiteral("title"), xmlText(title));
-    xml.writeEndElement();
-    xml.writeStartElement(QStringLiteral("body"));
+    output.start(QStringLiteral("head"), 1);
+    output.textElement(QStringLiteral("title"), xmlText(title), 2);
+    output.end(1);
+    output.start(QStringLiteral("body"), 1);
     output.check();
+    // Outlines sit two levels below <opml>.
+    constexpr int Top = 2;
 
     QTextDocument document;
     int open = 0;  // outlines open below <body>
@@ -111,9 +143,9 @@ void writeOpml(QIODevice &out, const LeafSource &leaves, const QString &title, c
             // A leaf is at most one deeper than the one before it; anything deeper is taken as one deeper.
             const int level = std::clamp(leaf.level, 0, open);
             for (; open > level; --open) {
-                xml.writeEndElement();
+                output.end(Top + open - 1);
             }
-            xml.writeStartElement(QStringLiteral("outline"));
+            output.start(QStringLiteral("outline"), Top + open);
             xml.writeAttribute(QStringLiteral("text"), xmlText(leaf.caption));
             if (!leaf.category.isEmpty() && leaf.category != QLatin1String("Unknown")) {
                 xml.writeAttribute(QStringLiteral("category"), xmlText(leaf.category));
@@ -130,10 +162,10 @@ void writeOpml(QIODevice &out, const LeafSource &leaves, const QString &title, c
         },
         true);
     for (; open > 0; --open) {
-        xml.writeEndElement();
+        output.end(Top + open - 1);
     }
-    xml.writeEndElement();  // body
-    xml.writeEndElement();  // opml
+    output.end(1);  // body
+    output.end(0);  // opml
     xml.writeEndDocument();
     output.check();
 }
