@@ -225,6 +225,13 @@ void OpmlTest::writesOpmlThatReadsAsXml()
     }
     QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
     QCOMPARE(describe(read(bytes)), QStringLiteral("0 abc\"<&> [Unknown] | 1 child [Work] | 2 too deep [Unknown]"));
+
+    // A deep chain writes a file that grows with its length: indents stop deepening.
+    std::vector<ExportLeaf> chain;
+    for (int level = 0; level < 5000; ++level) {
+        chain.push_back({level, QStringLiteral("c"), QString(), QByteArray()});
+    }
+    QVERIFY(written(chain).size() < 5000 * 120);
 }
 
 void OpmlTest::writerFailsWhenTheDeviceRefuses()
