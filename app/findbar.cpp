@@ -57,8 +57,10 @@ void FindBar::open()
 void FindBar::close()
 {
     timer_->stop();
-    hide();
+    // The keyboard goes to the editor first: hiding the focused field would hand it to the next control in
+    // the tab order (the category box), and a screen reader would announce that box on the way.
     host_.leave();
+    hide();
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)

@@ -439,9 +439,15 @@ void FindTest::windowGoesToMatchesThroughTheTreeAndEditor()
     QTest::keyClicks(bar->field(), QStringLiteral("zzz"));
     QTRY_COMPARE(bar->label()->text(), QStringLiteral("No leaf matches"));
     QCOMPARE(ui.TreeView1->currentItem(), a);
+    // Escape takes the keyboard straight to the editor, through no other control.
+    QList<QWidget *> focused;
+    const QMetaObject::Connection spy =
+        connect(qApp, &QApplication::focusChanged, [&](QWidget *, QWidget *now) { focused.append(now); });
     QTest::keyClick(bar->field(), Qt::Key_Escape);
+    disconnect(spy);
     QVERIFY(!bar->isVisible());
     QCOMPARE(QApplication::focusWidget(), ui.RichEdit1);
+    QCOMPARE(focused, QList<QWidget *>{ui.RichEdit1});
 }
 
 QTEST_MAIN(FindTest)
