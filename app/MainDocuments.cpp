@@ -313,6 +313,8 @@ void TForm1::openTextDocument(const QString &path)
 void TForm1::SaveTree(const QString &path)
 {
     storePendingEdits();
+    // Text put into the editor without the keyboard (by a screen reader, say) has no focus to leave.
+    storeShownLeaf();
     saveTreeFile(path, TreeView1->outline());
     history_->setClean();
 }

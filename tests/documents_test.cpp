@@ -10,6 +10,7 @@
 #include "document/treefile.h"
 #include "support.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -180,6 +181,19 @@ private slots:
         QCOMPARE(readTreeFile(target).recordsRead(), 1);
         QCOMPARE(form->windowTitle(), QStringLiteral("first.tre"));
         QCOMPARE(form->rememberedName(), target);
+    }
+
+    void saveStoresTextPutInWithoutTheKeyboard()
+    {
+        ui->TreeView1->setFocus();
+        QAccessibleInterface *editor = QAccessible::queryAccessibleInterface(ui->RichEdit1);
+        QVERIFY(editor && editor->editableTextInterface());
+        editor->editableTextInterface()->insertText(0, QStringLiteral("spoken words"));
+        QVERIFY(!ui->RichEdit1->hasFocus());
+        const QString target = path("unfocused.tre");
+        asker->answers = {target};
+        form->Save1Click();
+        QVERIFY(readFile(target).contains("spoken words"));
     }
 
     void saveWritesToRememberedNameWithoutDialog()
