@@ -66,11 +66,10 @@ formats::OutlineFormat exportFormat(const FileAsker::ExportChoice &choice, QStri
     return format;
 }
 
+// The leaves of the outline (the root counts itself in its subtree).
 qint64 leafCount(const OutlineModel &model)
 {
-    qint64 count = 0;
-    outline::walk(model, [&count](const OutlineNode *, int) { ++count; });
-    return count;
+    return outline::subtreeSize(model.root()) - 1;
 }
 
 } // namespace

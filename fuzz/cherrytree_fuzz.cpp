@@ -2,6 +2,7 @@
 // the editor.
 #include "document/formats/importoutline.h"
 #include "fuzz/fuzztarget.h"
+#include "fuzz/importfuzz.h"
 #include "text/errors.h"
 #include "text/richtext.h"
 
@@ -22,12 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(error.offset() >= 0 && error.offset() <= qint64(size));
         return 0;
     }
-    int previous = -1;
+    requireImportedRecords(sink.records());
     for (const TreeFileRecord &record : sink.records()) {
-        require(record.level >= 0 && record.level <= previous + 1);
-        previous = record.level;
-        require(record.caption.size() <= 255);
-        require(record.category.size() <= 20);
         require(record.text.isEmpty() || record.text.startsWith("{\\rtf"));
         // The editor can open what the leaf keeps.
         if (!record.text.isEmpty()) {

@@ -2,23 +2,9 @@
 #include "document/formats/importoutline.h"
 #include "document/formats/markdownreader.h"
 #include "fuzz/fuzztarget.h"
+#include "fuzz/importfuzz.h"
 
 #include <cstdint>
-
-namespace {
-
-void checkRecords(const std::vector<TreeFileRecord> &records)
-{
-    int previous = -1;
-    for (const TreeFileRecord &record : records) {
-        require(record.level >= 0 && record.level <= previous + 1 && record.level < 6);
-        require(record.caption.size() <= 255);
-        require(record.category.size() <= 20);
-        previous = record.level;
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -26,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     formats::LeafSink sink;
     try {
         formats::readMarkdown(bytes, QStringLiteral("fuzz"), sink);
-        checkRecords(sink.records());
+        requireImportedRecords(sink.records(), 6);
     } catch (const formats::ImportError &error) {
         require(!error.message().isEmpty());
     }
@@ -37,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             formats::readMarkdownOutline(bytes, {QStringLiteral("Default"), false, QString()}, help);
         require(read.strayLine == 0 || help.records().empty());
         require(int(help.records().size()) == read.headings || read.strayLine > 0);
-        checkRecords(help.records());
+        requireImportedRecords(help.records(), 6);
     } catch (const formats::ImportError &error) {
         require(!error.message().isEmpty());
     }

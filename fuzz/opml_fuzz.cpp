@@ -2,27 +2,12 @@
 #include "document/formats/importoutline.h"
 #include "document/formats/outlineexport.h"
 #include "fuzz/fuzztarget.h"
+#include "fuzz/importfuzz.h"
 #include "text/encoding.h"
 
 #include <QBuffer>
 
 #include <cstdint>
-
-namespace {
-
-void checkRecords(const std::vector<TreeFileRecord> &records)
-{
-    int previous = -1;
-    for (const TreeFileRecord &record : records) {
-        require(record.level >= 0 && record.level <= previous + 1);
-        require(record.level < formats::MaxImportDepth);
-        require(record.caption.size() <= 255);
-        require(record.category.size() <= 20);
-        previous = record.level;
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -35,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const std::vector<TreeFileRecord> &records = sink.records();
-    checkRecords(records);
+    requireImportedRecords(records);
 
     // Written back, the leaves read back as many, with the same captions and levels.
     QBuffer buffer;

@@ -7,6 +7,7 @@
 #include "document/tvclasses.h"
 #include "text/convert.h"
 #include "text/errors.h"
+#include "text/fileaccess.h"
 #include "text/richtext.h"
 
 #include <QFileDevice>
@@ -53,12 +54,7 @@ public:
         return *this;
     }
 
-    void put(const QByteArray &bytes)
-    {
-        if (out_.write(bytes) != bytes.size()) {
-            throw FileError(QStringLiteral("Cannot write file %1: %2").arg(name(), out_.errorString()));
-        }
-    }
+    void put(const QByteArray &bytes) { fileaccess::writeAll(out_, bytes.constData(), bytes.size(), name()); }
 
     // Called once per leaf.
     void leafDone()
