@@ -291,6 +291,7 @@ private:
 
     // ---- Outline state (MainOutline.cpp) ----
     void selectAndEditNewLeaf(OutlineNode *item);
+    void selectAndEditEmptiedLeaf(OutlineNode *item);
     void resetEditorAndBox();
     // A new leaf whose text is the editor's.
     OutlineNode *leafOfEditorText() const;
@@ -326,6 +327,8 @@ private:
     // last stored: a later revision means text was typed since.
     OutlineNode *shownNode_ = nullptr;
     int shownRevision_ = -1;
+    // Set while a new leaf is selected that the editor shows empty at once (Add Leaf, Add Leaf Below).
+    bool emptiesNextLoad_ = false;
     // The leaf the last step added, until it is first left, and the history's index after that step (or
     // after renaming the leaf in place right then).
     OutlineNode *freshLeaf_ = nullptr;

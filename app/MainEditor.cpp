@@ -164,10 +164,16 @@ void TForm1::TreeView1Change(OutlineNode *arriving)
     // Until the text is in, the editor holds no leaf's copy: a failed load stores nothing anywhere.
     shownRecord_.reset();
     const NoteRef record = arriving->record();
-    CopyLines(record->Notes, *RichEdit1->document());
+    if (emptiesNextLoad_) {
+        // Emptied as if loaded and then cleared: the empty text counts as typed, so leaving stores it.
+        RichEdit1->clear();
+        shownRevision_ = -1;
+    } else {
+        CopyLines(record->Notes, *RichEdit1->document());
+        shownRevision_ = RichEdit1->document()->revision();
+    }
     shownRecord_ = record;
     shownNode_ = arriving;
-    shownRevision_ = RichEdit1->document()->revision();
     TreeViewComboBox->setEditText(record->categoryText());
 }
 

@@ -2,6 +2,8 @@
 // change is a step of the outline's history.
 #include "app/Main.h"
 
+#include <QScopeGuard>
+
 #include "app/completingcombo.h"
 #include "app/guard.h"
 #include "app/leafeditor.h"
@@ -52,6 +54,15 @@ void TForm1::selectAndEditNewLeaf(OutlineNode *item)
     setActiveControl(RichEdit1);
 }
 
+void TForm1::selectAndEditEmptiedLeaf(OutlineNode *item)
+{
+    // The editor is emptied right after the selection loads the new leaf: its text is not read only to go.
+    emptiesNextLoad_ = true;
+    const auto reading = qScopeGuard([this] { emptiesNextLoad_ = false; });
+    selectAndEditNewLeaf(item);
+    resetEditorAndBox();
+}
+
 // Empties the editor and shows the first category, from code: neither counts as a change by the user,
 // so nothing is stored into any leaf.
 void TForm1::resetEditorAndBox()
@@ -91,7 +102,12 @@ void TForm1::insertNewLeaf(const QString &step, OutlineNode *leaf, outline::Plac
 OutlineNode *TForm1::leafOfEditorText() const
 {
     auto *node = new OutlineNode(NewLeafCaption);
-    CopyLines(*RichEdit1->document(), node->record()->Notes);
+    if (shownRecord_ != nullptr && RichEdit1->document()->revision() == shownRevision_) {
+        // Nothing typed since the shown record was loaded or stored: the editor shows its bytes.
+        node->record()->Notes = shownRecord_->Notes;
+    } else {
+        CopyLines(*RichEdit1->document(), node->record()->Notes);
+    }
     return node;
 }
 
@@ -124,8 +140,7 @@ void TForm1::AddBtnClick()
     OutlineNode *item = leafOfEditorText();
     item->record()->setCategory(TreeViewComboBox->currentText());
     insertNewLeaf(QStringLiteral("Add Leaf"), item, outline::Placement::LastSibling, TreeView1->currentItem());
-    selectAndEditNewLeaf(item);
-    resetEditorAndBox();
+    selectAndEditEmptiedLeaf(item);
 }
 
 void TForm1::InsertBtnClick()
@@ -158,8 +173,7 @@ void TForm1::AddChildBtnClick()
     OutlineNode *item = leafOfEditorText();
     insertNewLeaf(QStringLiteral("Add Leaf Below"), item, outline::Placement::LastChild, parent);
     TreeView1->setExpanded(parent, true);
-    selectAndEditNewLeaf(item);
-    resetEditorAndBox();
+    selectAndEditEmptiedLeaf(item);
 }
 
 void TForm1::DelBtnClick()

@@ -1,11 +1,15 @@
 // A rich-text editor of leaf text: reports losing the focus and the keys typed and released.
 #include "app/leafeditor.h"
 
+#include "text/talllayout.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 
 LeafEditor::LeafEditor(QWidget *parent) : QTextEdit(parent)
 {
+    // Text loaded here is laid out lazily when it is too tall for Qt's own layout.
+    textlayout::markShown(*document());
 }
 
 void LeafEditor::typeKey(QKeyEvent *event)

@@ -5,6 +5,7 @@
 #include "text/errors.h"
 #include "text/rtf/rtfreader.h"
 #include "text/rtf/rtfwriter.h"
+#include "text/talllayout.h"
 
 #include <QStringList>
 #include <QTextDocument>
@@ -47,6 +48,7 @@ bool isRtf(const QByteArray &bytes)
 
 void loadPlainText(QTextDocument &document, const QString &text)
 {
+    const textlayout::LoadingLayout loading(document);
     // clear() drops every format of the previous content, so the text shows in the default font.
     document.clear();
     document.setPlainText(text);
@@ -54,6 +56,7 @@ void loadPlainText(QTextDocument &document, const QString &text)
 
 void loadBytes(QTextDocument &document, const QByteArray &bytes)
 {
+    const textlayout::LoadingLayout loading(document);
     const qsizetype start = rtfStart(bytes);
     if (start >= 0) {
         try {
