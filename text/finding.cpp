@@ -19,26 +19,75 @@ constexpr char32_t ObjectReplacement = 0xFFFC;
 constexpr char32_t NonBreakingHyphen = 0x2011;
 constexpr char32_t CapitalIWithDot = 0x0130;
 
-enum class Kind { Space, Dropped, Other };
+// What a character of the Basic Multilingual Plane becomes, looked up once: its one folded unit, or one of
+// these marks (code points that, being ASCII, never need the table).
+constexpr char16_t FoldsLonger = 0; // folds to more than one unit: ask ICU
+constexpr char16_t IsSpace = 1;
+constexpr char16_t IsDropped = 2;
 
-Kind kindOf(char32_t c)
+char16_t ruleOf(char32_t c)
 {
     if (QChar::isSpace(c) || c == FrameStart || c == FrameEnd) {
-        return Kind::Space;
+        return IsSpace;
     }
     if (c == ObjectReplacement || QChar::category(c) == QChar::Other_Format) {
-        return Kind::Dropped;
+        return IsDropped;
     }
-    return Kind::Other;
+    if (c == NonBreakingHyphen) {
+        return u'-';
+    }
+    if (c == CapitalIWithDot) {
+        // Full folding gives "i" and a combining dot; the dot would keep "istanbul" from "İstanbul".
+        return u'i';
+    }
+    return FoldsLonger;
+}
+
+// Full case folding of one code point, which may give up to three; returns how many units it wrote.
+int foldFully(const char16_t *units, int length, char16_t *folded)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const int n = u_strFoldCase(folded, 8, units, length, U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status) || n > 8) {
+        std::copy(units, units + length, folded);
+        return length;
+    }
+    return n;
+}
+
+// The rules for every BMP character: folding through ICU one character at a time costs several times
+// the scan, so non-Latin text pays for it once.
+const std::vector<char16_t> &bmpRules()
+{
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> t(0x10000, FoldsLonger);
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            if (QChar::isSurrogate(c)) {
+                continue;
+            }
+            char16_t rule = ruleOf(c);
+            if (rule == FoldsLonger) {
+                const char16_t unit = char16_t(c);
+                char16_t folded[8];
+                if (foldFully(&unit, 1, folded) == 1 && folded[0] > IsDropped) {
+                    rule = folded[0];
+                }
+            }
+            t[c] = rule;
+        }
+        return t;
+    }();
+    return table;
 }
 
 // Builds the searchable text; the map is kept only when asked for.
 class Folder
 {
 public:
+    // ASCII never grows when folded, so most texts fit the first buffer.
     Folder(qsizetype size, SourceMap *map) : map_(map)
     {
-        out_.reserve(size);
+        grow(size + 8);
         if (map_) {
             map_->from.clear();
             map_->to.clear();
@@ -49,7 +98,7 @@ public:
 
     void space(qsizetype from, qsizetype to)
     {
-        if (!out_.isEmpty() && out_.back() == u' ') {
+        if (length_ > 0 && buffer_[length_ - 1] == u' ') {
             // The run of white space goes on: its one space now comes from here too.
             if (map_) {
                 map_->to.back() = to;
@@ -61,34 +110,41 @@ public:
 
     void put(char16_t c, qsizetype from, qsizetype to)
     {
-        out_.append(QChar(c));
+        if (length_ == out_.size()) {
+            grow(2 * out_.size());
+        }
+        buffer_[length_++] = c;
         if (map_) {
             map_->from.push_back(from);
             map_->to.push_back(to);
         }
     }
 
-    // Full case folding of one code point, which may give up to three.
     void fold(const char16_t *units, int length, qsizetype from, qsizetype to)
     {
         char16_t folded[8];
-        UErrorCode status = U_ZERO_ERROR;
-        const int n = u_strFoldCase(folded, 8, units, length, U_FOLD_CASE_DEFAULT, &status);
-        if (U_FAILURE(status) || n > 8) {
-            for (int i = 0; i < length; ++i) {
-                put(units[i], from, to);
-            }
-            return;
-        }
+        const int n = foldFully(units, length, folded);
         for (int i = 0; i < n; ++i) {
             put(folded[i], from, to);
         }
     }
 
-    QString take() { return std::move(out_); }
+    QString take()
+    {
+        out_.truncate(length_);
+        return std::move(out_);
+    }
 
 private:
+    void grow(qsizetype size)
+    {
+        out_.resize(size);
+        buffer_ = reinterpret_cast<char16_t *>(out_.data());
+    }
+
     QString out_;
+    char16_t *buffer_ = nullptr;
+    qsizetype length_ = 0;
     SourceMap *map_;
 };
 
@@ -99,6 +155,7 @@ QString searchable(QStringView shown, SourceMap *map)
     Folder folder(shown.size(), map);
     const char16_t *s = shown.utf16();
     const qsizetype n = shown.size();
+    const std::vector<char16_t> *table = nullptr;
     for (qsizetype i = 0; i < n;) {
         const char16_t u = s[i];
         if (u < 0x80) {
@@ -111,6 +168,21 @@ QString searchable(QStringView shown, SourceMap *map)
             ++i;
             continue;
         }
+        if (!QChar::isSurrogate(u)) {
+            if (!table) {
+                table = &bmpRules();
+            }
+            const char16_t rule = (*table)[u];
+            if (rule == IsSpace) {
+                folder.space(i, i + 1);
+            } else if (rule == FoldsLonger) {
+                folder.fold(s + i, 1, i, i + 1);
+            } else if (rule != IsDropped) {
+                folder.put(rule, i, i + 1);
+            }
+            ++i;
+            continue;
+        }
         int length = 1;
         char32_t c = u;
         if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
@@ -118,22 +190,13 @@ QString searchable(QStringView shown, SourceMap *map)
             length = 2;
         }
         const qsizetype end = i + length;
-        switch (kindOf(c)) {
-        case Kind::Space:
+        const char16_t rule = ruleOf(c);
+        if (rule == IsSpace) {
             folder.space(i, end);
-            break;
-        case Kind::Dropped:
-            break;
-        case Kind::Other:
-            if (c == NonBreakingHyphen) {
-                folder.put(u'-', i, end);
-            } else if (c == CapitalIWithDot) {
-                // Full folding gives "i" and a combining dot; the dot would keep "istanbul" from "İstanbul".
-                folder.put(u'i', i, end);
-            } else {
-                folder.fold(s + i, length, i, end);
-            }
-            break;
+        } else if (rule == FoldsLonger) {
+            folder.fold(s + i, length, i, end);
+        } else if (rule != IsDropped) {
+            folder.put(rule, i, end);
         }
         i = end;
     }
