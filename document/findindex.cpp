@@ -2,6 +2,7 @@
 #include "document/findindex.h"
 
 #include "document/outlinemodel.h"
+#include "text/finding.h"
 #include "text/rtf/plaintext.h"
 
 #include <QtConcurrent/QtConcurrentMap>
@@ -23,7 +24,7 @@ bool holds(const QByteArray &text, const QByteArray &query)
 
 QByteArray FindIndex::fold(const QString &text)
 {
-    return text.toCaseFolded().toUtf8();
+    return finding::searchable(text).toUtf8();
 }
 
 bool FindIndex::matchesFolded(const QByteArray &caption, const QByteArray &text, const QByteArray &query)

@@ -14,7 +14,8 @@ class OutlineNode;
 
 // The searchable form of every leaf, keyed by the leaf's record. It knows no tree: callers pass the
 // leaves in display order when they search, so it serves whatever holds the outline. Texts are kept
-// case-folded in UTF-8, about the size of their plain text; building reads no QTextDocument.
+// searchable (finding::searchable: white space as one space, letters fully case-folded) in UTF-8,
+// about the size of their plain text; building reads no QTextDocument.
 // Each entry remembers which Notes it was made from (their shared data), so refresh() finds the
 // leaves whose text was stored since, however it was stored.
 class FindIndex
@@ -37,7 +38,8 @@ public:
     // Sources for the leaves, taken on the thread that owns the records: cheap shared copies.
     static std::vector<Source> sourcesOf(const Leaves &leaves);
 
-    // The text matched against: case-folded (so "É" finds "é", accents stay), in UTF-8.
+    // The text matched against, as finding::searchable makes it (so "É" finds "é", "STRASSE" finds "Straße",
+    // accents stay), in UTF-8.
     static QByteArray fold(const QString &text);
     // The match rule: a leaf matches when its folded caption or folded shown text holds the folded query.
     // An empty query matches nothing.

@@ -11,6 +11,7 @@
 #include "document/treefile.h"
 #include "document/treetool.h"
 #include "text/finding.h"
+#include "text/richtext.h"
 #include "text/rtf/plaintext.h"
 #include "text/rtf/rtfreader.h"
 #include "support.h"
@@ -63,6 +64,8 @@ private slots:
     void storedTextReplacesTheIndexedText();
     void toolPrintsCaptionPathsAndExitStatus();
     void editorSelectionCoversTheFoundWords();
+    void indexToolAndEditorAgreeOnWhatMatches_data();
+    void indexToolAndEditorAgreeOnWhatMatches();
     void findFieldKeysStepThroughMatchesAndWrap();
     void findFieldFindsTextNotYetStored();
     void windowGoesToMatchesThroughTheTreeAndEditor();
@@ -248,6 +251,75 @@ void FindTest::editorSelectionCoversTheFoundWords()
     QVERIFY(later.isNull());
     QCOMPARE(finding::find(document, QStringLiteral("third")).selectedText(), QStringLiteral("third"));
     QVERIFY(finding::find(document, QString()).isNull());
+}
+
+void FindTest::indexToolAndEditorAgreeOnWhatMatches_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("selected");
+    const QByteArray table = "\\trowd\\cellx2000\\cellx4000\\intbl first cell\\cell second cell\\cell\\row ";
+    QTest::newRow("plain text, CR LF") << QByteArray("first line\r\nsecond line\r\n") << QStringLiteral("line second")
+                                       << QStringLiteral("line\u2029second");
+    QTest::newRow("a run of spaces is one") << QByteArray("first line\r\nsecond line") << QStringLiteral("line  second")
+                                            << QStringLiteral("line\u2029second");
+    QTest::newRow("plain text, CR and LF") << QByteArray("one\rtwo\nthree") << QStringLiteral("one two three")
+                                           << QStringLiteral("one\u2029two\u2029three");
+    QTest::newRow("across table cells") << rtfOf("before\\par " + table + "after") << QStringLiteral("cell second")
+                                        << QString();
+    QTest::newRow("from a table to the next paragraph")
+        << rtfOf(table + "\\pard after") << QStringLiteral("second cell after") << QString();
+    QTest::newRow("no-break space") << rtfOf("ten\\~km") << QStringLiteral("ten km") << QStringLiteral("ten\u00a0km");
+    QTest::newRow("optional hyphen") << rtfOf("a hy\\-phen") << QStringLiteral("hyphen")
+                                     << QStringLiteral("hy\u00adphen");
+    QTest::newRow("non-breaking hyphen") << rtfOf("x\\_y") << QStringLiteral("x-y") << QStringLiteral("x\u2011y");
+    QTest::newRow("sharp s folds to ss") << rtfOf("Stra\\'dfe") << QStringLiteral("STRASSE")
+                                         << QStringLiteral("Stra\u00dfe");
+    QTest::newRow("ss finds sharp s") << QStringLiteral("Die Straße").toUtf8() << QStringLiteral("strasse")
+                                      << QStringLiteral("Straße");
+    QTest::newRow("capital I with dot") << QStringLiteral("İstanbul").toUtf8() << QStringLiteral("istanbul")
+                                        << QStringLiteral("İstanbul");
+    QTest::newRow("ligature") << QStringLiteral("ﬁne").toUtf8() << QStringLiteral("FINE") << QStringLiteral("ﬁne");
+    QTest::newRow("final sigma") << QStringLiteral("ΟΔΟΣ").toUtf8() << QStringLiteral("οδος")
+                                 << QStringLiteral("ΟΔΟΣ");
+    QTest::newRow("after a folded letter") << QStringLiteral("Maß und Ziel").toUtf8() << QStringLiteral("ZIEL")
+                                           << QStringLiteral("Ziel");
+    QTest::newRow("beyond the basic plane") << QStringLiteral("\U00010400x").toUtf8() << QStringLiteral("\U00010428X")
+                                            << QStringLiteral("\U00010400x");
+}
+
+void FindTest::indexToolAndEditorAgreeOnWhatMatches()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, query);
+    QFETCH(QString, selected);
+    FindIndex index;
+    index.set(key(1), QStringLiteral("Leaf"), {text});
+    QCOMPARE(index.find(query, {key(1)}), (std::vector<int>{0}));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.tre"));
+    TreeFileRecord record;
+    record.caption = "Leaf";
+    record.text = text;
+    saveTreeRecords(path, {record});
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    QCOMPARE(treetool::find(path, query, o, e), 0);
+
+    // The editor selects the words the index matched, from the document the editor shows.
+    QTextDocument document;
+    richtext::loadBytes(document, text);
+    const QTextCursor found = finding::find(document, query);
+    QVERIFY(!found.isNull());
+    // The selection starts where the match does; one across table cells selects the cells it touches.
+    QVERIFY(found.hasSelection());
+    QVERIFY(finding::searchable(document.toRawText().mid(found.anchor())).startsWith(finding::searchable(query)));
+    if (!selected.isNull()) {
+        QCOMPARE(found.selectedText(), selected);
+    }
 }
 
 namespace {
