@@ -300,6 +300,7 @@ void TForm1::openTextDocument(const QString &path)
     }
     // RTF or plain text by the content alone.
     richtext::loadBytes(*RichEdit1->document(), bytes);
+    RichEdit1->moveCursor(QTextCursor::Start);
     // The editor holds the text now; the leaf's copy below would otherwise be the third in memory.
     bytes = QByteArray();
     if (const OutlineNode *leaf = TreeView1->currentItem()) {

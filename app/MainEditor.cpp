@@ -171,6 +171,8 @@ void TForm1::TreeView1Change(OutlineNode *arriving)
     } else {
         CopyLines(record->Notes, *RichEdit1->document());
         shownRevision_ = RichEdit1->document()->revision();
+        // Text read in went in before the editor's cursor: a leaf shows from its start.
+        RichEdit1->moveCursor(QTextCursor::Start);
     }
     shownRecord_ = record;
     shownNode_ = arriving;
