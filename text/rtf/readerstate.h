@@ -64,7 +64,7 @@ struct CharProps
     int href = -1;
     bool bold = false;
     bool italic = false;
-    bool underline = false;
+    unsigned char underline = 0; // 1 single, 2 double, 3 words only
     bool strike = false;
     bool hidden = false;
     unsigned char vertical = 0; // 1 superscript, 2 subscript
@@ -84,8 +84,8 @@ struct CharPropsHash
     {
         size_t h = size_t(c.font) * 1000003u;
         h ^= size_t(c.fs) * 7919u + size_t(c.fg) * 104729u + size_t(c.bg) * 1299709u + size_t(c.href) * 15485863u;
-        h ^= size_t(c.bold) | size_t(c.italic) << 1 | size_t(c.underline) << 2 | size_t(c.strike) << 3 |
-             size_t(c.hidden) << 4 | size_t(c.vertical) << 5;
+        h ^= size_t(c.bold) | size_t(c.italic) << 1 | size_t(c.strike) << 2 | size_t(c.hidden) << 3 |
+             size_t(c.vertical) << 4 | size_t(c.underline) << 6;
         return h;
     }
 };
@@ -131,6 +131,7 @@ struct FontInfo
 struct ListLevelInfo
 {
     int nfc = 0;
+    int start = 1;
     std::vector<int> text; // the level text as read: characters, and bytes b as -(b + 1)
     NumStyle style = NumStyle::Decimal;
     QString prefix; // around the number, as the level text has it
@@ -182,7 +183,8 @@ struct PictInfo
 {
     QByteArray data;
     int nibble = -1;
-    int kind = 0; // 1 PNG, 2 JPEG, 3 another kind
+    int kind = 0; // 1 PNG, 2 JPEG, 3 device-dependent bitmap, 4 WMF, 5 EMF, 6 DIB
+    QByteArray words; // the words of its kind and size, as written
     int picw = 0;
     int pich = 0;
     int wgoal = 0;
