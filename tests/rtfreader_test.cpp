@@ -952,6 +952,24 @@ void RtfReaderTest::otherPicturesKeepTheirData()
     QCOMPARE(emf.width(), 192.0); // 5.08 cm at 96 dpi
     QCOMPARE(emf.height(), 96.0);
 
+    // Stand-ins are shared: many pictures of many sizes draw only a few.
+    QByteArray many = "{\\rtf1 ";
+    for (int i = 1; i <= 200; ++i) {
+        many += "{\\pict\\wmetafile8\\picwgoal" + QByteArray::number(i * 15) + "\\pichgoal600 01}";
+    }
+    doc = readRtf(many + "}");
+    QCOMPARE(imageCount(*doc), 200);
+    at = QTextCursor(doc.get());
+    QSet<qint64> drawn;
+    for (int i = 0; i < 200; ++i) {
+        at.setPosition(i + 1);
+        const QImage stand = doc->resource(QTextDocument::ImageResource, QUrl(at.charFormat().toImageFormat().name()))
+                                 .value<QImage>();
+        QVERIFY(!stand.isNull());
+        drawn.insert(stand.cacheKey());
+    }
+    QVERIFY2(drawn.size() <= 40, qPrintable(QString::number(drawn.size())));
+
     // A device-independent bitmap becomes the image it holds.
     QImage bitmap(3, 2, QImage::Format_RGB32);
     bitmap.fill(QColor(10, 200, 30));

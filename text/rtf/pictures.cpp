@@ -77,7 +77,7 @@ QImage imageOfDib(const QByteArray &dib)
 
 QImage placeholderImage(QSize size, const QString &text)
 {
-    constexpr int MaxSide = 600;
+    constexpr int MaxSide = 400;
     size = size.expandedTo(QSize(16, 16));
     if (size.width() > MaxSide || size.height() > MaxSide) {
         size.scale(MaxSide, MaxSide, Qt::KeepAspectRatio);

@@ -322,8 +322,21 @@ void Reader::insertPicture(const PictInfo &pict)
         static const char *const names[] = {"", "PNG", "JPEG", "Bitmap", "WMF", "EMF", "DIB"};
         const double w = pict.wgoal > 0 ? pict.wgoal / 15.0 : natural.width() > 0 ? natural.width() : 96.0;
         const double h = pict.hgoal > 0 ? pict.hgoal / 15.0 : natural.height() > 0 ? natural.height() : 96.0;
-        image = placeholderImage(QSize(int(w), int(h)),
-                                 QStringLiteral("%1 picture").arg(QLatin1String(names[pict.kind])));
+        // Pictures of one kind and size share their stand-in; past a few sizes, each kind has one for all.
+        const QSize size(std::min(int(w), 65535), std::min(int(h), 65535));
+        qint64 key = qint64(pict.kind) << 40 | qint64(size.width()) << 20 | size.height();
+        if (placeholders_.size() >= MaxPlaceholders) {
+            key = qint64(pict.kind) << 40;
+        }
+        const auto known = std::find_if(placeholders_.begin(), placeholders_.end(),
+                                        [key](const std::pair<qint64, QImage> &p) { return p.first == key; });
+        if (known != placeholders_.end()) {
+            image = known->second;
+        } else {
+            image = placeholderImage(key & 0xFFFFFFFFFF ? size : QSize(160, 120),
+                                     QStringLiteral("%1 picture").arg(QLatin1String(names[pict.kind])));
+            placeholders_.emplace_back(key, image);
+        }
         natural = QSizeF(w, h);
     }
     flushRun();

@@ -6,6 +6,7 @@
 #include "text/rtf/tokenizer.h"
 
 #include <QColor>
+#include <QImage>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextFormat>
@@ -29,6 +30,8 @@ constexpr int MaxTableColumns = 64;
 constexpr int MaxMerges = 2000;
 // Paragraph measures in twips are clamped to +-22 inches.
 constexpr int MaxTwips = 31680;
+// Stand-ins of pictures that cannot be shown are drawn for this many kinds and sizes; later ones share.
+constexpr size_t MaxPlaceholders = 32;
 
 enum class Dest : unsigned char {
     Text,      // the document body
@@ -327,6 +330,7 @@ private:
     std::vector<QString> hrefs_;
     std::vector<PictInfo> picts_;
     int imageCount_ = 0;
+    std::vector<std::pair<qint64, QImage>> placeholders_; // stand-ins of pictures that cannot be shown
     int footnotes_ = 0; // automatic footnote marks shown so far
     int endnotes_ = 0;
     NoteNumbering footnoteNumbering_ = NoteNumbering::Arabic;
