@@ -38,6 +38,7 @@ private slots:
     void recognisesRtf_data();
     void recognisesRtf();
     void loadsPlainTextUnformattedInDefaultFont();
+    void plainTextFormFeedStartsPageAndVerticalTabBreaksLine();
     void decodesPlainText_data();
     void decodesPlainText();
     void dropsOnlyTheFinalLineBreak_data();
@@ -93,6 +94,20 @@ void RichTextTest::loadsPlainTextUnformattedInDefaultFont()
             QCOMPARE(format.font().resolve(doc.defaultFont()).family(), font.family());
         }
     }
+}
+
+void RichTextTest::plainTextFormFeedStartsPageAndVerticalTabBreaksLine()
+{
+    QTextDocument doc;
+    richtext::loadBytes(doc, QByteArray("a\x0b" "b\x0c" "c\r\n\x0c" "d\ne"));
+    QStringList texts;
+    QList<bool> pageStarts;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        texts << block.text();
+        pageStarts << bool(block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+    }
+    QCOMPARE(texts, (QStringList{QString("a") + QChar(QChar::LineSeparator) + "b", "c", "d", "e"}));
+    QCOMPARE(pageStarts, (QList<bool>{false, true, true, false}));
 }
 
 void RichTextTest::decodesPlainText_data()

@@ -145,7 +145,7 @@ private slots:
     void hyperlinkFieldsBecomeAnchors();
     void otherFieldsKeepTheirResult();
     void pngAndJpegPicturesBecomeImages();
-    void otherPicturesAreSkipped();
+    void otherPicturesKeepTheirData();
     void hostileInput_data();
     void hostileInput();
     void deepNestingKeepsTextAfterIt();
@@ -485,6 +485,9 @@ void RtfReaderTest::unicode_data()
     QTest::newRow("zero ignored") << QByteArray("{\\rtf1 a\\u0?b}") << QString("ab");
     QTest::newRow("paragraph separator kept in paragraph") << QByteArray("{\\rtf1 a\\u8233?b}")
                                                            << QString("a") + QChar(QChar::LineSeparator) + "b";
+    QTest::newRow("vertical tab breaks the line") << QByteArray("{\\rtf1 a\x0b" "b\\'0bc}")
+                                                  << QString("a") + QChar(QChar::LineSeparator) + "b" +
+                                                         QChar(QChar::LineSeparator) + "c";
     QTest::newRow("upr reads the unicode alternative")
         << QByteArray("{\\rtf1{\\upr{\\b ansi}{\\*\\ud{\\uc0 \\u1046 x}}}}") << QString::fromUtf8("Жx");
 }
@@ -700,6 +703,11 @@ void RtfReaderTest::pageBreaks_data()
     QTest::newRow("section break") << QByteArray("{\\rtf1 a\\sect b\\par c}") << QStringList{"a", "b", "c"} << "b";
     QTest::newRow("section break after sectd") << QByteArray("{\\rtf1 a\\sect\\sectd\\sbkpage b}")
                                                << QStringList{"a", "b"} << "b";
+    QTest::newRow("form feed") << QByteArray("{\\rtf1 c\x0c" "d}") << QStringList{"c", "d"} << "d";
+    QTest::newRow("form feed as hex") << QByteArray("{\\rtf1 c\\'0cd\\par e}") << QStringList{"c", "d", "e"}
+                                      << "d";
+    QTest::newRow("form feed at paragraph start") << QByteArray("{\\rtf1 c\\par\\u12?d}") << QStringList{"c", "d"}
+                                                  << "d";
     QTest::newRow("continuous section") << QByteArray("{\\rtf1 \\sbknone a\\sect\\sectd\\sbknone b}")
                                         << QStringList{"a", "b"} << "";
 }
@@ -920,11 +928,65 @@ void RtfReaderTest::pngAndJpegPicturesBecomeImages()
     QCOMPARE(imageCount(*doc), 1);
 }
 
-void RtfReaderTest::otherPicturesAreSkipped()
+void RtfReaderTest::otherPicturesKeepTheirData()
 {
-    auto doc = readRtf("{\\rtf1 a{\\pict\\wmetafile8\\picw10\\pich10 0102030405}b{\\pict\\pngblip 00112233}c}");
-    QCOMPARE(imageCount(*doc), 0);
-    QCOMPARE(doc->toPlainText(), QString("abc"));
+    // A metafile shows as a frame of its size; a picture Qt cannot decode keeps its place too.
+    auto doc = readRtf("{\\rtf1 a{\\pict\\wmetafile8\\picw2540\\pich1270\\picwgoal1500\\pichgoal750 0102030405}"
+                       "b{\\pict\\pngblip 00112233}c{\\*\\shppict{\\pict\\emfblip\\picw5080\\pich2540 0a0b}}"
+                       "{\\nonshppict{\\pict\\wmetafile8 00}}d}");
+    QCOMPARE(imageCount(*doc), 3);
+    QCOMPARE(doc->toPlainText().remove(QChar::ObjectReplacementCharacter), QString("abcd"));
+    QTextCursor at(doc.get());
+    at.setPosition(2);
+    QTextImageFormat wmf = at.charFormat().toImageFormat();
+    QCOMPARE(wmf.property(richtext::PictureDataProperty).toByteArray(), QByteArray::fromHex("0102030405"));
+    QCOMPARE(wmf.property(richtext::PictureWordsProperty).toByteArray(),
+             QByteArray("\\wmetafile8\\picw2540\\pich1270\\picwgoal1500\\pichgoal750"));
+    QCOMPARE(wmf.width(), 100.0);
+    QCOMPARE(wmf.height(), 50.0);
+    const QImage frame = doc->resource(QTextDocument::ImageResource, QUrl(wmf.name())).value<QImage>();
+    QCOMPARE(frame.size(), QSize(100, 50));
+    at.setPosition(6);
+    const QTextImageFormat emf = at.charFormat().toImageFormat();
+    QCOMPARE(emf.property(richtext::PictureDataProperty).toByteArray(), QByteArray::fromHex("0a0b"));
+    QCOMPARE(emf.width(), 192.0); // 5.08 cm at 96 dpi
+    QCOMPARE(emf.height(), 96.0);
+
+    // Stand-ins are shared: many pictures of many sizes draw only a few.
+    QByteArray many = "{\\rtf1 ";
+    for (int i = 1; i <= 200; ++i) {
+        many += "{\\pict\\wmetafile8\\picwgoal" + QByteArray::number(i * 15) + "\\pichgoal600 01}";
+    }
+    doc = readRtf(many + "}");
+    QCOMPARE(imageCount(*doc), 200);
+    at = QTextCursor(doc.get());
+    QSet<qint64> drawn;
+    for (int i = 0; i < 200; ++i) {
+        at.setPosition(i + 1);
+        const QImage stand = doc->resource(QTextDocument::ImageResource, QUrl(at.charFormat().toImageFormat().name()))
+                                 .value<QImage>();
+        QVERIFY(!stand.isNull());
+        drawn.insert(stand.cacheKey());
+    }
+    QVERIFY2(drawn.size() <= 40, qPrintable(QString::number(drawn.size())));
+
+    // A device-independent bitmap becomes the image it holds.
+    QImage bitmap(3, 2, QImage::Format_RGB32);
+    bitmap.fill(QColor(10, 200, 30));
+    QByteArray bmp;
+    QBuffer buf(&bmp);
+    buf.open(QIODevice::WriteOnly);
+    QVERIFY(bitmap.save(&buf, "BMP"));
+    const QByteArray dib = bmp.mid(14);
+    doc = readRtf("{\\rtf1{\\pict\\dibitmap0\\picw3\\pich2 " + dib.toHex() + "}}");
+    QCOMPARE(imageCount(*doc), 1);
+    at = QTextCursor(doc.get());
+    at.setPosition(1);
+    const QTextImageFormat shown = at.charFormat().toImageFormat();
+    const QImage decoded = doc->resource(QTextDocument::ImageResource, QUrl(shown.name())).value<QImage>();
+    QCOMPARE(decoded.size(), QSize(3, 2));
+    QCOMPARE(decoded.pixelColor(1, 1), QColor(10, 200, 30));
+    QCOMPARE(shown.property(richtext::PictureDataProperty).toByteArray(), dib);
 }
 
 void RtfReaderTest::hostileInput_data()
@@ -939,7 +1001,8 @@ void RtfReaderTest::hostileInput_data()
     QTest::newRow("truncated in hex") << QByteArray("{\\rtf1 abc\\'") << QString("abc");
     QTest::newRow("lone backslash") << QByteArray("{\\rtf1 abc\\") << QString("abc");
     QTest::newRow("truncated in the font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << QString();
-    QTest::newRow("truncated picture") << QByteArray("{\\rtf1 x{\\pict\\pngblip 89504e47") << QString("x");
+    QTest::newRow("truncated picture") << QByteArray("{\\rtf1 x{\\pict\\pngblip 89504e47")
+                                       << QString("x") + QChar(QChar::ObjectReplacementCharacter);
     QTest::newRow("bin larger than the rest") << QByteArray("{\\rtf1 x\\bin2000000000 abc}") << QString("x");
     QTest::newRow("bin with huge digits") << QByteArray("{\\rtf1 x\\bin99999999999999999999 abc}") << QString("x");
     QTest::newRow("negative bin") << QByteArray("{\\rtf1 x\\bin-5 abc}") << QString("xabc");
@@ -963,7 +1026,7 @@ void RtfReaderTest::hostileInput_data()
                                << QString("z");
     QTest::newRow("repeated pict words") << QByteArray("{\\rtf1 x{\\pict" + QByteArray("\\pict").repeated(1000) +
                                                        "\\pngblip 00}y}")
-                                         << QString("xy");
+                                         << QString("x") + QChar(QChar::ObjectReplacementCharacter) + "y";
     QTest::newRow("list level out of range") << QByteArray("{\\rtf1\\ls99999\\ilvl999 x\\par}") << QString("x");
     // Found by fuzzing: a list paragraph formatted again by a cell end emptied its list, which
     // the document then deleted while the reader still meant to add to it.

@@ -300,6 +300,13 @@ QStringList structureOf(const QTextDocument &doc)
     QStringList out;
     for (QTextFrame::iterator it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
         if (auto *table = qobject_cast<QTextTable *>(it.currentFrame())) {
+            QStringList widths;
+            for (const QTextLength &length : table->format().columnWidthConstraints()) {
+                widths << QString::number(length.rawValue()) + (length.type() == QTextLength::FixedLength ? "px" : "?");
+            }
+            if (!widths.isEmpty()) {
+                out << QStringLiteral("columns ") + widths.join(QLatin1Char(' '));
+            }
             for (int r = 0; r < table->rows(); ++r) {
                 for (int c = 0; c < table->columns(); ++c) {
                     const QTextTableCell cell = table->cellAt(r, c);
@@ -322,6 +329,24 @@ QStringList structureOf(const QTextDocument &doc)
             line += QStringLiteral(" [list %1 %2%3]")
                         .arg(int(list->format().style()))
                         .arg(list->format().numberPrefix(), list->format().numberSuffix());
+            if (list->format().hasProperty(richtext::ListStartProperty)) {
+                line += QStringLiteral(" [from %1]").arg(list->format().intProperty(richtext::ListStartProperty));
+            }
+        }
+        for (QTextBlock::iterator fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (format.hasProperty(richtext::PictureDataProperty)) {
+                line += QStringLiteral(" [picture %1 %2 %3x%4]")
+                            .arg(QString::fromLatin1(format.property(richtext::PictureWordsProperty).toByteArray()))
+                            .arg(QString::fromLatin1(format.property(richtext::PictureDataProperty).toByteArray().toHex()))
+                            .arg(format.toImageFormat().width())
+                            .arg(format.toImageFormat().height());
+            }
+            if (format.hasProperty(richtext::UnderlineKindProperty)) {
+                line += QStringLiteral(" [underline %1 %2]")
+                            .arg(format.intProperty(richtext::UnderlineKindProperty))
+                            .arg(format.fontUnderline());
+            }
         }
         out << line;
     }
@@ -494,6 +519,21 @@ void RtfRoundTripTest::structuresSurviveTheWriter_data()
     QTest::newRow("circle bullets") << lists + "\\pard\\ls2 one\\par two\\par" << "one [list -2 ]";
     QTest::newRow("roman in parentheses") << lists + "\\pard\\ls3 one\\par" << "one [list -7 ()]";
     QTest::newRow("page break") << QByteArray("a\\par\\page b\\par") << "b [page]";
+    QTest::newRow("form feed") << QByteArray("a\\'0c b\\par") << " b [page]";
+    QTest::newRow("list starting at 3")
+        << QByteArray("{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat3{\\leveltext\\'02\\'00.;}}"
+                      "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 three\\par")
+        << "three [list -4 ] [from 3]";
+    QTest::newRow("double underline") << QByteArray("{\\uldb two}\\par") << "two [underline 2 1]";
+    QTest::newRow("word underline") << QByteArray("{\\ulw some words}\\par") << "some words [underline 3 1]";
+    const QString object(QChar::ObjectReplacementCharacter);
+    QTest::newRow("wmf picture") << QByteArray("a{\\pict\\wmetafile8\\picw100\\pich50\\picscalex50 0102ff}\\par")
+                                 << "a" + object + " [picture \\wmetafile8\\picw100\\pich50\\picscalex50 0102ff 1.88976x1.88976]";
+    QTest::newRow("jpeg picture kept as written")
+        << QByteArray("{\\*\\shppict{\\pict\\picw4\\pich4\\picwgoal60\\pichgoal30\\jpegblip ffd8ff}}")
+        << object + " [picture \\picw4\\pich4\\picwgoal60\\pichgoal30\\jpegblip ffd8ff 4x2]";
+    QTest::newRow("column widths")
+        << QByteArray("\\trowd\\cellx1500\\cellx4500\\intbl a\\cell b\\cell\\row") << "columns 100px 200px";
     QTest::newRow("cells merged across")
         << QByteArray("\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\intbl ab\\cell\\cell\\row"
                       "\\trowd\\cellx1000\\cellx2000\\intbl c\\cell d\\cell\\row")

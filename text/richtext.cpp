@@ -8,8 +8,11 @@
 #include "text/talllayout.h"
 
 #include <QStringList>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
+#include <vector>
 
 namespace richtext {
 
@@ -51,7 +54,47 @@ void loadPlainText(QTextDocument &document, const QString &text)
     const textlayout::LoadingLayout loading(document);
     // clear() drops every format of the previous content, so the text shows in the default font.
     document.clear();
-    document.setPlainText(text);
+    if (!text.contains(QLatin1Char('\f')) && !text.contains(QLatin1Char('\v'))) {
+        document.setPlainText(text);
+        return;
+    }
+    // A vertical tab breaks the line; a form feed starts a page: the line after it starts a new paragraph
+    // that begins the page, and one standing at the start of a line starts that line's page.
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\v'), QChar(QChar::LineSeparator));
+    std::vector<int> pageStarts;
+    int block = 0;
+    qsizetype out = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QChar c = lines.at(i);
+        if (c == QLatin1Char('\f')) {
+            const bool lineStart = out == 0 || lines.at(out - 1) == QLatin1Char('\n');
+            if (!lineStart) {
+                lines[out++] = QLatin1Char('\n');
+                ++block;
+            }
+            if (pageStarts.empty() || pageStarts.back() != block) {
+                pageStarts.push_back(block);
+            }
+            continue;
+        }
+        if (c == QLatin1Char('\n')) {
+            ++block;
+        }
+        lines[out++] = c;
+    }
+    lines.truncate(out);
+    document.setPlainText(lines);
+    QTextBlockFormat pageStart;
+    pageStart.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    for (const int b : pageStarts) {
+        const QTextBlock target = document.findBlockByNumber(b);
+        if (target.isValid()) {
+            QTextCursor(target).mergeBlockFormat(pageStart);
+        }
+    }
 }
 
 void loadBytes(QTextDocument &document, const QByteArray &bytes)

@@ -14,6 +14,18 @@ constexpr int HangingIndentProperty = QTextFormat::UserProperty + 1;
 // List property of a part of a long bulleted list that the RTF reader holds in several QTextLists: the object
 // index of the list's first part (int). The writer saves the parts as that one list.
 constexpr int ListFirstPartProperty = QTextFormat::UserProperty + 2;
+// List property: the number of a numbered list's first item (int), 1 when absent. It has the id of the list
+// start that later Qt versions number the items from; Qt 6.4 keeps it but numbers from 1.
+constexpr int ListStartProperty = 0x3004;
+// Character property of underlined text whose underline is not a single line under everything (int, one of
+// UnderlineKind); such text is shown with a single underline.
+constexpr int UnderlineKindProperty = QTextFormat::UserProperty + 3;
+enum UnderlineKind : int { DoubleUnderline = 2, WordUnderline = 3 };
+// Image properties of a picture read from RTF: its data as the document held it (QByteArray), and the RTF
+// words of its kind and size (QByteArray, such as "\\wmetafile8\\picw2000\\pich1000"). The writer writes
+// the picture back in that form; what the image shows is the picture, or a stand-in naming its kind.
+constexpr int PictureDataProperty = QTextFormat::UserProperty + 4;
+constexpr int PictureWordsProperty = QTextFormat::UserProperty + 5;
 
 // The base font: what new and plain text in the leaf editor takes, and what imported text is written in.
 QFont baseFont();

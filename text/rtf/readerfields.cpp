@@ -1,6 +1,8 @@
 // The reader's fields and pictures: hyperlinks from HYPERLINK fields, the character of a SYMBOL
-// field, and PNG and JPEG pictures shown as images of the document.
+// field, and pictures shown as images of the document.
 #include "text/encoding.h"
+#include "text/richtext.h"
+#include "text/rtf/pictures.h"
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
 
@@ -199,6 +201,20 @@ void Reader::pictWord(int kw, int p)
         return;
     }
     PictInfo &pi = picts_.back();
+    // The words of the picture's kind and size are kept as written, for the writer to write back.
+    static const std::pair<int, const char *> kept[] = {
+        {KwPngblip, "\\pngblip"},   {KwJpegblip, "\\jpegblip"},   {KwOtherblip, "\\wbitmap"},
+        {KwWmetafile, "\\wmetafile"}, {KwEmfblip, "\\emfblip"},     {KwDibitmap, "\\dibitmap"},
+        {KwPicw, "\\picw"},         {KwPich, "\\pich"},           {KwPicwgoal, "\\picwgoal"},
+        {KwPichgoal, "\\pichgoal"}, {KwPicscalex, "\\picscalex"}, {KwPicscaley, "\\picscaley"}};
+    for (const auto &[word, name] : kept) {
+        if (word == kw && pi.words.size() < 512) {
+            pi.words.append(name);
+            if (kw != KwPngblip && kw != KwJpegblip && kw != KwEmfblip) {
+                pi.words.append(QByteArray::number(p));
+            }
+        }
+    }
     switch (kw) {
     case KwPngblip:
         pi.kind = 1;
@@ -208,6 +224,15 @@ void Reader::pictWord(int kw, int p)
         return;
     case KwOtherblip:
         pi.kind = 3;
+        return;
+    case KwWmetafile:
+        pi.kind = 4;
+        return;
+    case KwEmfblip:
+        pi.kind = 5;
+        return;
+    case KwDibitmap:
+        pi.kind = 6;
         return;
     case KwPicw:
         pi.picw = p;
@@ -264,21 +289,55 @@ void Reader::closePict(const State &closed, const State &parent)
     if (parent.dest == Dest::Pict || picts_.empty()) {
         return;
     }
-    const PictInfo pict = std::move(picts_.back());
+    PictInfo pict = std::move(picts_.back());
     picts_.pop_back();
     if (closed.outer == Dest::Text && !closed.chr.hidden) {
+        pict.data.squeeze(); // the document keeps the data for as long as the picture stands
         insertPicture(pict);
     }
 }
 
+// Every picture keeps its data and the words of its kind and size for the writer. PNG, JPEG and DIB
+// pictures show as images; the others as a frame of their size that names their kind.
 void Reader::insertPicture(const PictInfo &pict)
 {
-    if (pict.kind != 1 && pict.kind != 2) {
+    if (pict.kind == 0 || pict.data.isEmpty()) {
         return;
     }
     QImage image;
-    if (!image.loadFromData(pict.data, pict.kind == 1 ? "PNG" : "JPEG") || image.isNull()) {
-        return;
+    if (pict.kind == 1 || pict.kind == 2) {
+        image.loadFromData(pict.data, pict.kind == 1 ? "PNG" : "JPEG");
+    } else if (pict.kind == 6) {
+        image = imageOfDib(pict.data);
+    }
+    // The picture's own size: metafiles measure in hundredths of a millimetre, bitmaps in pixels.
+    const bool metafile = pict.kind == 4 || pict.kind == 5;
+    QSizeF natural = image.isNull() ? QSizeF(std::max(0, std::min(MaxTwips, pict.picw)),
+                                             std::max(0, std::min(MaxTwips, pict.pich)))
+                                    : QSizeF(image.size());
+    if (image.isNull() && metafile) {
+        natural *= 96.0 / 2540.0;
+    }
+    if (image.isNull()) {
+        static const char *const names[] = {"", "PNG", "JPEG", "Bitmap", "WMF", "EMF", "DIB"};
+        const double w = pict.wgoal > 0 ? pict.wgoal / 15.0 : natural.width() > 0 ? natural.width() : 96.0;
+        const double h = pict.hgoal > 0 ? pict.hgoal / 15.0 : natural.height() > 0 ? natural.height() : 96.0;
+        // Pictures of one kind and size share their stand-in; past a few sizes, each kind has one for all.
+        const QSize size(std::min(int(w), 65535), std::min(int(h), 65535));
+        qint64 key = qint64(pict.kind) << 40 | qint64(size.width()) << 20 | size.height();
+        if (placeholders_.size() >= MaxPlaceholders) {
+            key = qint64(pict.kind) << 40;
+        }
+        const auto known = std::find_if(placeholders_.begin(), placeholders_.end(),
+                                        [key](const std::pair<qint64, QImage> &p) { return p.first == key; });
+        if (known != placeholders_.end()) {
+            image = known->second;
+        } else {
+            image = placeholderImage(key & 0xFFFFFFFFFF ? size : QSize(160, 120),
+                                     QStringLiteral("%1 picture").arg(QLatin1String(names[pict.kind])));
+            placeholders_.emplace_back(key, image);
+        }
+        natural = QSizeF(w, h);
     }
     flushRun();
     prepareContent();
@@ -286,8 +345,10 @@ void Reader::insertPicture(const PictInfo &pict)
     doc_.addResource(QTextDocument::ImageResource, url, image);
     QTextImageFormat f;
     f.setName(url.toString());
-    double w = pict.wgoal > 0 ? pict.wgoal / 15.0 : image.width();
-    double h = pict.hgoal > 0 ? pict.hgoal / 15.0 : image.height();
+    f.setProperty(richtext::PictureDataProperty, pict.data);
+    f.setProperty(richtext::PictureWordsProperty, pict.words);
+    double w = pict.wgoal > 0 ? pict.wgoal / 15.0 : natural.width();
+    double h = pict.hgoal > 0 ? pict.hgoal / 15.0 : natural.height();
     w = w * std::max(1, std::min(1000, pict.scalex)) / 100.0;
     h = h * std::max(1, std::min(1000, pict.scaley)) / 100.0;
     f.setWidth(w);

@@ -1,6 +1,7 @@
 // The reader's fonts, colours and code pages: the font and colour tables, the document's code page,
 // the decoding of text bytes in the code page of their font, and the character format of a run.
 #include "text/encoding.h"
+#include "text/richtext.h"
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
 
@@ -197,6 +198,9 @@ QTextCharFormat Reader::charFormat(const CharProps &c)
     }
     if (c.underline) {
         f.setFontUnderline(true);
+        if (c.underline > 1) {
+            f.setProperty(richtext::UnderlineKindProperty, int(c.underline));
+        }
     }
     if (c.strike) {
         f.setFontStrikeOut(true);

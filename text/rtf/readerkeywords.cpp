@@ -27,10 +27,12 @@ const std::unordered_map<std::string_view, int> &keywords()
             {"pca", KwPca}, {"deff", KwDeff}, {"f", KwF}, {"fcharset", KwFcharset}, {"cpg", KwCpg}, {"red", KwRed},
             {"green", KwGreen}, {"blue", KwBlue}, {"listid", KwListid}, {"levelnfc", KwLevelnfc},
             {"levelnfcn", KwLevelnfc}, {"leveltext", KwLeveltext}, {"ls", KwLs}, {"ilvl", KwIlvl},
+            {"levelstartat", KwLevelstartat},
             {"pnlvlblt", KwPnlvlblt}, {"pnlvlbody", KwPnlvlbody}, {"pnlvlcont", KwPnlvlcont}, {"pnlvl", KwPnlvl},
             {"pndec", KwPndec}, {"pnlcltr", KwPnlcltr}, {"pnucltr", KwPnucltr}, {"pnlcrm", KwPnlcrm},
             {"pnucrm", KwPnucrm}, {"plain", KwPlain}, {"fs", KwFs}, {"b", KwB}, {"i", KwI}, {"ul", KwUl},
-            {"ulnone", KwUlnone}, {"strike", KwStrike}, {"striked", KwStrike}, {"cf", KwCf}, {"cb", KwCb},
+            {"uldb", KwUldb}, {"ulw", KwUlw}, {"ulnone", KwUlnone}, {"strike", KwStrike}, {"striked", KwStrike},
+            {"cf", KwCf}, {"cb", KwCb},
             {"chcbpat", KwCb}, {"highlight", KwHighlight}, {"v", KwV}, {"super", KwSuper}, {"sub", KwSub},
             {"nosupersub", KwNosupersub}, {"uc", KwUc}, {"u", KwU}, {"pard", KwPard}, {"ql", KwQl}, {"qr", KwQr},
             {"qc", KwQc}, {"qj", KwQj}, {"qd", KwQj}, {"li", KwLi}, {"lin", KwLi}, {"ri", KwRi}, {"rin", KwRi},
@@ -44,7 +46,7 @@ const std::unordered_map<std::string_view, int> &keywords()
             {"endash", KwEndash}, {"emdash", KwEmdash}, {"enspace", KwEnspace}, {"emspace", KwEmspace},
             {"qmspace", KwQmspace}, {"chftn", KwChftn}, {"footnote", KwFootnote}, {"ftnalt", KwFtnalt}, {"zwj", KwZwj},
             {"zwnj", KwZwnj}, {"bin", KwBin}, {"pngblip", KwPngblip}, {"jpegblip", KwJpegblip},
-            {"emfblip", KwOtherblip}, {"wmetafile", KwOtherblip}, {"dibitmap", KwOtherblip}, {"wbitmap", KwOtherblip},
+            {"emfblip", KwEmfblip}, {"wmetafile", KwWmetafile}, {"dibitmap", KwDibitmap}, {"wbitmap", KwOtherblip},
             {"picw", KwPicw}, {"pich", KwPich}, {"picwgoal", KwPicwgoal}, {"pichgoal", KwPichgoal},
             {"picscalex", KwPicscalex}, {"picscaley", KwPicscaley},
         };
@@ -56,9 +58,8 @@ const std::unordered_map<std::string_view, int> &keywords()
         }
         m["ftnstart"] = KwFtnstart;
         m["aftnstart"] = KwAftnstart;
-        for (const char *w : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-                              "ulwave"}) {
+        for (const char *w : {"uld", "uldash", "uldashd", "uldashdd", "ulhwave", "ulldash", "ulth",
+                              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulwave"}) {
             m[w] = KwUl;
         }
         return m;

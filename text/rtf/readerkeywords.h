@@ -23,10 +23,11 @@ enum Kw : int {
     // fonts and colours
     KwF, KwFcharset, KwCpg, KwRed, KwGreen, KwBlue,
     // lists
-    KwListid, KwLevelnfc, KwLeveltext, KwLs, KwIlvl, KwPnlvlblt, KwPnlvlbody, KwPnlvlcont, KwPnlvl, KwPndec, KwPnlcltr,
+    KwListid, KwLevelnfc, KwLevelstartat, KwLeveltext, KwLs, KwIlvl, KwPnlvlblt, KwPnlvlbody, KwPnlvlcont, KwPnlvl,
+    KwPndec, KwPnlcltr,
     KwPnucltr, KwPnlcrm, KwPnucrm,
     // character
-    KwPlain, KwFs, KwB, KwI, KwUl, KwUlnone, KwStrike, KwCf, KwCb, KwHighlight, KwV, KwSuper, KwSub,
+    KwPlain, KwFs, KwB, KwI, KwUl, KwUldb, KwUlw, KwUlnone, KwStrike, KwCf, KwCb, KwHighlight, KwV, KwSuper, KwSub,
     KwNosupersub, KwUc, KwU,
     // paragraph
     KwPard, KwQl, KwQr, KwQc, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwIntbl, KwItap, KwPagebb,
@@ -38,7 +39,7 @@ enum Kw : int {
     KwLdblquote, KwRdblquote, KwBullet, KwEndash, KwEmdash, KwEnspace, KwEmspace, KwQmspace, KwZwj, KwZwnj,
     KwBin, KwChftn, KwFootnote, KwFtnalt, KwNoteNumbering, KwFtnstart, KwAftnstart,
     // pictures
-    KwPngblip, KwJpegblip, KwOtherblip, KwPicw, KwPich, KwPicwgoal, KwPichgoal, KwPicscalex, KwPicscaley,
+    KwPngblip, KwJpegblip, KwOtherblip, KwWmetafile, KwEmfblip, KwDibitmap, KwPicw, KwPich, KwPicwgoal, KwPichgoal, KwPicscalex, KwPicscaley,
 };
 
 // The word's entry in the table, or KwUnknown.

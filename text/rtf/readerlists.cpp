@@ -143,6 +143,11 @@ bool Reader::listWord(int kw, int p)
             lists_.back().levels.back().nfc = p;
         }
         return true;
+    case KwLevelstartat:
+        if (s.dest == Dest::ListLevel && !lists_.empty() && !lists_.back().levels.empty()) {
+            lists_.back().levels.back().start = std::max(0, std::min(32767, p));
+        }
+        return true;
     case KwIlvl:
         s.para.ilvl = std::max(0, std::min(8, p));
         return true;
@@ -361,6 +366,9 @@ void Reader::applyList(QTextBlockFormat bf, const ParaProps &p, const ListPlace 
             }
             if (place.definition->suffix != QLatin1String(".")) {
                 lf.setNumberSuffix(place.definition->suffix);
+            }
+            if (place.definition->start != 1) {
+                lf.setProperty(richtext::ListStartProperty, place.definition->start);
             }
         }
         if (firstPart >= 0) {

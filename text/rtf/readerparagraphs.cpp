@@ -3,6 +3,8 @@
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
 
+#include <algorithm>
+
 namespace rtf::detail {
 
 int clampTwips(int v)
@@ -27,6 +29,19 @@ void Reader::appendBytes(QByteArrayView bytes)
     if (top().chr.hidden || bytes.isEmpty()) {
         return;
     }
+    // A form feed in the text starts a page and a vertical tab breaks the line, as they do in plain text.
+    const auto isControl = [](char c) { return c == '\f' || c == '\v'; };
+    for (auto control = std::find_if(bytes.begin(), bytes.end(), isControl); control != bytes.end();
+         control = std::find_if(bytes.begin(), bytes.end(), isControl)) {
+        const qsizetype at = control - bytes.begin();
+        const char16_t c = *control == '\f' ? u'\f' : u'\v';
+        appendBytes(bytes.first(at));
+        appendChar(c);
+        bytes = bytes.sliced(at + 1);
+    }
+    if (bytes.isEmpty()) {
+        return;
+    }
     startRun();
     shown_ += bytes.size();
     const int cp = codePageOf(top().chr.font);
@@ -41,6 +56,13 @@ void Reader::appendChar(char16_t c)
 {
     if (top().chr.hidden) {
         return;
+    }
+    if (c == u'\f') {
+        pageBreak();
+        return;
+    }
+    if (c == u'\v') {
+        c = u'\u2028';
     }
     startRun();
     ++shown_;

@@ -6,6 +6,7 @@
 #include "text/rtf/tokenizer.h"
 
 #include <QColor>
+#include <QImage>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextFormat>
@@ -29,6 +30,8 @@ constexpr int MaxTableColumns = 64;
 constexpr int MaxMerges = 2000;
 // Paragraph measures in twips are clamped to +-22 inches.
 constexpr int MaxTwips = 31680;
+// Stand-ins of pictures that cannot be shown are drawn for this many kinds and sizes; later ones share.
+constexpr size_t MaxPlaceholders = 32;
 
 enum class Dest : unsigned char {
     Text,      // the document body
@@ -64,7 +67,7 @@ struct CharProps
     int href = -1;
     bool bold = false;
     bool italic = false;
-    bool underline = false;
+    unsigned char underline = 0; // 1 single, 2 double, 3 words only
     bool strike = false;
     bool hidden = false;
     unsigned char vertical = 0; // 1 superscript, 2 subscript
@@ -84,8 +87,8 @@ struct CharPropsHash
     {
         size_t h = size_t(c.font) * 1000003u;
         h ^= size_t(c.fs) * 7919u + size_t(c.fg) * 104729u + size_t(c.bg) * 1299709u + size_t(c.href) * 15485863u;
-        h ^= size_t(c.bold) | size_t(c.italic) << 1 | size_t(c.underline) << 2 | size_t(c.strike) << 3 |
-             size_t(c.hidden) << 4 | size_t(c.vertical) << 5;
+        h ^= size_t(c.bold) | size_t(c.italic) << 1 | size_t(c.strike) << 2 | size_t(c.hidden) << 3 |
+             size_t(c.vertical) << 4 | size_t(c.underline) << 6;
         return h;
     }
 };
@@ -131,6 +134,7 @@ struct FontInfo
 struct ListLevelInfo
 {
     int nfc = 0;
+    int start = 1;
     std::vector<int> text; // the level text as read: characters, and bytes b as -(b + 1)
     NumStyle style = NumStyle::Decimal;
     QString prefix; // around the number, as the level text has it
@@ -182,7 +186,8 @@ struct PictInfo
 {
     QByteArray data;
     int nibble = -1;
-    int kind = 0; // 1 PNG, 2 JPEG, 3 another kind
+    int kind = 0; // 1 PNG, 2 JPEG, 3 device-dependent bitmap, 4 WMF, 5 EMF, 6 DIB
+    QByteArray words; // the words of its kind and size, as written
     int picw = 0;
     int pich = 0;
     int wgoal = 0;
@@ -325,6 +330,7 @@ private:
     std::vector<QString> hrefs_;
     std::vector<PictInfo> picts_;
     int imageCount_ = 0;
+    std::vector<std::pair<qint64, QImage>> placeholders_; // stand-ins of pictures that cannot be shown
     int footnotes_ = 0; // automatic footnote marks shown so far
     int endnotes_ = 0;
     NoteNumbering footnoteNumbering_ = NoteNumbering::Arabic;

@@ -94,6 +94,20 @@ void Reader::leaveTable()
         table_->removeRows(row_ + 1, table_->rows() - row_ - 1);
     }
     mergeCells();
+    // The columns keep the widths their cell boundaries give, in pixels of 15 twips.
+    if (!grid_.empty() && grid_.size() == size_t(table_->columns()) && grid_.front() > 0) {
+        QList<QTextLength> widths;
+        widths.reserve(qsizetype(grid_.size()));
+        int left = 0;
+        for (const int right : grid_) {
+            const int twips = std::max(1, std::min(MaxTwips, right - left));
+            widths.append(QTextLength(QTextLength::FixedLength, twips / 15.0));
+            left = right;
+        }
+        QTextTableFormat tf = table_->format();
+        tf.setColumnWidthConstraints(widths);
+        table_->setFormat(tf);
+    }
     cursor_.setPosition(table_->lastPosition() + 1);
     table_ = nullptr;
     pendingBreak_ = false;

@@ -4,6 +4,7 @@
 #include "text/rtf/rtfreader.h"
 
 #include "text/encoding.h"
+#include "text/richtext.h"
 #include "text/rtf/readerkeywords.h"
 #include "text/rtf/readerstate.h"
 
@@ -307,10 +308,16 @@ bool Reader::characterWord(int kw, const Token &t)
         c.italic = on;
         return true;
     case KwUl:
-        c.underline = on;
+        c.underline = on ? 1 : 0;
+        return true;
+    case KwUldb:
+        c.underline = on ? richtext::DoubleUnderline : 0;
+        return true;
+    case KwUlw:
+        c.underline = on ? richtext::WordUnderline : 0;
         return true;
     case KwUlnone:
-        c.underline = false;
+        c.underline = 0;
         return true;
     case KwStrike:
         c.strike = on;

@@ -167,7 +167,17 @@ const QByteArray &Writer::runPrefix(int formatIndex, const QTextCharFormat &form
         out.append("\\ulwave");
         break;
     default:
-        out.append("\\ul");
+        switch (format.intProperty(richtext::UnderlineKindProperty)) {
+        case richtext::DoubleUnderline:
+            out.append("\\uldb");
+            break;
+        case richtext::WordUnderline:
+            out.append("\\ulw");
+            break;
+        default:
+            out.append("\\ul");
+            break;
+        }
         break;
     }
     if (format.hasProperty(QTextFormat::FontStrikeOut) ? format.fontStrikeOut() : defaultFont.strikeOut()) {

@@ -87,7 +87,12 @@ void Writer::appendListTables(QByteArray &out) const
         for (int level = 0; level < levels; ++level) {
             appendControl(out, "{\\listlevel\\levelnfc", nfc);
             appendControl(out, "\\levelnfcn", nfc);
-            out.append("\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1\\levelspace0\\levelindent0");
+            out.append("\\leveljc0\\leveljcn0\\levelfollow0");
+            appendControl(out, "\\levelstartat",
+                          format.hasProperty(richtext::ListStartProperty)
+                              ? qBound(0, format.intProperty(richtext::ListStartProperty), 32767)
+                              : 1);
+            out.append("\\levelspace0\\levelindent0");
             if (nfc == 23) {
                 // The bullet: a disc, a white bullet for circles, a small square for squares.
                 const char *bullet = format.style() == QTextListFormat::ListCircle   ? "\\u9702 ?"
@@ -212,9 +217,24 @@ void Writer::writeCellContent(const QTextTableCell &cell, int tableDepth)
     }
 }
 
-// A picture as PNG data in hex; pictures the document cannot give are left out.
+// A picture read from RTF goes back as it came: its kind, its size and its data; any other picture as
+// PNG data in hex; pictures the document cannot give are left out.
 void Writer::writeImage(const QTextImageFormat &format)
 {
+    const QByteArray words = format.property(richtext::PictureWordsProperty).toByteArray();
+    const QByteArray data = format.property(richtext::PictureDataProperty).toByteArray();
+    if (!words.isEmpty() && !data.isEmpty()) {
+        // Word processors since the first with PNG and JPEG pictures read those in \shppict; WMF and
+        // bitmaps stand on their own, as every reader takes them.
+        const bool modern =
+            words.contains("\\pngblip") || words.contains("\\jpegblip") || words.contains("\\emfblip");
+        body_.append(modern ? "{\\*\\shppict{\\pict" : "{\\pict");
+        body_.append(words);
+        body_.append("\r\n");
+        appendHex(data);
+        body_.append(modern ? "}}" : "}");
+        return;
+    }
     const QVariant resource = document_.resource(QTextDocument::ImageResource, QUrl(format.name()));
     QImage image;
     if (resource.userType() == QMetaType::QImage) {
@@ -241,11 +261,18 @@ void Writer::writeImage(const QTextImageFormat &format)
     appendControl(body_, "\\picwgoal", roundToInt(width * TwipsPerPixel));
     appendControl(body_, "\\pichgoal", roundToInt(height * TwipsPerPixel));
     body_.append("\r\n");
+    appendHex(png);
+    body_.append("}}");
+}
+
+// Picture data in hex digits, 128 to a line.
+void Writer::appendHex(const QByteArray &data)
+{
     const qsizetype start = body_.size();
-    body_.resize(start + png.size() * 2 + png.size() / 64 * 2);
+    body_.resize(start + data.size() * 2 + data.size() / 64 * 2);
     char *out = body_.data() + start;
-    for (qsizetype i = 0; i < png.size(); ++i) {
-        const unsigned char b = static_cast<unsigned char>(png.at(i));
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(data.at(i));
         *out++ = HexDigits[b >> 4];
         *out++ = HexDigits[b & 15];
         if (i % 64 == 63) {
@@ -254,7 +281,6 @@ void Writer::writeImage(const QTextImageFormat &format)
         }
     }
     body_.resize(out - body_.data());
-    body_.append("}}");
 }
 
 } // namespace rtf::detail

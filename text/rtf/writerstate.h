@@ -92,8 +92,10 @@ private:
 
     void writeBlockContent(const QTextBlock &block, bool inTable);
 
-    // A picture as PNG data in hex; pictures the document cannot give are left out.
+    // A picture read from RTF in its own form, any other as PNG data in hex; pictures the document cannot
+    // give are left out.
     void writeImage(const QTextImageFormat &format);
+    void appendHex(const QByteArray &data);
 
     QByteArray assemble();
 
