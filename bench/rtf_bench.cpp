@@ -437,6 +437,112 @@ void measureLongLists()
     std::printf("  (to first: time per item over the first row's; linear reading keeps it near 1)\n");
 }
 
+// RTF of plain paragraphs, one format throughout, as a long document pasted from a text file saves.
+QByteArray plainParagraphsRtf(int paragraphs)
+{
+    QByteArray rtf("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n");
+    rtf.reserve(qsizetype(paragraphs) * 80);
+    for (int i = 0; i < paragraphs; ++i) {
+        rtf.append("\\pard\\plain\\f0\\fs20 Paragraph ");
+        rtf.append(QByteArray::number(i));
+        rtf.append(" of a long document of plain text.\\par\r\n");
+    }
+    rtf.append("}\r\n");
+    return rtf;
+}
+
+// Reading plain paragraphs takes as long per paragraph in a long document as in a short one.
+void measurePlainParagraphs()
+{
+    std::printf("\nPlain paragraphs: rtf::read of N unformatted paragraphs (best of 2)\n");
+    std::printf("  %10s %8s %10s %14s %10s\n", "paragraphs", "MB", "read ms", "us/paragraph", "to first");
+    double first = 0;
+    for (const int paragraphs : {50'000, 500'000}) {
+        QTextDocument document;
+        const double seconds = [&] {
+            const QByteArray rtf = plainParagraphsRtf(paragraphs);
+            std::printf("  %10d %8.2f ", paragraphs, rtf.size() / 1e6);
+            return bestSeconds(2, [&] { rtf::read(rtf, document); });
+        }();
+        const double perParagraph = seconds * 1e6 / paragraphs;
+        first = first == 0 ? perParagraph : first;
+        std::printf("%10.1f %14.3f %10.2f %s\n", seconds * 1e3, perParagraph, perParagraph / first,
+                    perParagraph / first <= 1.3 ? "" : "(goal: at most 1.3)");
+        std::fflush(stdout);
+    }
+}
+
+// Writing numbered lists: saving takes as long per item in a long list as in a short one.
+void measureNumberedListWrite()
+{
+    std::printf("\nSaving a numbered list of N items (rtf::write, best of 2)\n");
+    std::printf("  %8s %10s %12s %10s\n", "items", "write ms", "us per item", "to first");
+    double first = 0;
+    for (const int items : {5'000, 50'000}) {
+        QTextDocument document;
+        QTextCursor cursor(&document);
+        cursor.beginEditBlock();
+        QTextList *list = cursor.createList(QTextListFormat::ListDecimal);
+        for (int i = 0; i < items; ++i) {
+            if (i > 0) {
+                cursor.insertBlock();
+                list->add(cursor.block());
+            }
+            cursor.insertText(QStringLiteral("Numbered item %1").arg(i + 1));
+        }
+        cursor.endEditBlock();
+        QByteArray rtf;
+        const double seconds = bestSeconds(2, [&] { rtf = rtf::write(document); });
+        const double perItem = seconds * 1e6 / items;
+        first = first == 0 ? perItem : first;
+        const bool lastRight = rtf.contains(QByteArray("{\\pntext\\f0 ") + QByteArray::number(items) + ".\\tab}");
+        std::printf("  %8d %10.1f %12.3f %10.2f  %s\n", items, seconds * 1e3, perItem, perItem / first,
+                    lastRight ? "last number ok" : "LAST NUMBER WRONG");
+        std::fflush(stdout);
+    }
+}
+
+// Reading a text file into a document as the editor does, beside Qt's setPlainText of the decoded text
+// (in process, best of 2), and quillax-tool convert of the file as a child process for its memory.
+void measurePlainTextFiles(const QString &dir)
+{
+    const QString tool = QStringLiteral(QUILLAX_TOOL_PATH);
+    std::printf("\nPlain text files of N lines: richtext::loadBytes beside QTextDocument::setPlainText, and "
+                "quillax-tool convert --to text (peak memory over the file's size)\n");
+    std::printf("  %8s %8s %10s %14s %8s %10s %10s\n", "lines", "MB", "load ms", "setPlainText", "ratio",
+                "tool s", "peak/file");
+    for (const int lines : {70'000, 700'000}) {
+        QByteArray bytes;
+        bytes.reserve(qsizetype(lines) * 17);
+        for (int i = 0; i < lines; ++i) {
+            bytes.append("Line ");
+            bytes.append(QByteArray::number(i));
+            bytes.append(" caf\xc3\xa9\n");
+        }
+        const QString path = dir + QStringLiteral("/lines-%1.txt").arg(lines);
+        {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+                std::printf("  cannot write %s\n", qPrintable(path));
+                return;
+            }
+        }
+        QTextDocument loaded;
+        const double load = bestSeconds(2, [&] { richtext::loadBytes(loaded, bytes); });
+        QString text = QString::fromUtf8(bytes);
+        text.chop(1);
+        QTextDocument plain;
+        const double setPlain = bestSeconds(2, [&] { plain.setPlainText(text); });
+        const ChildCost cost = bestChild(2, {tool, QStringLiteral("convert"), path, QStringLiteral("--to"),
+                                             QStringLiteral("text")});
+        std::printf("  %8d %8.2f %10.1f %14.1f %8.2f %10.2f %10.2f\n", lines, bytes.size() / 1e6, load * 1e3,
+                    setPlain * 1e3, load / setPlain, cost.seconds, cost.peakKiB * 1024.0 / bytes.size());
+        std::fflush(stdout);
+        QFile::remove(path);
+    }
+    std::printf("  (goals: load at most 2 times setPlainText, peak at most 5 times the file)\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -459,11 +565,12 @@ int main(int argc, char **argv)
         return openInWindow(argc, argv, args[1]);
     }
     // --keep DIR keeps the generated documents in DIR; --large MB sets the size of the large document;
-    // --growth-only and --lists-only run one part.
+    // --growth-only, --lists-only and --scaling-only run one part.
     QString keep;
     qint64 largeMb = 50;
     bool growthOnly = false;
     bool listsOnly = false;
+    bool scalingOnly = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--keep") && i + 1 < args.size()) {
             keep = args[++i];
@@ -473,22 +580,35 @@ int main(int argc, char **argv)
             growthOnly = true;
         } else if (args[i] == QLatin1String("--lists-only")) {
             listsOnly = true;
+        } else if (args[i] == QLatin1String("--scaling-only")) {
+            scalingOnly = true;
         }
     }
     QGuiApplication app(argc, argv);
     if (listsOnly) {
         measureLongLists();
+        measureNumberedListWrite();
+        return 0;
+    }
+    if (scalingOnly) {
+        QTemporaryDir scratch;
+        measurePlainParagraphs();
+        measureNumberedListWrite();
+        measurePlainTextFiles(scratch.path());
         return 0;
     }
     if (!growthOnly) {
         measure("1 MB", 1'000'000, 5);
         measure("10 MB", 10'000'000, 2);
         measureLongLists();
+        measureNumberedListWrite();
+        measurePlainParagraphs();
     }
     QTemporaryDir temporary;
     const QString dir = keep.isEmpty() ? temporary.path() : keep;
     QDir().mkpath(dir);
     const QByteArray largeName = QByteArray::number(largeMb) + " MB";
     measureGrowth(dir, {{"5 MB", 5'000'000}, {largeName.constData(), largeMb * 1'000'000}});
+    measurePlainTextFiles(dir);
     return 0;
 }

@@ -73,6 +73,8 @@ private slots:
     void writesAlignmentAndMargins();
     void writesBulletsSoOlderReadersShowThem();
     void writesNumberedListsWithTheirNumbers();
+    void writesItemNumbersAsTheListShowsThem_data();
+    void writesItemNumbersAsTheListShowsThem();
     void describesListsInListTable();
     void keepsNumbersInRange();
     void separatesParagraphsWithPar();
@@ -362,6 +364,75 @@ void RtfWriterTest::writesNumberedListsWithTheirNumbers()
              rtf.constData());
     QVERIFY(rtf.indexOf("1.\\tab") < rtf.indexOf("first"));
     QVERIFY(rtf.indexOf("first") < rtf.indexOf("2.\\tab"));
+}
+
+void RtfWriterTest::writesItemNumbersAsTheListShowsThem_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("items");
+    QTest::newRow("decimal") << int(QTextListFormat::ListDecimal) << QString() << 40;
+    QTest::newRow("letters past z") << int(QTextListFormat::ListLowerAlpha) << QString() << 60;
+    QTest::newRow("capitals past ZZ") << int(QTextListFormat::ListUpperAlpha) << QStringLiteral("(") << 730;
+    QTest::newRow("roman") << int(QTextListFormat::ListLowerRoman) << QString() << 1000;
+    QTest::newRow("roman past 4999") << int(QTextListFormat::ListUpperRoman) << QString() << 5002;
+}
+
+// Two lists take turns, the second one level deeper, with plain paragraphs and a table between their
+// items: every item is written with the number the list shows for it.
+void RtfWriterTest::writesItemNumbersAsTheListShowsThem()
+{
+    QFETCH(int, style);
+    QFETCH(QString, prefix);
+    QFETCH(int, items);
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QTextListFormat outerFormat;
+    outerFormat.setStyle(QTextListFormat::Style(style));
+    outerFormat.setNumberPrefix(prefix);
+    QTextListFormat innerFormat = outerFormat;
+    innerFormat.setIndent(2);
+    innerFormat.setNumberSuffix(QStringLiteral(")"));
+    QTextList *outer = nullptr;
+    QTextList *inner = nullptr;
+    for (int i = 0; i < items; ++i) {
+        if (i > 0) {
+            cursor.insertBlock(QTextBlockFormat());
+        }
+        if (i % 3 == 2) {
+            cursor.insertText(QStringLiteral("between"));
+            if (i % 60 == 29) {
+                cursor.insertTable(1, 2);
+                cursor.movePosition(QTextCursor::End);
+            }
+            continue;
+        }
+        QTextList *&list = i % 3 == 0 ? outer : inner;
+        if (list) {
+            list->add(cursor.block());
+        } else {
+            list = cursor.createList(i % 3 == 0 ? outerFormat : innerFormat);
+        }
+        cursor.insertText(QStringLiteral("item"));
+    }
+    QStringList expected;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (block.textList()) {
+            expected << block.textList()->itemText(block);
+        }
+    }
+
+    const QString rtf = QString::fromLatin1(rtf::write(doc));
+    static const QRegularExpression number(QStringLiteral("\\{\\\\pntext\\\\f\\d+ ([^\\\\]*)\\\\tab\\}"));
+    QStringList written;
+    for (auto it = number.globalMatch(rtf); it.hasNext();) {
+        written << it.next().captured(1);
+    }
+    QCOMPARE(written.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QVERIFY2(written.at(i) == expected.at(i),
+                 qPrintable(QStringLiteral("item %1: %2, not %3").arg(i).arg(written.at(i), expected.at(i))));
+    }
 }
 
 void RtfWriterTest::describesListsInListTable()

@@ -23,8 +23,34 @@ QString blockText(const QTextBlock &block)
     return s;
 }
 
-void appendFrame(const QTextFrame *frame, QStringList &lines);
-void appendTable(const QTextTable *table, QStringList &lines);
+// Where lines go: a list (a table cell's nested lines), or one text in which each line ends with a
+// new line, so that a long document needs no string per line on the way.
+class Lines
+{
+public:
+    explicit Lines(QStringList &list) : list_(&list) {}
+    explicit Lines(QString &text) : text_(&text) {}
+
+    void add(const QString &line)
+    {
+        ++count_;
+        if (list_) {
+            *list_ << line;
+        } else {
+            *text_ += line;
+            *text_ += QLatin1Char('\n');
+        }
+    }
+    qsizetype count() const { return count_; }
+
+private:
+    QStringList *list_ = nullptr;
+    QString *text_ = nullptr;
+    qsizetype count_ = 0;
+};
+
+void appendFrame(const QTextFrame *frame, Lines &lines);
+void appendTable(const QTextTable *table, Lines &lines);
 
 // Everything in a table cell on one line: its paragraphs and any nested table joined by spaces.
 QString cellText(const QTextTableCell &cell)
@@ -32,13 +58,14 @@ QString cellText(const QTextTableCell &cell)
     QStringList parts;
     for (auto it = cell.begin(); !it.atEnd(); ++it) {
         if (const QTextFrame *child = it.currentFrame()) {
-            QStringList nested;
+            QStringList nestedLines;
+            Lines nested(nestedLines);
             if (const auto *table = qobject_cast<const QTextTable *>(child)) {
                 appendTable(table, nested);
             } else {
                 appendFrame(child, nested);
             }
-            parts += nested;
+            parts += nestedLines;
         } else {
             parts << blockText(it.currentBlock());
         }
@@ -48,7 +75,7 @@ QString cellText(const QTextTableCell &cell)
     return s;
 }
 
-void appendTable(const QTextTable *table, QStringList &lines)
+void appendTable(const QTextTable *table, Lines &lines)
 {
     for (int r = 0; r < table->rows(); ++r) {
         QStringList cells;
@@ -60,11 +87,11 @@ void appendTable(const QTextTable *table, QStringList &lines)
             }
             cells << cellText(cell);
         }
-        lines << cells.join(QLatin1Char('\t'));
+        lines.add(cells.join(QLatin1Char('\t')));
     }
 }
 
-void appendFrame(const QTextFrame *frame, QStringList &lines)
+void appendFrame(const QTextFrame *frame, Lines &lines)
 {
     bool first = true;
     for (auto it = frame->begin(); !it.atEnd(); ++it) {
@@ -81,7 +108,7 @@ void appendFrame(const QTextFrame *frame, QStringList &lines)
             ++next;
             const bool placeholder = first && block.length() <= 1 && !next.atEnd() && next.currentFrame();
             if (!placeholder) {
-                lines << blockText(block);
+                lines.add(blockText(block));
             }
         }
         first = false;
@@ -106,12 +133,15 @@ bool parseFormat(const QString &name, Format &format)
 
 QString plainText(const QTextDocument &document)
 {
-    QStringList lines;
+    QString text;
+    // The document's characters and one new line per paragraph: a little more than the text needs.
+    text.reserve(document.characterCount() + 1);
+    Lines lines(text);
     appendFrame(document.rootFrame(), lines);
-    if (lines.isEmpty()) {
+    if (lines.count() == 0) {
         return QString();
     }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return text;
 }
 
 void readDocument(const QByteArray &input, QTextDocument &document)
@@ -127,8 +157,12 @@ QByteArray convertBytes(QByteArray input, Format format)
     // The document holds the text now: the bytes go before the output takes its memory.
     input = QByteArray();
     switch (format) {
-    case Format::Text:
-        return plainText(document).toUtf8();
+    case Format::Text: {
+        const QString text = plainText(document);
+        // The document goes before the bytes of its text take their memory.
+        document.clear();
+        return text.toUtf8();
+    }
     case Format::Html:
         return document.toHtml().toUtf8();
     case Format::Rtf:

@@ -296,7 +296,7 @@ void Writer::writeParagraphFormat(const QTextBlock &block, bool inTable)
             const int font = fontIndex(familyOf(numberFormat));
             appendControl(body_, "{\\pntext\\f", font);
             body_.append(' ');
-            appendText(body_, list->itemText(block));
+            appendText(body_, itemText(list, block));
             body_.append("\\tab}");
             appendControl(body_, "{\\*\\pn\\pnlvlbody\\pnf", font);
             body_.append("\\pnindent0\\pnstart1");

@@ -32,6 +32,76 @@ int Writer::listNumber(QTextList *list)
     return number;
 }
 
+namespace {
+
+// An item number as QTextList shows it in the list's style: decimal, letters (a to z, then aa...) or
+// Roman numerals up to 4999 ("?" beyond); null for other styles.
+QString numberText(int number, QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha: {
+        const char base = style == QTextListFormat::ListUpperAlpha ? 'A' : 'a';
+        QString text;
+        for (int n = number; n > 0; n /= 26) {
+            --n;
+            text.prepend(QLatin1Char(char(base + n % 26)));
+        }
+        return text;
+    }
+    case QTextListFormat::ListLowerRoman:
+    case QTextListFormat::ListUpperRoman: {
+        if (number >= 5000) {
+            return QStringLiteral("?");
+        }
+        static const int values[] = {1000, 900, 500, 400, 100, 90, 50, 40, 10, 9, 5, 4, 1};
+        static const char *const upper[] = {"M", "CM", "D", "CD", "C", "XC", "L", "XL", "X", "IX", "V", "IV", "I"};
+        static const char *const lower[] = {"m", "cm", "d", "cd", "c", "xc", "l", "xl", "x", "ix", "v", "iv", "i"};
+        const char *const *symbols = style == QTextListFormat::ListUpperRoman ? upper : lower;
+        QString text;
+        int n = number;
+        for (int i = 0; i < 13; ++i) {
+            for (; n >= values[i]; n -= values[i]) {
+                text += QLatin1String(symbols[i]);
+            }
+        }
+        return text;
+    }
+    case QTextListFormat::ListDecimal:
+        return QString::number(number);
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+QString Writer::itemText(QTextList *list, const QTextBlock &block)
+{
+    int &written = itemsWritten_[list];
+    if (written >= list->count() || list->item(written) != block) {
+        // Not the list's next item: where it stands in the list is looked up.
+        written = list->itemNumber(block);
+        if (written < 0) {
+            written = 0;
+            return list->itemText(block);
+        }
+    }
+    ++written;
+    const QTextListFormat format = list->format();
+    const QString number = numberText(written, format.style());
+    if (number.isNull()) {
+        return list->itemText(block);
+    }
+    const QString prefix = format.numberPrefix();
+    const QString suffix =
+        format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix() : QStringLiteral(".");
+    if (block.textDirection() == Qt::RightToLeft) {
+        return suffix + number + prefix;
+    }
+    return prefix + number + suffix;
+}
+
 // The first part of a long list the reader held in several QTextLists, when the list is a later part: the
 // part names it, and its format is the part's but for the name. Null for a list of its own.
 QTextList *Writer::firstPartOf(const QTextList &list) const

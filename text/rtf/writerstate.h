@@ -61,6 +61,10 @@ private:
 
     QTextList *firstPartOf(const QTextList &list) const;
 
+    // The item's number as QTextList::itemText() shows it. The writer meets a list's items in document
+    // order, so it counts them rather than have the list search for each one.
+    QString itemText(QTextList *list, const QTextBlock &block);
+
     // One list definition per list of the document, its levels alike, numbered or bulleted as the
     // list is; a paragraph's own indents override the level's.
     void appendListTables(QByteArray &out) const;
@@ -113,6 +117,7 @@ private:
     int symbolFont_ = -1;
     QHash<const QTextList *, int> lists_;
     QList<QTextListFormat> listFormats_;
+    QHash<const QTextList *, int> itemsWritten_;
     QHash<QRgb, int> colours_;
     QList<QRgb> colourList_;
     std::vector<Prefix> prefixes_;
