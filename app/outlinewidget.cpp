@@ -53,6 +53,9 @@ void OutlineWidget::currentChanged(const QModelIndex &current, const QModelIndex
     if (allColumnsShowFocus()) {
         viewport()->update();
     }
+    if (hasFocus()) {
+        rowFocusOwed_ = false;
+    }
     shownrows::reportCurrent(this, current);
 }
 
@@ -65,8 +68,19 @@ void OutlineWidget::selectionChanged(const QItemSelection &selected, const QItem
 void OutlineWidget::focusInEvent(QFocusEvent *event)
 {
     QTreeView::focusInEvent(event);
-    // A reader coming to the tree reads the row the user is on.
-    shownrows::reportCurrent(this, currentIndex());
+    // A reader coming to the tree reads the row the user is on. The tree's own focus event is sent after
+    // this handler returns, and a reader reads the last focus it hears, so the row follows once the event
+    // loop runs again, unless a new current row (a click on another row) has been reported by then.
+    rowFocusOwed_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (rowFocusOwed_) {
+                rowFocusOwed_ = false;
+                shownrows::reportCurrent(this, currentIndex());
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void OutlineWidget::scrollTo(const QModelIndex &index, ScrollHint hint)

@@ -83,4 +83,6 @@ private:
     // scroll position to restore.
     QPersistentModelIndex refolded_;
     int refoldedScroll_ = 0;
+    // The tree took the focus and the current row has not been announced since (see focusInEvent).
+    bool rowFocusOwed_ = false;
 };

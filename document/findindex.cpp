@@ -7,12 +7,18 @@
 
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cstring>
 #include <numeric>
 
 namespace {
+
+// The index is built on threads of its own. The raster paint engine splits large fills over the global
+// thread pool and waits for them: with an index build holding every thread of that pool, each repaint of
+// the window waited seconds for the build to finish.
+Q_GLOBAL_STATIC(QThreadPool, indexThreads)
 
 // glibc's memmem scans many bytes a step, several times faster here than a generic searcher.
 bool holds(const QByteArray &text, const QByteArray &query)
@@ -54,7 +60,7 @@ FindIndex FindIndex::build(const std::vector<Source> &sources)
     const int slices = std::max(1, std::min(64, int(sources.size() / 256)));
     std::vector<int> slice(static_cast<size_t>(slices));
     std::iota(slice.begin(), slice.end(), 0);
-    QtConcurrent::blockingMap(slice, [&](int k) {
+    QtConcurrent::blockingMap(indexThreads(), slice, [&](int k) {
         const size_t from = sources.size() * size_t(k) / size_t(slices);
         const size_t to = sources.size() * size_t(k + 1) / size_t(slices);
         for (size_t i = from; i < to; ++i) {
@@ -119,7 +125,7 @@ bool FindIndex::entryMatches(const void *entry, const QByteArray &foldedQuery)
 
 QFuture<FindIndex> FindIndex::buildInBackground(std::vector<Source> sources)
 {
-    return QtConcurrent::run([sources = std::move(sources)] { return build(sources); });
+    return QtConcurrent::run(indexThreads(), [sources = std::move(sources)] { return build(sources); });
 }
 
 void FindIndex::set(Key key, const QString &caption, const LineList &notes)

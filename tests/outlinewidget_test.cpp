@@ -13,6 +13,9 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
 
 #include <memory>
 #include <vector>
@@ -81,6 +84,8 @@ private slots:
     void signalsReportChangesWhileNodesAreWhole();
     void openingStopsAtTheDepthLimit();
     void assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow();
+    void clickIntoTheTreeAnnouncesTheTreeThenTheCurrentRow_data();
+    void clickIntoTheTreeAnnouncesTheTreeThenTheCurrentRow();
     void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data();
     void insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly();
     void insertingLeavesAnOpenCaptionEditAlone();
@@ -459,6 +464,69 @@ void OutlineWidgetTest::assistiveTechnologyReadsTheRowsOnScreenAndTheCurrentRow(
     // A pruned row's object goes invalid instead of reading another row.
     delete tree.outline().root()->takeChild(10);
     QVERIFY(!focused->isValid());
+}
+
+namespace {
+
+// The focus events assistive technology hears, by the name of the object focused.
+QStringList heardFocus;
+
+void recordFocus(QAccessibleEvent *event)
+{
+    if (event->type() == QAccessible::Focus && event->accessibleInterface() != nullptr) {
+        heardFocus.append(event->accessibleInterface()->text(QAccessible::Name));
+    }
+}
+
+}  // namespace
+
+void OutlineWidgetTest::clickIntoTheTreeAnnouncesTheTreeThenTheCurrentRow_data()
+{
+    QTest::addColumn<int>("clicked");
+    QTest::newRow("on the current row") << 1;
+    QTest::newRow("on another row") << 2;
+}
+
+void OutlineWidgetTest::clickIntoTheTreeAnnouncesTheTreeThenTheCurrentRow()
+{
+    QFETCH(int, clicked);
+    QWidget window;
+    auto *before = new QLineEdit(&window);
+    auto *tree = new OutlineWidget(&window);
+    tree->setAccessibleName(QStringLiteral("The Tree"));
+    tree->setGeometry(0, 30, 200, 200);
+    std::vector<OutlineNode *> rows;
+    for (int i = 0; i < 5; ++i) {
+        rows.push_back(node(QStringLiteral("r%1").arg(i)));
+        tree->outline().root()->addChild(rows.back());
+    }
+    tree->setCurrentItem(rows[1]);
+    window.resize(200, 240);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    QVERIFY(before->hasFocus());
+
+    heardFocus.clear();
+    // Offscreen there is no bridge to switch accessibility on; the platform's own switch stands in for it.
+    QPlatformAccessibility *platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform != nullptr);
+    platform->setActive(true);
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(recordFocus);
+    const QPoint point = tree->visualItemRect(rows[size_t(clicked)]).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
+    QCoreApplication::processEvents();
+    QAccessible::installUpdateHandler(previous);
+    platform->setActive(false);
+
+    // A screen reader reads the last focus it hears: the tree comes first, the row the user is on last.
+    QVERIFY(tree->hasFocus());
+    const QString row = rows[size_t(clicked)]->caption();
+    QVERIFY2(heardFocus.size() >= 2, qPrintable(heardFocus.join(u',')));
+    QCOMPARE(heardFocus.first(), QStringLiteral("The Tree"));
+    QCOMPARE(heardFocus.last(), row);
+    QCOMPARE(heardFocus.lastIndexOf(QStringLiteral("The Tree")), 0);
 }
 
 void OutlineWidgetTest::insertingUnderAnOpenBranchKeepsExpansionSelectionAndScrollQuietly_data()
