@@ -1,4 +1,6 @@
-// libFuzzer target: reads arbitrary bytes as RTF, writes the result as RTF and reads that back.
+// libFuzzer target: reads arbitrary bytes as RTF, writes the result as RTF and reads that back; bytes
+// that are not RTF are also read as the editor reads plain text.
+#include "text/richtext.h"
 #include "text/rtf/rtfreader.h"
 #include "text/rtf/rtfwriter.h"
 
@@ -8,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 
 namespace {
 
@@ -35,5 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray written = rtf::write(document);
     QTextDocument again;
     rtf::read(written, again);
+    if (!richtext::isRtf(input)) {
+        QTextDocument plain;
+        try {
+            richtext::loadBytes(plain, input);
+        } catch (const std::exception &) {
+            // Bytes that decode as no text are refused with a message; that is no fault.
+        }
+    }
     return 0;
 }
